@@ -1,0 +1,179 @@
+#include "BrowserListener.h"
+
+#include "BridgeFailure.h"
+#include "BrowserConnectionDirectory.h"
+#include "SerialQueue.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+
+namespace tavlen {
+
+namespace {
+
+constexpr int backlog = 8;
+// How long the accept loop rests after a failure that may pass (no descriptors or memory left, an aborted
+// connection) before it tries again.
+constexpr auto transientFailurePause = std::chrono::milliseconds(100);
+
+bool isTransientAcceptFailure(int error)
+{
+    return error == ECONNABORTED || error == EMFILE || error == ENFILE || error == ENOBUFS || error == ENOMEM ||
+           error == EPROTO;
+}
+
+// The lock file, or -1 after throwing; on a failure the file is closed again, which releases its lock.
+int takeOwnerLock(const std::filesystem::path& path)
+{
+    const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd < 0) {
+        throw BridgeFailure(bridge_text::lockUnavailable);
+    }
+
+    struct stat info
+    {};
+
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_uid != getuid() ||
+        (info.st_mode & 07777) != 0600 || ::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        ::close(fd);
+        throw BridgeFailure(bridge_text::connectionOwnedElsewhere);
+    }
+    return fd;
+}
+
+// Binds and listens on path; gives the listening socket.
+int listenAt(const std::filesystem::path& path, const sockaddr_un& address)
+{
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd < 0) {
+        throw BridgeFailure(bridge_text::chromeDisconnected);
+    }
+    if (::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 ||
+        ::chmod(path.c_str(), 0600) != 0 || ::listen(fd, backlog) != 0) {
+        ::close(fd);
+        throw BridgeFailure(bridge_text::chromeDisconnected);
+    }
+    return fd;
+}
+
+bool isSameUserPeer(int fd)
+{
+    ucred credentials{};
+    socklen_t size = sizeof credentials;
+    return ::getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &credentials, &size) == 0 && size == sizeof credentials &&
+           credentials.uid == getuid();
+}
+
+} // namespace
+
+BrowserListener::BrowserListener(std::filesystem::path directory)
+    : m_directory(std::move(directory))
+    , m_queue(std::make_unique<SerialQueue>("org.tavlen.Tavlen.bridge.listener.accept"))
+{}
+
+BrowserListener::~BrowserListener()
+{
+    stop();
+    // Runs the closing job queued by stop, then joins the thread.
+    m_queue.reset();
+}
+
+void BrowserListener::start(AcceptHandler onAccept)
+{
+    ensureConnectionDirectory(m_directory);
+    const auto socketPath = m_directory / bridgeSocketFileName;
+    const sockaddr_un address = makeSocketAddress(socketPath);
+    const int lockFD = takeOwnerLock(m_directory / ownerLockFileName);
+    int fd = -1;
+    try {
+        struct stat info
+        {};
+
+        if (::lstat(socketPath.c_str(), &info) == 0) {
+            // The socket of an earlier run that did not stop cleanly is replaced; anything else is left alone.
+            if (!S_ISSOCK(info.st_mode) || info.st_uid != getuid()) {
+                throw BridgeFailure::invalidMessage();
+            }
+            ::unlink(socketPath.c_str());
+        }
+        fd = listenAt(socketPath, address);
+    } catch (...) {
+        ::close(lockFD);
+        throw;
+    }
+    {
+        std::lock_guard guard(m_lock);
+        m_fd = fd;
+        m_lockFD = lockFD;
+    }
+    m_queue->post([this, fd, onAccept = std::move(onAccept)] { acceptLoop(fd, onAccept); });
+}
+
+void BrowserListener::acceptLoop(int listeningFD, const AcceptHandler& onAccept)
+{
+    for (;;) {
+        {
+            std::lock_guard guard(m_lock);
+            if (m_fd < 0) {
+                return;
+            }
+        }
+        const int connection = ::accept4(listeningFD, nullptr, nullptr, SOCK_CLOEXEC);
+        if (connection < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            // Running out of descriptors or memory, or a peer that gave up while queued, passes: try again
+            // shortly rather than leave Chrome without Tavlen until the next launch.
+            if (isTransientAcceptFailure(errno) && pauseAfterTransientFailure()) {
+                continue;
+            }
+            return;
+        }
+        if (!isSameUserPeer(connection)) {
+            ::close(connection);
+            continue;
+        }
+        onAccept(connection);
+    }
+}
+
+bool BrowserListener::pauseAfterTransientFailure()
+{
+    std::unique_lock guard(m_lock);
+    m_stopped.wait_for(guard, transientFailurePause, [this] { return m_fd < 0; });
+    return m_fd >= 0;
+}
+
+void BrowserListener::stop()
+{
+    int fd = -1;
+    int lockFD = -1;
+    {
+        std::lock_guard guard(m_lock);
+        fd = m_fd;
+        lockFD = m_lockFD;
+        m_fd = -1;
+        m_lockFD = -1;
+    }
+    if (fd < 0) {
+        return;
+    }
+    m_stopped.notify_all();
+    // Wakes the accept loop, which then ends; the descriptors close on its queue after it has returned, so the
+    // socket number is never reused under a running accept().
+    ::shutdown(fd, SHUT_RDWR);
+    ::unlink((m_directory / bridgeSocketFileName).c_str());
+    m_queue->post([fd, lockFD] {
+        ::close(fd);
+        ::close(lockFD);
+    });
+}
+
+} // namespace tavlen
