@@ -1,0 +1,189 @@
+#include "BrowserMessage.h"
+
+#include "BridgeFailure.h"
+#include "BrowserConfiguration.h"
+#include "JsonWriter.h"
+#include "WireCoding.h"
+
+#include <array>
+
+namespace tavlen {
+
+namespace {
+
+using Kind = BrowserMessage::Kind;
+
+constexpr std::array<std::string_view, 10> kindNames = {
+    "hello", "welcome", "selection", "ping", "pong", "request", "cancel", "response", "status", "unavailable"};
+
+template <class... Handlers> struct Overloaded : Handlers...
+{
+    using Handlers::operator()...;
+};
+
+// The kind's own keys, besides "v", "type" and "connectionId".
+void encodeFields(nlohmann::json& object, const BrowserMessage::Payload& payload)
+{
+    std::visit(Overloaded{
+                   [&](const BrowserMessage::Hello& m) {
+                       object["profileId"] = m.profileID;
+                       object["profileName"] = m.profileName;
+                       object["version"] = m.version;
+                   },
+                   [&](const BrowserMessage::Welcome& m) {
+                       object["version"] = m.version;
+                       object["selected"] = m.selected;
+                   },
+                   [&](const BrowserMessage::Selection& m) { object["selected"] = m.selected; },
+                   [&](const BrowserMessage::Ping&) {},
+                   [&](const BrowserMessage::Pong&) {},
+                   [&](const BrowserMessage::Request& m) {
+                       wire::putOrNull(object, "executionId", m.executionID);
+                       object["sequence"] = m.sequence;
+                       object["request"] = m.request.encode();
+                   },
+                   [&](const BrowserMessage::Cancel& m) {
+                       object["executionId"] = m.executionID;
+                       object["sequence"] = m.sequence;
+                       object["requestId"] = m.requestID;
+                   },
+                   [&](const BrowserMessage::Response& m) {
+                       wire::putOrNull(object, "executionId", m.executionID);
+                       object["response"] = m.response.encode();
+                   },
+                   [&](const BrowserMessage::Status& m) {
+                       wire::putOrNull(object, "executionId", m.executionID);
+                       object["status"] = m.status.encode();
+                   },
+                   [&](const BrowserMessage::Unavailable& m) {
+                       object["code"] = m.code;
+                       object["message"] = m.message;
+                   },
+               },
+               payload);
+}
+
+BrowserMessage::Payload decodeFields(Kind kind, const nlohmann::json& o)
+{
+    using M = BrowserMessage;
+    switch (kind) {
+    case Kind::hello:
+        return M::Hello{wire::requiredString(o, "profileId"),
+                        wire::requiredString(o, "profileName"),
+                        wire::requiredString(o, "version")};
+    case Kind::welcome:
+        return M::Welcome{wire::requiredString(o, "connectionId"),
+                          wire::requiredString(o, "version"),
+                          wire::requiredBool(o, "selected")};
+    case Kind::selection:
+        return M::Selection{wire::requiredString(o, "connectionId"), wire::requiredBool(o, "selected")};
+    case Kind::ping:
+        return M::Ping{wire::requiredString(o, "connectionId")};
+    case Kind::pong:
+        return M::Pong{wire::requiredString(o, "connectionId")};
+    case Kind::request:
+        return M::Request{wire::requiredString(o, "connectionId"),
+                          wire::optionalString(o, "executionId"),
+                          wire::requiredInteger(o, "sequence"),
+                          BrowserRequest::decode(wire::requiredObject(o, "request"))};
+    case Kind::cancel:
+        return M::Cancel{wire::requiredString(o, "connectionId"),
+                         wire::requiredString(o, "executionId"),
+                         wire::requiredInteger(o, "sequence"),
+                         wire::requiredString(o, "requestId")};
+    case Kind::response:
+        return M::Response{wire::requiredString(o, "connectionId"),
+                           wire::optionalString(o, "executionId"),
+                           BrowserResponse::decode(wire::requiredObject(o, "response"))};
+    case Kind::status:
+        return M::Status{wire::requiredString(o, "connectionId"),
+                         wire::optionalString(o, "executionId"),
+                         BrowserStatus::decode(wire::requiredObject(o, "status"))};
+    case Kind::unavailable:
+        return M::Unavailable{wire::requiredString(o, "code"), wire::requiredString(o, "message")};
+    }
+    throw WireDecodingError("Unknown message kind.");
+}
+
+} // namespace
+
+std::optional<std::string> BrowserMessage::connectionID() const
+{
+    return std::visit(
+        [](const auto& m) -> std::optional<std::string> {
+            if constexpr (requires { m.connectionID; }) {
+                return m.connectionID;
+            } else {
+                return std::nullopt;
+            }
+        },
+        payload);
+}
+
+std::string_view BrowserMessage::kindName(Kind kind)
+{
+    return kindNames.at(static_cast<std::size_t>(kind));
+}
+
+std::optional<BrowserMessage::Kind> BrowserMessage::kindFromName(std::string_view name)
+{
+    for (std::size_t i = 0; i < kindNames.size(); ++i) {
+        if (kindNames[i] == name) {
+            return static_cast<Kind>(i);
+        }
+    }
+    return std::nullopt;
+}
+
+bool BrowserMessage::travelsToTavlen(Kind kind)
+{
+    return kind == Kind::hello || kind == Kind::ping || kind == Kind::pong || kind == Kind::response ||
+           kind == Kind::status;
+}
+
+bool BrowserMessage::travelsToChrome(Kind kind)
+{
+    return kind != Kind::hello && kind != Kind::response && kind != Kind::status;
+}
+
+nlohmann::json BrowserMessage::encode() const
+{
+    return encode(BrowserConfiguration::shared().protocolVersion);
+}
+
+nlohmann::json BrowserMessage::encode(std::int64_t protocolVersion) const
+{
+    nlohmann::json object = nlohmann::json::object();
+    object["v"] = protocolVersion;
+    if (const auto connection = connectionID()) {
+        object["connectionId"] = *connection;
+    }
+    object["type"] = std::string(kindName(kind()));
+    encodeFields(object, payload);
+    return object;
+}
+
+std::string BrowserMessage::encodedBytes() const
+{
+    return writeJson(encode());
+}
+
+BrowserMessage BrowserMessage::decode(const nlohmann::json& value)
+{
+    return decode(value, BrowserConfiguration::shared().protocolVersion);
+}
+
+BrowserMessage BrowserMessage::decode(const nlohmann::json& value, std::int64_t protocolVersion)
+{
+    const auto& object = wire::requireObject(value, "A message");
+    if (wire::requiredInteger(object, "v") != protocolVersion) {
+        throw BridgeFailure::invalidMessage();
+    }
+    const auto kind = kindFromName(wire::requiredString(object, "type"));
+    if (!kind) {
+        throw WireDecodingError("\"type\" is not a known message kind.");
+    }
+    return BrowserMessage{decodeFields(*kind, object)};
+}
+
+} // namespace tavlen

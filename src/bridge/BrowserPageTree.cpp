@@ -1,0 +1,319 @@
+#include "BrowserPageTree.h"
+
+#include "BridgeFailure.h"
+#include "BrowserWireValidator.h"
+#include "JsonWriter.h"
+#include "WireCoding.h"
+
+#include <unordered_map>
+#include <unordered_set>
+
+namespace tavlen {
+
+namespace {
+
+constexpr std::size_t maximumFragments = 100'000;
+
+nlohmann::json encodeOptionalRect(const std::optional<BrowserRect>& rect)
+{
+    return rect ? rect->encode() : nlohmann::json(nullptr);
+}
+
+std::optional<BrowserRect> decodeOptionalRect(const nlohmann::json& object, const char* key)
+{
+    if (const auto* rect = wire::optionalObject(object, key)) {
+        return BrowserRect::decode(*rect);
+    }
+    return std::nullopt;
+}
+
+nlohmann::json encodeStates(const BrowserPageTree::States& states)
+{
+    nlohmann::json object = nlohmann::json::object();
+    wire::putIfPresent(object, "checked", states.checked);
+    wire::putIfPresent(object, "pressed", states.pressed);
+    wire::putIfPresent(object, "selected", states.selected);
+    wire::putIfPresent(object, "expanded", states.expanded);
+    wire::putIfPresent(object, "disabled", states.disabled);
+    wire::putIfPresent(object, "readonly", states.readonly);
+    wire::putIfPresent(object, "required", states.required);
+    return object;
+}
+
+BrowserPageTree::States decodeStates(const nlohmann::json& object)
+{
+    return {wire::optionalString(object, "checked"),
+            wire::optionalString(object, "pressed"),
+            wire::optionalBool(object, "selected"),
+            wire::optionalBool(object, "expanded"),
+            wire::optionalBool(object, "disabled"),
+            wire::optionalBool(object, "readonly"),
+            wire::optionalBool(object, "required")};
+}
+
+nlohmann::json encodeStructure(const BrowserPageTree::Structure& structure)
+{
+    nlohmann::json object = nlohmann::json::object();
+    wire::putIfPresent(object, "level", structure.level);
+    wire::putIfPresent(object, "row", structure.row);
+    wire::putIfPresent(object, "column", structure.column);
+    wire::putIfPresent(object, "rowSpan", structure.rowSpan);
+    wire::putIfPresent(object, "columnSpan", structure.columnSpan);
+    wire::putIfPresent(object, "headers", structure.headers);
+    return object;
+}
+
+BrowserPageTree::Structure decodeStructure(const nlohmann::json& object)
+{
+    return {wire::optionalInteger(object, "level"),
+            wire::optionalInteger(object, "row"),
+            wire::optionalInteger(object, "column"),
+            wire::optionalInteger(object, "rowSpan"),
+            wire::optionalInteger(object, "columnSpan"),
+            wire::optionalStrings(object, "headers")};
+}
+
+nlohmann::json encodeNode(const BrowserPageTree::Node& node)
+{
+    nlohmann::json fragments = nlohmann::json::array();
+    for (const auto& fragment : node.fragments) {
+        fragments.push_back(
+            {{"start", fragment.start}, {"length", fragment.length}, {"bounds", fragment.bounds.encode()}});
+    }
+    const auto& visibility = node.visibility;
+    nlohmann::json object = {{"id", node.id},
+                             {"children", node.children},
+                             {"kind", node.kind},
+                             {"frameId", node.frameId},
+                             {"bounds", encodeOptionalRect(node.bounds)},
+                             {"fragments", std::move(fragments)},
+                             {"visibility",
+                              {{"rendered", visibility.rendered},
+                               {"cssVisible", visibility.cssVisible},
+                               {"clip", encodeOptionalRect(visibility.clip)},
+                               {"clipping", visibility.clipping},
+                               {"occlusion", visibility.occlusion}}},
+                             {"source", node.source}};
+    wire::putIfPresent(object, "role", node.role);
+    wire::putIfPresent(object, "text", node.text);
+    wire::putIfPresent(object, "name", node.name);
+    wire::putIfPresent(object, "description", node.description);
+    wire::putIfPresent(object, "nameSource", node.nameSource);
+    wire::putIfPresent(object, "value", node.value);
+    if (node.states) {
+        object["states"] = encodeStates(*node.states);
+    }
+    if (node.structure) {
+        object["structure"] = encodeStructure(*node.structure);
+    }
+    return object;
+}
+
+BrowserPageTree::Node decodeNode(const nlohmann::json& value)
+{
+    const auto& object = wire::requireObject(value, "A page-tree node");
+    BrowserPageTree::Node node;
+    node.id = wire::requiredString(object, "id");
+    node.children = wire::requiredStrings(object, "children");
+    node.kind = wire::requiredString(object, "kind");
+    node.frameId = wire::requiredString(object, "frameId");
+    node.bounds = decodeOptionalRect(object, "bounds");
+    for (const auto& item : wire::requiredArray(object, "fragments")) {
+        const auto& fragment = wire::requireObject(item, "A fragment");
+        node.fragments.push_back({wire::requiredInteger(fragment, "start"),
+                                  wire::requiredInteger(fragment, "length"),
+                                  BrowserRect::decode(wire::requiredObject(fragment, "bounds"))});
+    }
+    const auto& visibility = wire::requiredObject(object, "visibility");
+    node.visibility = {wire::requiredBool(visibility, "rendered"),
+                       wire::requiredBool(visibility, "cssVisible"),
+                       decodeOptionalRect(visibility, "clip"),
+                       wire::requiredString(visibility, "clipping"),
+                       wire::requiredString(visibility, "occlusion")};
+    node.source = wire::requiredString(object, "source");
+    node.role = wire::optionalString(object, "role");
+    node.text = wire::optionalString(object, "text");
+    node.name = wire::optionalString(object, "name");
+    node.description = wire::optionalString(object, "description");
+    node.nameSource = wire::optionalString(object, "nameSource");
+    node.value = wire::optionalString(object, "value");
+    if (const auto* states = wire::optionalObject(object, "states")) {
+        node.states = decodeStates(*states);
+    }
+    if (const auto* structure = wire::optionalObject(object, "structure")) {
+        node.structure = decodeStructure(*structure);
+    }
+    return node;
+}
+
+// The UTF-16 form of valid UTF-8 text: its length, and which units are low surrogates.
+std::vector<bool> lowSurrogateUnits(std::string_view text)
+{
+    std::vector<bool> units;
+    units.reserve(text.size());
+    for (std::size_t i = 0; i < text.size();) {
+        const auto lead = static_cast<unsigned char>(text[i]);
+        const std::size_t width = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+        units.push_back(false);
+        if (width == 4) {
+            units.push_back(true);
+        }
+        i += width;
+    }
+    return units;
+}
+
+bool fragmentsFit(const BrowserPageTree::Node& node)
+{
+    if (node.fragments.empty()) {
+        return true;
+    }
+    const std::vector<bool> units = lowSurrogateUnits(node.text.value_or(std::string()));
+    const auto n = static_cast<std::int64_t>(units.size());
+    const auto splitsPair = [&](std::int64_t boundary) {
+        return boundary > 0 && boundary < n && units[static_cast<std::size_t>(boundary)];
+    };
+    for (const auto& fragment : node.fragments) {
+        // Negative ranges never come past the schema; refusing them here keeps the rule whole on its own.
+        if (fragment.start < 0 || fragment.length < 0 || fragment.start > n || fragment.length > n - fragment.start) {
+            return false;
+        }
+        if (splitsPair(fragment.start) || splitsPair(fragment.start + fragment.length)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool rulesHold(const BrowserPageTree& tree, std::string_view snapshotID)
+{
+    if (!wire::sameText(tree.snapshotId, std::string(snapshotID))) {
+        return false;
+    }
+    if (tree.finishedAt < tree.startedAt) {
+        return false;
+    }
+    if (tree.status == "unavailable" && !tree.nodes.empty()) {
+        return false;
+    }
+    if ((tree.status == "complete") != tree.reasons.empty()) {
+        return false;
+    }
+    std::unordered_map<std::string_view, std::size_t> positions;
+    positions.reserve(tree.nodes.size());
+    for (std::size_t i = 0; i < tree.nodes.size(); ++i) {
+        if (!positions.emplace(tree.nodes[i].id, i).second) {
+            return false;
+        }
+    }
+    std::unordered_set<std::string_view> seenChildren;
+    std::size_t fragmentCount = 0;
+    for (std::size_t i = 0; i < tree.nodes.size(); ++i) {
+        const auto& node = tree.nodes[i];
+        for (const auto& child : node.children) {
+            const auto found = positions.find(child);
+            if (found == positions.end() || found->second <= i || !seenChildren.insert(child).second) {
+                return false;
+            }
+        }
+        if (node.structure && node.structure->headers) {
+            for (const auto& header : *node.structure->headers) {
+                if (!positions.contains(header)) {
+                    return false;
+                }
+            }
+        }
+        if (!fragmentsFit(node)) {
+            return false;
+        }
+        fragmentCount += node.fragments.size();
+    }
+    return fragmentCount <= maximumFragments;
+}
+
+} // namespace
+
+bool operator==(const BrowserPageTree::Visibility& a, const BrowserPageTree::Visibility& b)
+{
+    return a.rendered == b.rendered && a.cssVisible == b.cssVisible && a.clip == b.clip &&
+           wire::sameText(a.clipping, b.clipping) && wire::sameText(a.occlusion, b.occlusion);
+}
+
+bool operator==(const BrowserPageTree::States& a, const BrowserPageTree::States& b)
+{
+    return wire::sameText(a.checked, b.checked) && wire::sameText(a.pressed, b.pressed) && a.selected == b.selected &&
+           a.expanded == b.expanded && a.disabled == b.disabled && a.readonly == b.readonly && a.required == b.required;
+}
+
+bool operator==(const BrowserPageTree::Structure& a, const BrowserPageTree::Structure& b)
+{
+    if (a.headers.has_value() != b.headers.has_value() || (a.headers && !wire::sameTexts(*a.headers, *b.headers))) {
+        return false;
+    }
+    return a.level == b.level && a.row == b.row && a.column == b.column && a.rowSpan == b.rowSpan &&
+           a.columnSpan == b.columnSpan;
+}
+
+bool operator==(const BrowserPageTree::Node& a, const BrowserPageTree::Node& b)
+{
+    return wire::sameText(a.id, b.id) && wire::sameTexts(a.children, b.children) && wire::sameText(a.kind, b.kind) &&
+           wire::sameText(a.frameId, b.frameId) && a.bounds == b.bounds && a.fragments == b.fragments &&
+           a.visibility == b.visibility && wire::sameText(a.source, b.source) && wire::sameText(a.role, b.role) &&
+           wire::sameText(a.text, b.text) && wire::sameText(a.name, b.name) &&
+           wire::sameText(a.description, b.description) && wire::sameText(a.nameSource, b.nameSource) &&
+           wire::sameText(a.value, b.value) && a.states == b.states && a.structure == b.structure;
+}
+
+bool operator==(const BrowserPageTree& a, const BrowserPageTree& b)
+{
+    return wire::sameText(a.snapshotId, b.snapshotId) && wire::sameText(a.startedAt, b.startedAt) &&
+           wire::sameText(a.finishedAt, b.finishedAt) && wire::sameText(a.status, b.status) &&
+           wire::sameTexts(a.reasons, b.reasons) && a.nodes == b.nodes;
+}
+
+void BrowserPageTree::validate(std::string_view snapshotID) const
+{
+    const BrowserWireValidator validator = BrowserWireValidator::load();
+    validator.checkPageTree(*this);
+    if (!rulesHold(*this, snapshotID)) {
+        throw BridgeFailure::invalidMessage();
+    }
+}
+
+std::string BrowserPageTree::sortedJSON() const
+{
+    return writeJson(encode(), {.escapeSlashes = false});
+}
+
+nlohmann::json BrowserPageTree::encode() const
+{
+    nlohmann::json encodedNodes = nlohmann::json::array();
+    for (const auto& node : nodes) {
+        encodedNodes.push_back(encodeNode(node));
+    }
+    return {{"snapshotId", snapshotId},
+            {"startedAt", startedAt},
+            {"finishedAt", finishedAt},
+            {"status", status},
+            {"reasons", reasons},
+            {"nodes", std::move(encodedNodes)}};
+}
+
+BrowserPageTree BrowserPageTree::decode(const nlohmann::json& value)
+{
+    const auto& object = wire::requireObject(value, "A page tree");
+    BrowserPageTree tree;
+    tree.snapshotId = wire::requiredString(object, "snapshotId");
+    tree.startedAt = wire::requiredString(object, "startedAt");
+    tree.finishedAt = wire::requiredString(object, "finishedAt");
+    tree.status = wire::requiredString(object, "status");
+    tree.reasons = wire::requiredStrings(object, "reasons");
+    const auto& nodes = wire::requiredArray(object, "nodes");
+    tree.nodes.reserve(nodes.size());
+    for (const auto& node : nodes) {
+        tree.nodes.push_back(decodeNode(node));
+    }
+    return tree;
+}
+
+} // namespace tavlen

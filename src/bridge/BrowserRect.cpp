@@ -1,0 +1,21 @@
+#include "BrowserRect.h"
+
+#include "WireCoding.h"
+
+namespace tavlen {
+
+nlohmann::json BrowserRect::encode() const
+{
+    return {{"x", x}, {"y", y}, {"width", width}, {"height", height}};
+}
+
+BrowserRect BrowserRect::decode(const nlohmann::json& value)
+{
+    const auto& object = wire::requireObject(value, "A rectangle");
+    return {wire::requiredDouble(object, "x"),
+            wire::requiredDouble(object, "y"),
+            wire::requiredDouble(object, "width"),
+            wire::requiredDouble(object, "height")};
+}
+
+} // namespace tavlen

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <nlohmann/json.hpp>
+
+namespace tavlen {
+
+// A rectangle on the page, in CSS pixels; used for the content rectangle and throughout the page tree.
+struct BrowserRect
+{
+    double x = 0;
+    double y = 0;
+    double width = 0;
+    double height = 0;
+
+    nlohmann::json encode() const;
+    static BrowserRect decode(const nlohmann::json& value); // throws WireDecodingError
+
+    bool operator==(const BrowserRect&) const = default;
+};
+
+} // namespace tavlen

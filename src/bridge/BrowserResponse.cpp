@@ -1,0 +1,42 @@
+#include "BrowserResponse.h"
+
+#include "WireCoding.h"
+
+namespace tavlen {
+
+nlohmann::json BrowserResponse::encode() const
+{
+    nlohmann::json object = {{"status", status.encode()}, {"ok", ok}};
+    wire::putIfPresent(object, "requestId", requestID);
+    if (snapshot) {
+        object["snapshot"] = snapshot->encode();
+    }
+    if (error) {
+        object["error"] = error->encode();
+    }
+    return object;
+}
+
+BrowserResponse BrowserResponse::decode(const nlohmann::json& value)
+{
+    const auto& object = wire::requireObject(value, "A response");
+    BrowserResponse response;
+    response.requestID = wire::optionalString(object, "requestId");
+    response.status = BrowserStatus::decode(wire::requiredObject(object, "status"));
+    response.ok = wire::requiredBool(object, "ok");
+    if (const auto* snapshot = wire::optionalObject(object, "snapshot")) {
+        response.snapshot = BrowserSnapshot::decode(*snapshot);
+    }
+    if (const auto* error = wire::optionalObject(object, "error")) {
+        response.error = BrowserToolError::decode(*error);
+    }
+    return response;
+}
+
+bool operator==(const BrowserResponse& a, const BrowserResponse& b)
+{
+    return wire::sameText(a.requestID, b.requestID) && a.status == b.status && a.ok == b.ok &&
+           a.snapshot == b.snapshot && a.error == b.error;
+}
+
+} // namespace tavlen

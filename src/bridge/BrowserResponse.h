@@ -1,0 +1,29 @@
+#pragma once
+
+#include "BrowserSnapshot.h"
+#include "BrowserStatus.h"
+
+#include <nlohmann/json.hpp>
+
+#include <optional>
+#include <string>
+
+namespace tavlen {
+
+// The extension's answer to one request or cancel.
+struct BrowserResponse
+{
+    std::optional<std::string> requestID;
+    BrowserStatus status;
+    bool ok = false;
+    std::optional<BrowserSnapshot> snapshot;
+    std::optional<BrowserToolError> error;
+
+    // Absent requestId, snapshot and error are left out.
+    nlohmann::json encode() const;
+    static BrowserResponse decode(const nlohmann::json& value); // throws WireDecodingError
+
+    friend bool operator==(const BrowserResponse& a, const BrowserResponse& b);
+};
+
+} // namespace tavlen

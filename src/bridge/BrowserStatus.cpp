@@ -1,0 +1,61 @@
+#include "BrowserStatus.h"
+
+#include "BrowserConfiguration.h"
+#include "WireCoding.h"
+
+namespace tavlen {
+
+nlohmann::json BrowserToolError::encode() const
+{
+    return {{"code", code}, {"message", message}};
+}
+
+BrowserToolError BrowserToolError::decode(const nlohmann::json& value)
+{
+    const auto& object = wire::requireObject(value, "A tool error");
+    return {wire::requiredString(object, "code"), wire::requiredString(object, "message")};
+}
+
+bool operator==(const BrowserToolError& a, const BrowserToolError& b)
+{
+    return wire::sameText(a.code, b.code) && wire::sameText(a.message, b.message);
+}
+
+const BrowserStatus& BrowserStatus::initial()
+{
+    static const BrowserStatus status{
+        "idle", std::nullopt, false, BrowserConfiguration::shared().limits.operations, std::nullopt, std::nullopt};
+    return status;
+}
+
+nlohmann::json BrowserStatus::encode() const
+{
+    nlohmann::json object = {{"state", state}, {"busy", busy}, {"operationsRemaining", operationsRemaining}};
+    wire::putOrNull(object, "sessionId", sessionID);
+    wire::putOrNull(object, "expiresAt", expiresAt);
+    object["lastError"] = lastError ? lastError->encode() : nlohmann::json(nullptr);
+    return object;
+}
+
+BrowserStatus BrowserStatus::decode(const nlohmann::json& value)
+{
+    const auto& object = wire::requireObject(value, "A status");
+    BrowserStatus status;
+    status.state = wire::requiredString(object, "state");
+    status.sessionID = wire::optionalString(object, "sessionId");
+    status.busy = wire::requiredBool(object, "busy");
+    status.operationsRemaining = wire::requiredInteger(object, "operationsRemaining");
+    status.expiresAt = wire::optionalDouble(object, "expiresAt");
+    if (const auto* error = wire::optionalObject(object, "lastError")) {
+        status.lastError = BrowserToolError::decode(*error);
+    }
+    return status;
+}
+
+bool operator==(const BrowserStatus& a, const BrowserStatus& b)
+{
+    return wire::sameText(a.state, b.state) && wire::sameText(a.sessionID, b.sessionID) && a.busy == b.busy &&
+           a.operationsRemaining == b.operationsRemaining && a.expiresAt == b.expiresAt && a.lastError == b.lastError;
+}
+
+} // namespace tavlen

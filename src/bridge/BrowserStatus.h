@@ -1,0 +1,44 @@
+#pragma once
+
+#include <nlohmann/json.hpp>
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace tavlen {
+
+// An error reported by the extension.
+struct BrowserToolError
+{
+    std::string code;
+    std::string message;
+
+    nlohmann::json encode() const;
+    static BrowserToolError decode(const nlohmann::json& value); // throws WireDecodingError
+
+    friend bool operator==(const BrowserToolError& a, const BrowserToolError& b);
+};
+
+// The state of the extension's browser session. The decoder accepts any state text.
+struct BrowserStatus
+{
+    std::string state;
+    std::optional<std::string> sessionID;
+    bool busy = false;
+    std::int64_t operationsRemaining = 0;
+    std::optional<double> expiresAt;
+    std::optional<BrowserToolError> lastError;
+
+    // State "idle", no session, not busy, operationsRemaining from the shared configuration's limits.
+    // Built once on first use; throws BridgeFailure when the configuration cannot be loaded.
+    static const BrowserStatus& initial();
+
+    // sessionId, expiresAt and lastError are written as null when absent.
+    nlohmann::json encode() const;
+    static BrowserStatus decode(const nlohmann::json& value); // throws WireDecodingError
+
+    friend bool operator==(const BrowserStatus& a, const BrowserStatus& b);
+};
+
+} // namespace tavlen
