@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <limits>
+#include <optional>
 
 namespace tavlen {
 
@@ -102,27 +103,30 @@ const icu::Normalizer2* nfcInstance() noexcept
     return U_SUCCESS(status) ? normalizer : nullptr;
 }
 
-// The NFC form, or nothing when the text is not valid UTF-8 or ICU fails.
-bool normalizeInto(std::string_view text, std::string& out)
+// The NFC form of the text: the text itself when it is already normalised, else `buffer` filled with it. Nothing
+// when the text is not valid UTF-8 or ICU fails.
+std::optional<std::string_view> normalizedView(std::string_view text, std::string& buffer)
 {
-    out.clear();
     if (!isValidUTF8(text) || text.size() > static_cast<std::size_t>(std::numeric_limits<int32_t>::max())) {
-        return false;
+        return std::nullopt;
     }
     const icu::Normalizer2* normalizer = nfcInstance();
     if (normalizer == nullptr) {
-        return false;
+        return std::nullopt;
     }
     const icu::StringPiece piece(text.data(), static_cast<int32_t>(text.size()));
     UErrorCode status = U_ZERO_ERROR;
     if (normalizer->isNormalizedUTF8(piece, status) && U_SUCCESS(status)) {
-        out.assign(text);
-        return true;
+        return text;
     }
     status = U_ZERO_ERROR;
-    icu::StringByteSink<std::string> sink(&out, static_cast<int32_t>(text.size()));
+    buffer.clear();
+    icu::StringByteSink<std::string> sink(&buffer, static_cast<int32_t>(text.size()));
     normalizer->normalizeUTF8(0, piece, sink, nullptr, status);
-    return U_SUCCESS(status);
+    if (U_FAILURE(status)) {
+        return std::nullopt;
+    }
+    return std::string_view(buffer);
 }
 
 } // namespace
@@ -145,22 +149,19 @@ int textCompare(std::string_view a, std::string_view b)
     if (a == b) {
         return 0;
     }
-    std::string normalizedA;
-    std::string normalizedB;
+    std::string bufferA;
+    std::string bufferB;
     // A text ICU cannot normalise (invalid UTF-8) compares by its own bytes.
-    const std::string_view left = normalizeInto(a, normalizedA) ? std::string_view(normalizedA) : a;
-    const std::string_view right = normalizeInto(b, normalizedB) ? std::string_view(normalizedB) : b;
+    const std::string_view left = normalizedView(a, bufferA).value_or(a);
+    const std::string_view right = normalizedView(b, bufferB).value_or(b);
     const int order = left.compare(right);
     return order < 0 ? -1 : (order > 0 ? 1 : 0);
 }
 
 std::string normalizedNFC(std::string_view text)
 {
-    std::string normalized;
-    if (normalizeInto(text, normalized)) {
-        return normalized;
-    }
-    return std::string(text);
+    std::string buffer;
+    return std::string(normalizedView(text, buffer).value_or(text));
 }
 
 std::string truncateUTF8(std::string_view text, std::size_t maxBytes)
