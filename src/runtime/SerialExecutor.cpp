@@ -1,0 +1,21 @@
+#include "SerialExecutor.h"
+
+#include <QtGlobal>
+
+namespace tavlen {
+
+SerialExecutor::SerialExecutor(std::string name)
+    : m_queue(std::move(name))
+{}
+
+SerialExecutor::~SerialExecutor()
+{
+    Q_ASSERT_X(!isCurrent(), Q_FUNC_INFO, "an executor cannot be destroyed by its own job");
+}
+
+bool SerialExecutor::isCurrent() const
+{
+    return m_queue.isCurrent();
+}
+
+} // namespace tavlen
