@@ -14,8 +14,10 @@ constexpr std::uint32_t kMaxDimension = 0x7FFFFFFF;
 // Ancillary chunks (text, ICC profiles) are held in memory while decoding; no screenshot needs more.
 constexpr std::size_t kChunkSizeLimit = 16u << 20;
 constexpr std::size_t kChunkCacheLimit = 64u << 20;
-// zlib level 3 with adaptive filtering keeps encoding quick at a size close to level 6 on page images.
-constexpr int kCompressionLevel = 3;
+// Page screenshots are mostly flat rows: the Up filter alone at zlib's default level encodes them about
+// twice as fast as trying every filter per row, for output within a few percent of the same size.
+constexpr int kCompressionLevel = 6;
+constexpr int kFilterChoice = SPNG_FILTER_CHOICE_UP;
 
 struct ContextDeleter
 {
@@ -134,6 +136,9 @@ std::string encodePng(const RgbaImage& image)
         fail("PNG output", error);
     }
     if (int error = spng_set_option(ctx, SPNG_IMG_COMPRESSION_LEVEL, kCompressionLevel)) {
+        fail("PNG options", error);
+    }
+    if (int error = spng_set_option(ctx, SPNG_FILTER_CHOICE, kFilterChoice)) {
         fail("PNG options", error);
     }
     if (int error = spng_set_ihdr(ctx, &header)) {
