@@ -166,14 +166,13 @@ void BrowserListener::stop()
         return;
     }
     m_stopped.notify_all();
-    // Wakes the accept loop, which then ends; the descriptors close on its queue after it has returned, so the
-    // socket number is never reused under a running accept().
+    // Wakes the accept loop, which then ends; the socket closes on its queue after the loop has returned, so its
+    // number is never reused under a running accept(). The accept loop never touches the lock file, which is
+    // released at once: a start right after stop must find the lock free even while onAccept is still busy.
     ::shutdown(fd, SHUT_RDWR);
     ::unlink((m_directory / bridgeSocketFileName).c_str());
-    m_queue->post([fd, lockFD] {
-        ::close(fd);
-        ::close(lockFD);
-    });
+    ::close(lockFD);
+    m_queue->post([fd] { ::close(fd); });
 }
 
 } // namespace tavlen

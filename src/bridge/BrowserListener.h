@@ -34,8 +34,8 @@ public:
     // disconnected. Start a new session after reconnecting." (the socket could not be set up).
     void start(AcceptHandler onAccept);
 
-    // Stops listening, removes the socket file and releases the owner lock; idempotent. The listening socket and
-    // the lock file are closed on the listener's thread once the accept loop has returned.
+    // Stops listening, removes the socket file and releases the owner lock at once; idempotent. The listening
+    // socket is closed on the listener's thread once the accept loop has returned.
     void stop();
 
 private:
