@@ -1,0 +1,197 @@
+#include "BrowserWireValidator.h"
+
+#include "Base64.h"
+#include "BridgeFailure.h"
+#include "JsonParse.h"
+#include "JsonWriter.h"
+#include "WireCoding.h"
+#include "WireSamples.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+namespace tavlen {
+namespace {
+
+enum class Outcome
+{
+    accepted,
+    invalidMessage, // BridgeFailure "Invalid or incompatible browser message." without a code
+    invalidRequest, // BridgeFailure with the capture-settings sentence and "invalid_request"
+    decodingError,  // the JSON reader's or the typed decoder's own failure
+};
+
+Outcome outcomeOf(const std::function<void()>& run)
+{
+    try {
+        run();
+        return Outcome::accepted;
+    } catch (const BridgeFailure& failure) {
+        if (failure == BridgeFailure::invalidMessage()) {
+            return Outcome::invalidMessage;
+        }
+        if (failure == BridgeFailure(bridge_text::invalidCaptureSettings, bridge_code::invalidRequest)) {
+            return Outcome::invalidRequest;
+        }
+        ADD_FAILURE() << "unexpected failure: " << failure.what();
+    } catch (const WireDecodingError&) {
+        return Outcome::decodingError;
+    }
+    return Outcome::accepted;
+}
+
+nlohmann::json sample(const std::string& name)
+{
+    for (const auto& message : test::sampleMessages()) {
+        if (message.name == name) {
+            return message.message.encode(1);
+        }
+    }
+    ADD_FAILURE() << "no sample " << name;
+    return {};
+}
+
+std::string edited(const std::string& name, const std::function<void(nlohmann::json&)>& edit)
+{
+    nlohmann::json message = sample(name);
+    edit(message);
+    return writeJson(message);
+}
+
+nlohmann::json& snapshotOf(nlohmann::json& message)
+{
+    return message["response"]["snapshot"];
+}
+
+TEST(BrowserWireValidator, refusesEachKindOfInvalidFrame)
+{
+    const BrowserWireValidator validator = BrowserWireValidator::load();
+    static constexpr char jpegBytes[] = "\xFF\xD8\xFF\xE0\x00\x10JFIF\x00\x01\x01\x00\x00\x01\x00\x01\x00\x00"
+                                        "\xFF\xDB\x00\x43\x00\x08\x06\x06\x07\x06\x05\x08\x07\x07\x07";
+    const std::string jpeg = base64Encode(std::string(jpegBytes, sizeof jpegBytes - 1));
+
+    struct Row
+    {
+        std::string name;
+        std::string frame;
+        Outcome expected;
+    };
+
+    const std::vector<Row> rows = {
+        {"another protocol version", edited("ping", [](auto& m) { m["v"] = 2; }), Outcome::invalidMessage},
+        {"another version with an unknown type",
+         edited("ping", [](auto& m) { m["v"] = 2, m["type"] = "shout"; }),
+         Outcome::invalidMessage},
+        {"version as a string", edited("ping", [](auto& m) { m["v"] = "1"; }), Outcome::invalidMessage},
+        {"fractional version", edited("ping", [](auto& m) { m["v"] = 1.5; }), Outcome::invalidMessage},
+        {"unknown kind", edited("ping", [](auto& m) { m["type"] = "shout"; }), Outcome::invalidMessage},
+        {"not JSON", "{\"v\":1,", Outcome::decodingError},
+        {"nested beyond the depth bound", std::string(100, '[') + std::string(100, ']'), Outcome::decodingError},
+        {"a JSON array", "[1]", Outcome::invalidMessage},
+        {"undeclared envelope property", edited("ping", [](auto& m) { m["extra"] = 1; }), Outcome::invalidMessage},
+        {"hello with a connection id",
+         edited("hello", [](auto& m) { m["connectionId"] = test::connectionID; }),
+         Outcome::invalidMessage},
+        {"undeclared status property",
+         edited("status", [](auto& m) { m["status"]["color"] = "red"; }),
+         Outcome::invalidMessage},
+        {"connection id that is not a UUID",
+         edited("ping", [](auto& m) { m["connectionId"] = "connection-1"; }),
+         Outcome::invalidMessage},
+        {"cancel with a null execution",
+         edited("cancel", [](auto& m) { m["executionId"] = nullptr; }),
+         Outcome::invalidMessage},
+        {"status request with an execution",
+         edited("status request without execution", [](auto& m) { m["executionId"] = test::executionID; }),
+         Outcome::invalidMessage},
+        {"capture request without an execution",
+         edited("capture request", [](auto& m) { m["executionId"] = nullptr; }),
+         Outcome::invalidMessage},
+        {"start request with a zero-width viewport",
+         edited("start request with viewport", [](auto& m) { m["request"]["viewport"]["width"] = 0; }),
+         Outcome::invalidRequest},
+        {"start request with a negative scale factor",
+         edited("start request with viewport", [](auto& m) { m["request"]["viewport"]["deviceScaleFactor"] = -1; }),
+         Outcome::invalidRequest},
+        {"start request for an ftp address",
+         edited("start request with viewport", [](auto& m) { m["request"]["url"] = "ftp://example.com/"; }),
+         Outcome::invalidMessage},
+        {"start request for an address with a user",
+         edited("start request with viewport", [](auto& m) { m["request"]["url"] = "https://me@example.com/"; }),
+         Outcome::invalidMessage},
+        {"snapshot address with a space",
+         edited("response with snapshot", [](auto& m) { snapshotOf(m)["url"] = "https://example.com/a b"; }),
+         Outcome::invalidMessage},
+        {"image that is not base64",
+         edited("response with snapshot", [](auto& m) { snapshotOf(m)["imageBase64"] = std::string(48, '!'); }),
+         Outcome::invalidMessage},
+        {"image that is a JPEG",
+         edited("response with snapshot", [&](auto& m) { snapshotOf(m)["imageBase64"] = jpeg; }),
+         Outcome::invalidMessage},
+        {"PNG one pixel wider than declared",
+         edited("response with snapshot", [](auto& m) { snapshotOf(m)["imageWidth"] = 15; }),
+         Outcome::invalidMessage},
+        {"PNG one pixel shorter than declared",
+         edited("response with snapshot", [](auto& m) { snapshotOf(m)["imageHeight"] = 13; }),
+         Outcome::invalidMessage},
+        {"page tree of another snapshot",
+         edited("response with snapshot", [](auto& m) { snapshotOf(m)["pageTree"]["snapshotId"] = "snapshot-2"; }),
+         Outcome::invalidMessage},
+        {"page tree child pointing back",
+         edited("response with snapshot",
+                [](auto& m) { snapshotOf(m)["pageTree"]["nodes"][1]["children"] = nlohmann::json::array({"n1"}); }),
+         Outcome::invalidMessage},
+        {"page tree fragment with a negative start",
+         edited("response with snapshot",
+                [](auto& m) { snapshotOf(m)["pageTree"]["nodes"][1]["fragments"][0]["start"] = -1; }),
+         Outcome::invalidMessage},
+        {"snapshot without a page tree",
+         edited("response with snapshot", [](auto& m) { snapshotOf(m).erase("pageTree"); }),
+         Outcome::invalidMessage},
+        {"capture time without milliseconds",
+         edited("response with snapshot", [](auto& m) { snapshotOf(m)["capturedAt"] = "2026-03-01T10:00:00Z"; }),
+         Outcome::invalidMessage},
+        {"status with a boolean for a number",
+         edited("status", [](auto& m) { m["status"]["operationsRemaining"] = true; }),
+         Outcome::invalidMessage},
+        {"frame above resultBytes",
+         std::string(static_cast<std::size_t>(validator.limits().resultBytes) + 1, ' '),
+         Outcome::invalidMessage},
+        {"ping padded above requestBytes",
+         sample("ping").dump() + std::string(static_cast<std::size_t>(validator.limits().requestBytes), ' '),
+         Outcome::invalidMessage},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        EXPECT_EQ(outcomeOf([&] { validator.decode(row.frame); }), row.expected);
+    }
+}
+
+TEST(BrowserWireValidator, sizeLimitsCountBytesAndSpareResponses)
+{
+    const BrowserWireValidator real = BrowserWireValidator::load();
+    const std::string ping = writeJson(sample("ping"));
+    const std::string response = writeJson(sample("idle response without execution"));
+    const auto size = static_cast<std::int64_t>(ping.size());
+    const auto limited = [&](std::int64_t requestBytes, std::int64_t resultBytes) {
+        return BrowserWireValidator(real.schema(), BrowserLimits{requestBytes, resultBytes, 1 << 20, 1, 1, 20});
+    };
+    EXPECT_EQ(outcomeOf([&] { limited(size, size).decode(ping); }), Outcome::accepted);
+    EXPECT_EQ(outcomeOf([&] { limited(size, size - 1).decode(ping); }), Outcome::invalidMessage);
+    EXPECT_EQ(outcomeOf([&] { limited(size - 1, size).decode(ping); }), Outcome::invalidMessage);
+    const auto responseSize = static_cast<std::int64_t>(response.size());
+    EXPECT_EQ(outcomeOf([&] { limited(1, responseSize).decode(response); }), Outcome::accepted);
+}
+
+TEST(BrowserWireValidator, schemaRefusedByTheValidatorItWasLoadedFrom)
+{
+    // A schema without "$defs" refuses every reference, so every message, and every page tree.
+    const BrowserWireValidator bare(nlohmann::json{{"oneOf", {{{"$ref", "#/$defs/ping"}}}}},
+                                    BrowserLimits{1, 1 << 20, 1, 1, 1, 1});
+    EXPECT_EQ(outcomeOf([&] { bare.decode(writeJson(sample("ping"))); }), Outcome::invalidMessage);
+    EXPECT_EQ(outcomeOf([&] { bare.checkPageTree(test::samplePageTree()); }), Outcome::invalidMessage);
+}
+
+} // namespace
+} // namespace tavlen
