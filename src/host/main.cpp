@@ -1,0 +1,6 @@
+#include "BrowserHost.h"
+
+int main(int argc, char** argv)
+{
+    tavlen::hostMain(argc, argv);
+}
