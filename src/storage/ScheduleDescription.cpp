@@ -1,0 +1,167 @@
+// The schedule editor's texts and preview: descriptions of rules and example check times.
+#include "MonitorStoreError.h"
+#include "ScheduleCalculator.h"
+#include "ZonedCalendar.h"
+
+#include <unicode/datefmt.h>
+#include <unicode/dtfmtsym.h>
+#include <unicode/locid.h>
+
+#include <algorithm>
+#include <memory>
+
+namespace tavlen {
+
+namespace {
+
+// 2023-11-14T22:13:20Z: labels are taken on the local day holding this instant, so they never depend on the day
+// on which they are shown.
+constexpr double labelReferenceInstant = 1700000000.0;
+// One step per minute of a week, and a few more.
+constexpr int previewStepLimit = 7 * 24 * 60 + 4;
+constexpr int previewDateCount = 3;
+
+icu::Locale localeFor(std::string_view localeID)
+{
+    if (localeID.empty()) {
+        return icu::Locale::getDefault();
+    }
+    return icu::Locale(std::string(localeID).c_str());
+}
+
+std::string utf8(const icu::UnicodeString& text)
+{
+    std::string result;
+    text.toUTF8String(result);
+    return result;
+}
+
+std::string frequencyPart(std::int64_t minutes)
+{
+    std::int64_t count = minutes / 60;
+    const char* unit = "hour";
+    if (minutes % 1440 == 0) {
+        count = minutes / 1440;
+        unit = "day";
+    } else if (minutes % 60 != 0) {
+        count = minutes;
+        unit = "minute";
+    }
+    return "Every " + std::to_string(count) + " " + unit + (count == 1 ? "" : "s");
+}
+
+std::string daysPart(const WeekdaySet& weekdays, const icu::Locale& locale)
+{
+    if (weekdays == WeekdaySet{1, 2, 3, 4, 5, 6, 7}) {
+        return "every day";
+    }
+    if (weekdays == WeekdaySet{2, 3, 4, 5, 6}) {
+        return "weekdays";
+    }
+    UErrorCode status = U_ZERO_ERROR;
+    const icu::DateFormatSymbols symbols(locale, status);
+    int32_t count = 0;
+    const icu::UnicodeString* names = U_SUCCESS(status) ? symbols.getShortWeekdays(count) : nullptr;
+    std::string result;
+    for (int day : weekdays) {
+        // ICU's list starts with an empty entry, so weekday w is entry w. Numbers outside 1 to 7 have no name and
+        // are left out.
+        if (day < 1 || day > 7 || names == nullptr || day >= count) {
+            continue;
+        }
+        if (!result.empty()) {
+            result += ", ";
+        }
+        result += utf8(names[day]);
+    }
+    return result;
+}
+
+} // namespace
+
+std::string ScheduleCalculator::timeOfDayLabel(int minuteOfDay, std::string_view localeID) const
+{
+    if (minuteOfDay == 1440) {
+        return "midnight";
+    }
+    ZonedCalendar calendar(*m_calendar);
+    double instant = labelReferenceInstant;
+    try {
+        instant = calendar.timeOnDay(calendar.startOfDay(labelReferenceInstant), minuteOfDay);
+    } catch (const ZonedCalendar::Failure&) {
+    }
+    std::unique_ptr<icu::DateFormat> formatter(
+        icu::DateFormat::createTimeInstance(icu::DateFormat::kShort, localeFor(localeID)));
+    if (!formatter) {
+        return {};
+    }
+    formatter->setTimeZone(calendar.timeZone());
+    icu::UnicodeString text;
+    formatter->format(instant * 1000.0, text);
+    return utf8(text);
+}
+
+std::string ScheduleCalculator::describe(const ScheduleRule& rule, std::string_view localeID) const
+{
+    const icu::Locale locale = localeFor(localeID);
+    std::string result;
+    if (const auto* every = rule.interval()) {
+        result = frequencyPart(every->minutes);
+    } else {
+        auto times = rule.clock()->minutesOfDay;
+        std::sort(times.begin(), times.end());
+        result = "At ";
+        for (std::size_t i = 0; i < times.size(); ++i) {
+            result += (i == 0 ? "" : ", ") + timeOfDayLabel(times[i], localeID);
+        }
+    }
+    result += ", " + daysPart(rule.weekdays(), locale);
+    if (const auto* every = rule.interval(); every && every->window) {
+        result += ", " + timeOfDayLabel(every->window->startMinuteOfDay, localeID) + "\u2013" +
+                  timeOfDayLabel(every->window->endMinuteOfDay, localeID);
+    }
+    return result;
+}
+
+SchedulePreview
+ScheduleCalculator::preview(const ScheduleRule& rule, const std::optional<ScheduleState>& state, Date now) const
+{
+    try {
+        rule.validate();
+    } catch (const MonitorStoreError&) {
+        return {};
+    }
+    SchedulePreview result;
+    ScheduleState simulated = state ? *state : startedState(rule, now);
+    Date from = now;
+    Date weekLater = now.addingSeconds(7 * 86400.0);
+    try {
+        ZonedCalendar calendar(*m_calendar);
+        weekLater = Date::fromSecondsSince1970(calendar.addingDays(now.secondsSince1970(), 7));
+    } catch (const ZonedCalendar::Failure&) {
+    }
+    for (int step = 0; step < previewStepLimit; ++step) {
+        const auto occurrence = nextOccurrence(rule, simulated, from);
+        // The distant future stands for "never": it is no check time to show.
+        if (!occurrence || occurrence->due >= ScheduleState::distantFuture()) {
+            break;
+        }
+        const Date run = std::max(from, occurrence->due);
+        if (result.dates.size() < previewDateCount) {
+            result.dates.push_back(run);
+        }
+        if (run <= weekLater) {
+            ++result.runs;
+        }
+        if (run >= weekLater && result.dates.size() >= previewDateCount) {
+            break;
+        }
+        // Advanced as the scheduler would, except that the token plays no part here.
+        simulated.token = 1;
+        simulated = advancedState(rule, simulated, *occurrence, run);
+        from = run;
+    }
+    return result;
+}
+
+} // namespace tavlen
