@@ -1,0 +1,335 @@
+#include "ScheduleCalculator.h"
+
+#include "Iso8601.h"
+#include "MonitorStoreError.h"
+
+#include <gtest/gtest.h>
+
+#include <limits>
+
+namespace tavlen {
+namespace {
+
+constexpr const char* berlin = "Europe/Berlin";
+constexpr const char* newYork = "America/New_York";
+const WeekdaySet allDays{1, 2, 3, 4, 5, 6, 7};
+const WeekdaySet mondayToFriday{2, 3, 4, 5, 6};
+
+// Local times are written with their UTC offset, so each row states the instant it means.
+Date at(const char* text)
+{
+    const auto date = parseISO8601DateTime(text);
+    EXPECT_TRUE(date.has_value()) << text;
+    return date.value_or(Date());
+}
+
+ScheduleRule every(std::int64_t minutes, WeekdaySet days, std::optional<ScheduleWindow> window = std::nullopt)
+{
+    return ScheduleRule::every({minutes, std::move(days), window});
+}
+
+ScheduleRule clock(std::vector<int> times, WeekdaySet days)
+{
+    return ScheduleRule::at({std::move(times), std::move(days)});
+}
+
+struct Row
+{
+    const char* name;
+    const char* zone;
+    ScheduleRule rule;
+    const char* enabledAt;
+    const char* nextDue; // ignored for at-rules when null
+    std::optional<std::string> cursor;
+    const char* now;
+    const char* due; // nullptr: no occurrence
+    std::optional<std::string> expectedCursor;
+};
+
+TEST(ScheduleCalculatorTest, nextOccurrence_followsLocalWallClock)
+{
+    const auto officeHours = every(30, mondayToFriday, ScheduleWindow{540, 1020});
+    const auto lateEvening = every(60, allDays, ScheduleWindow{1320, 1440});
+    const Row rows[] = {
+        // Every-rules.
+        {"hourly, asked before it is due",
+         berlin,
+         every(60, allDays),
+         "2026-03-02T10:00:00+01:00",
+         "2026-03-02T11:00:00+01:00",
+         {},
+         "2026-03-02T10:30:00+01:00",
+         "2026-03-02T11:00:00+01:00",
+         {}},
+        {"hourly, asked exactly at the due time",
+         berlin,
+         every(60, allDays),
+         "2026-03-02T10:00:00+01:00",
+         "2026-03-02T11:00:00+01:00",
+         {},
+         "2026-03-02T11:00:00+01:00",
+         "2026-03-02T11:00:00+01:00",
+         {}},
+        {"overdue inside the window falls due at once",
+         berlin,
+         officeHours,
+         "2026-03-02T09:00:00+01:00",
+         "2026-03-06T16:45:00+01:00",
+         {},
+         "2026-03-06T16:50:00+01:00",
+         "2026-03-06T16:45:00+01:00",
+         {}},
+        {"due after Friday's window moves to Monday's start",
+         berlin,
+         officeHours,
+         "2026-03-02T09:00:00+01:00",
+         "2026-03-06T17:10:00+01:00",
+         {},
+         "2026-03-06T17:20:00+01:00",
+         "2026-03-09T09:00:00+01:00",
+         {}},
+        {"missed over the weekend, asked before the window",
+         berlin,
+         officeHours,
+         "2026-03-02T09:00:00+01:00",
+         "2026-03-07T03:00:00+01:00",
+         {},
+         "2026-03-09T08:00:00+01:00",
+         "2026-03-09T09:00:00+01:00",
+         {}},
+        {"missed over the weekend, asked inside the window",
+         berlin,
+         officeHours,
+         "2026-03-02T09:00:00+01:00",
+         "2026-03-07T03:00:00+01:00",
+         {},
+         "2026-03-09T10:00:00+01:00",
+         "2026-03-09T09:00:00+01:00",
+         {}},
+        {"window ending at 1440 allows the last second",
+         berlin,
+         lateEvening,
+         "2026-03-02T09:00:00+01:00",
+         "2026-03-02T23:59:30+01:00",
+         {},
+         "2026-03-02T23:59:45+01:00",
+         "2026-03-02T23:59:30+01:00",
+         {}},
+        {"window ending at 1440 excludes the following midnight",
+         berlin,
+         lateEvening,
+         "2026-03-02T09:00:00+01:00",
+         "2026-03-03T00:00:00+01:00",
+         {},
+         "2026-03-02T23:00:00+01:00",
+         "2026-03-03T22:00:00+01:00",
+         {}},
+        {"window starting in the skipped hour opens when clocks reach 03:00",
+         berlin,
+         every(60, {1}, ScheduleWindow{150, 240}),
+         "2026-03-28T09:00:00+01:00",
+         "2026-03-29T00:00:00+01:00",
+         {},
+         "2026-03-29T00:00:00+01:00",
+         "2026-03-29T03:00:00+02:00",
+         {}},
+        {"window on the repeated hour's day ends at its local end",
+         newYork,
+         every(60, {1}, ScheduleWindow{0, 90}),
+         "2026-10-31T09:00:00-04:00",
+         "2026-11-01T01:45:00-05:00",
+         {},
+         "2026-11-01T01:45:00-05:00",
+         "2026-11-08T00:00:00-05:00",
+         {}},
+        {"weekday filter skips to the next allowed day",
+         newYork,
+         every(15, {4}),
+         "2026-03-02T09:00:00-05:00",
+         "2026-03-02T10:00:00-05:00",
+         {},
+         "2026-03-02T10:00:00-05:00",
+         "2026-03-04T00:00:00-05:00",
+         {}},
+        // At-rules.
+        {"fresh at-rule passes over the morning time",
+         berlin,
+         clock({540, 1020}, allDays),
+         "2026-03-02T12:00:00+01:00",
+         nullptr,
+         {},
+         "2026-03-02T12:00:00+01:00",
+         "2026-03-02T17:00:00+01:00",
+         "202603021700"},
+        {"missed times of one day coalesce into the latest",
+         berlin,
+         clock({540, 720, 1020}, allDays),
+         "2026-03-01T12:00:00+01:00",
+         nullptr,
+         "202603020900",
+         "2026-03-02T18:00:00+01:00",
+         "2026-03-02T17:00:00+01:00",
+         "202603021700"},
+        {"days away are not made up",
+         berlin,
+         clock({540}, allDays),
+         "2026-03-01T12:00:00+01:00",
+         nullptr,
+         "202603020900",
+         "2026-03-05T08:00:00+01:00",
+         "2026-03-05T09:00:00+01:00",
+         "202603050900"},
+        {"clock set back does not repeat a taken time",
+         berlin,
+         clock({540}, allDays),
+         "2026-03-01T12:00:00+01:00",
+         nullptr,
+         "202603020900",
+         "2026-03-02T08:00:00+01:00",
+         "2026-03-03T09:00:00+01:00",
+         "202603030900"},
+        {"weekday filter picks Wednesday",
+         berlin,
+         clock({540}, {2, 4, 6}),
+         "2026-03-03T08:00:00+01:00",
+         nullptr,
+         {},
+         "2026-03-03T10:00:00+01:00",
+         "2026-03-04T09:00:00+01:00",
+         "202603040900"},
+        {"time in the skipped hour falls due at 03:00 with its own key",
+         berlin,
+         clock({150}, allDays),
+         "2026-03-28T12:00:00+01:00",
+         nullptr,
+         {},
+         "2026-03-29T00:30:00+01:00",
+         "2026-03-29T03:00:00+02:00",
+         "202603290230"},
+        {"two times in the gap fall due once with the larger key",
+         berlin,
+         clock({135, 165}, allDays),
+         "2026-03-28T12:00:00+01:00",
+         nullptr,
+         {},
+         "2026-03-29T00:30:00+01:00",
+         "2026-03-29T03:00:00+02:00",
+         "202603290245"},
+        {"the smaller gap key never falls due afterwards",
+         berlin,
+         clock({135, 165}, allDays),
+         "2026-03-28T12:00:00+01:00",
+         nullptr,
+         "202603290245",
+         "2026-03-29T03:00:00+02:00",
+         "2026-03-30T02:15:00+02:00",
+         "202603300215"},
+        {"repeated time falls due at its first instance",
+         newYork,
+         clock({90}, allDays),
+         "2026-10-31T12:00:00-04:00",
+         nullptr,
+         {},
+         "2026-11-01T00:30:00-04:00",
+         "2026-11-01T01:30:00-04:00",
+         "202611010130"},
+        {"repeated time falls due only once",
+         newYork,
+         clock({90}, allDays),
+         "2026-10-31T12:00:00-04:00",
+         nullptr,
+         "202611010130",
+         "2026-11-01T01:40:00-05:00",
+         "2026-11-02T01:30:00-05:00",
+         "202611020130"},
+        {"repeated hour in Berlin",
+         berlin,
+         clock({150}, {1}),
+         "2026-10-24T12:00:00+02:00",
+         nullptr,
+         {},
+         "2026-10-25T02:10:00+02:00",
+         "2026-10-25T02:30:00+02:00",
+         "202610250230"},
+        {"spring-forward day in New York",
+         newYork,
+         clock({150, 600}, {1}),
+         "2026-03-07T12:00:00-05:00",
+         nullptr,
+         {},
+         "2026-03-08T01:00:00-05:00",
+         "2026-03-08T03:00:00-04:00",
+         "202603080230"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        const auto calculator = ScheduleCalculator::inZone(row.zone);
+        const ScheduleState state{
+            2, at(row.enabledAt), row.nextDue ? at(row.nextDue) : ScheduleState::distantFuture(), row.cursor};
+        const auto occurrence = calculator.nextOccurrence(row.rule, state, at(row.now));
+        ASSERT_EQ(occurrence.has_value(), row.due != nullptr);
+        if (occurrence) {
+            EXPECT_EQ(occurrence->due, at(row.due))
+                << occurrence->due.secondsSince1970() - at(row.due).secondsSince1970() << " s off";
+            EXPECT_EQ(occurrence->cursor, row.expectedCursor);
+        }
+    }
+}
+
+TEST(ScheduleCalculatorTest, startAndAdvance_countFromTheCheckTime)
+{
+    const auto calculator = ScheduleCalculator::inZone(berlin);
+    const auto officeHours = every(30, mondayToFriday, ScheduleWindow{540, 1020});
+    const ScheduleState state{4, at("2026-03-02T09:00:00+01:00"), at("2026-03-02T09:30:00+01:00"), std::nullopt};
+    const auto advanced = calculator.advancedState(
+        officeHours, state, {at("2026-03-02T09:30:00+01:00"), {}}, at("2026-03-02T10:00:00+01:00"));
+    EXPECT_EQ(advanced, (ScheduleState{5, state.enabledAt, at("2026-03-02T10:30:00+01:00"), std::nullopt}));
+
+    // Intervals are real durations: sixty minutes across the skipped hour.
+    const auto started =
+        ScheduleCalculator::inZone(newYork).startedState(every(60, allDays), at("2026-03-08T01:30:00-05:00"));
+    EXPECT_EQ(started,
+              (ScheduleState{1, at("2026-03-08T01:30:00-05:00"), at("2026-03-08T03:30:00-04:00"), std::nullopt}));
+
+    // A fresh at-rule waits for its next time; taking it moves the cursor and the next due time.
+    const auto twice = clock({1020, 540}, allDays);
+    const auto fresh = calculator.startedState(twice, at("2026-03-02T12:00:00+01:00"));
+    EXPECT_EQ(fresh.nextDue, at("2026-03-02T17:00:00+01:00"));
+    EXPECT_EQ(fresh.cursor, std::nullopt);
+    const auto occurrence = calculator.nextOccurrence(twice, fresh, at("2026-03-02T17:00:05+01:00"));
+    ASSERT_TRUE(occurrence);
+    const auto taken = calculator.advancedState(twice, fresh, *occurrence, at("2026-03-02T17:00:05+01:00"));
+    EXPECT_EQ(taken, (ScheduleState{2, fresh.enabledAt, at("2026-03-03T09:00:00+01:00"), "202603021700"}));
+
+    const ScheduleState exhausted{std::numeric_limits<std::int64_t>::max(), fresh.enabledAt, fresh.nextDue, {}};
+    try {
+        calculator.advancedState(twice, exhausted, *occurrence, at("2026-03-02T17:00:05+01:00"));
+        ADD_FAILURE() << "advanced beyond the largest token";
+    } catch (const MonitorStoreError& error) {
+        EXPECT_EQ(error.kind(), MonitorStoreError::Kind::invalidStoredData);
+    }
+}
+
+TEST(ScheduleCalculatorTest, largestIntervalAndFarDates_clampToDistantFuture)
+{
+    const auto calculator = ScheduleCalculator::inZone(newYork);
+    const auto longest = every(maximumIntervalMinutes, allDays);
+    const Date now = at("2026-03-02T10:00:00-05:00");
+    const auto started = calculator.startedState(longest, now);
+    EXPECT_EQ(started.nextDue, ScheduleState::distantFuture());
+    EXPECT_GT(started.nextDue.milliseconds(), now.milliseconds());
+    const auto occurrence = calculator.nextOccurrence(longest, started, now);
+    ASSERT_TRUE(occurrence);
+    EXPECT_EQ(occurrence->due, ScheduleState::distantFuture());
+    EXPECT_EQ(calculator.advancedState(longest, started, *occurrence, now).nextDue, ScheduleState::distantFuture());
+
+    // A stored date beyond the calendar's range is treated as the distant future, not as an error or a wrap.
+    const ScheduleState far{1, now, Date::fromSecondsSince1970(1e300), {}};
+    const auto windowed = every(maximumIntervalMinutes, {2}, ScheduleWindow{0, 60});
+    EXPECT_EQ(calculator.nextOccurrence(windowed, far, now)->due, ScheduleState::distantFuture());
+    const ScheduleState farPast{1, Date::fromSecondsSince1970(-1e300), Date::fromSecondsSince1970(-1e300), {}};
+    EXPECT_EQ(calculator.nextOccurrence(clock({540}, {2}), farPast, now)->due, at("2026-03-02T09:00:00-05:00"));
+}
+
+} // namespace
+} // namespace tavlen
