@@ -121,20 +121,24 @@ std::string ModelSelection::normalizedOllamaHost(std::string_view typed)
         throw hostFormatError();
     }
     const std::string host = asciiLowercased(*components->host);
-    std::optional<int> port = components->port;
-    if (!hadScheme && !port) {
+    // 0 stands for no port; the range check above excluded 0 as a written port.
+    int port = components->port.value_or(0);
+    if (!hadScheme && port == 0) {
         port = defaultOllamaPort;
     }
     if ((scheme == "http" && port == 80) || (scheme == "https" && port == 443)) {
-        port.reset();
+        port = 0;
     }
+    std::string result = scheme;
+    result.append("://");
     // An IP literal (it holds ":") goes back into brackets.
-    std::string result = scheme + "://" + (host.find(':') != std::string::npos ? "[" + host + "]" : host);
-    if (port) {
-        result += ":" + std::to_string(*port);
+    const bool isLiteral = host.find(':') != std::string::npos;
+    result.append(isLiteral ? "[" : "").append(host).append(isLiteral ? "]" : "");
+    if (port != 0) {
+        result.append(":").append(std::to_string(port));
     }
     const auto rebuilt = parseURLComponents(result);
-    if (!rebuilt || !rebuilt->host || asciiLowercased(*rebuilt->host) != host || rebuilt->port != port ||
+    if (!rebuilt || !rebuilt->host || asciiLowercased(*rebuilt->host) != host || rebuilt->port.value_or(0) != port ||
         !rebuilt->path.empty()) {
         throw MonitorStoreError::validation(storage_messages::ollamaHostInvalid);
     }

@@ -1,0 +1,99 @@
+#include "CancelledError.h"
+#include "Monitor.h"
+#include "MonitorStoreError.h"
+#include "StorageMessages.h"
+
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+
+namespace tavlen {
+namespace {
+
+TEST(MonitorStoreErrorTest, descriptionsAndEquality)
+{
+    EXPECT_EQ(MonitorStoreError::validation("Enter a name.").errorDescription(), "Enter a name.");
+    EXPECT_EQ(MonitorStoreError::unsupportedStepsFormat(2).errorDescription(),
+              MonitorStoreError::unsupportedSchema().errorDescription());
+    EXPECT_STREQ(MonitorStoreError::busy().what(), "The workspace is busy. Wait a moment, then try again.");
+    EXPECT_EQ(MonitorStoreError::validation("A"), MonitorStoreError::validation("A"));
+    EXPECT_NE(MonitorStoreError::validation("A"), MonitorStoreError::validation("B"));
+    EXPECT_NE(MonitorStoreError::unsupportedStepsFormat(2), MonitorStoreError::unsupportedStepsFormat(3));
+    EXPECT_NE(MonitorStoreError::unsupportedStepsFormat(2), MonitorStoreError::unsupportedSchema());
+}
+
+TEST(MonitorStoreErrorTest, from_classifiesForeignErrors)
+{
+    EXPECT_EQ(MonitorStoreError::from(std::make_exception_ptr(MonitorStoreError::busy())), MonitorStoreError::busy());
+    EXPECT_EQ(MonitorStoreError::from(std::make_exception_ptr(CancelledError())), MonitorStoreError::interrupted());
+    EXPECT_EQ(MonitorStoreError::from(std::make_exception_ptr(std::runtime_error("disk"))),
+              MonitorStoreError::storage());
+    EXPECT_EQ(MonitorStoreError::from(std::make_exception_ptr(42)), MonitorStoreError::storage());
+    EXPECT_EQ(MonitorStoreError::from(nullptr), MonitorStoreError::storage());
+}
+
+TEST(MonitorTest, normalizedMonitorName_trimsOrRefuses)
+{
+    EXPECT_EQ(normalizedMonitorName("  Prices \n"), "Prices");
+    EXPECT_EQ(normalizedMonitorName("\u00A0Caf\u00E9\u2028"), "Caf\u00E9");
+    try {
+        normalizedMonitorName(" \t\r\n ");
+        ADD_FAILURE() << "accepted a blank name";
+    } catch (const MonitorStoreError& error) {
+        EXPECT_EQ(error, MonitorStoreError::validation(storage_messages::enterName));
+    }
+}
+
+TEST(MonitorTest, pageURL_acceptsOnlyHttpAddressesWithHost)
+{
+    struct Row
+    {
+        const char* text;
+        std::optional<std::string> url;
+    };
+
+    const Row rows[] = {
+        {"https://example.com/a?b=1", "https://example.com/a?b=1"},
+        {"HTTP://Example.com", "HTTP://Example.com"},
+        {"  https://example.com/x \n", "https://example.com/x"},
+        {"ftp://example.com", std::nullopt},
+        {"example.com", std::nullopt},
+        {"https://", std::nullopt},
+        {"https://exa mple.com", std::nullopt},
+        {"", std::nullopt},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.text);
+        EXPECT_EQ(pageURL(row.text), row.url);
+    }
+}
+
+TEST(MonitorTest, equality_comparesNamesCanonicallyAndRulesByTheirOwnRules)
+{
+    Monitor a{Uuid::random(), "Caf\u00E9", 2, {}, 1700000000000};
+    Monitor b = a;
+    b.name = "Cafe\u0301";
+    EXPECT_EQ(a, b);
+    EXPECT_TRUE(monitorsEqual({a}, {b}));
+    EXPECT_TRUE(monitorsEqual({}, {}));
+    EXPECT_FALSE(monitorsEqual({a}, {a, b}));
+
+    a.schedule.preferences.rule = ScheduleRule::at({{540, 1050}, {2, 6}});
+    b.schedule.preferences.rule = ScheduleRule::at({{540, 1050}, {6, 2}});
+    EXPECT_TRUE(monitorsEqual({a}, {b}));
+    b.schedule.preferences.rule = ScheduleRule::at({{1050, 540}, {6, 2}});
+    EXPECT_FALSE(monitorsEqual({a}, {b}));
+    b = a;
+    b.schedule.preferences.scheduleEnabled = true;
+    EXPECT_NE(a, b);
+    b = a;
+    b.schedule.version = 3;
+    EXPECT_NE(a, b);
+
+    EXPECT_EQ(MonitorSchedulePreferences::defaultValue().rule.encodeStored(),
+              R"({"rule":{"every":{"_0":{"minutes":60,"weekdays":[1,2,3,4,5,6,7]}}},"version":1})");
+    EXPECT_FALSE(MonitorSchedulePreferences::defaultValue().scheduleEnabled);
+}
+
+} // namespace
+} // namespace tavlen
