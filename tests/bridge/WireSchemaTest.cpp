@@ -1,3 +1,4 @@
+#include "Base64.h"
 #include "BrowserWireValidator.h"
 #include "JsonParse.h"
 #include "WireFormats.h"
@@ -115,6 +116,10 @@ TEST(WireSchema, formatsFollowTheirRules)
         {"base64 with a line break", "base64", "QUJD\nRA==", false},
         {"base64 URL alphabet", "base64", "-_-_", false},
         {"empty base64", "base64", "", true},
+        {"base64 with one padding sign", "base64", "QUI=", true},
+        {"base64 with leftover bits set", "base64", "QUJDRB==", false},
+        {"base64 with three padding signs", "base64", "Q===", false},
+        {"base64 padding inside", "base64", "QU=DRA==", false},
         {"time with milliseconds", "date-time", "2026-03-01T10:00:00.000Z", true},
         {"time without milliseconds", "date-time", "2026-03-01T10:00:00Z", false},
         {"time with an offset", "date-time", "2026-03-01T10:00:00.000+01:00", false},
@@ -124,6 +129,9 @@ TEST(WireSchema, formatsFollowTheirRules)
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         EXPECT_EQ(wire_format::formatAccepts(row.format, row.text), row.accepted);
+        if (std::string_view(row.format) == "base64") {
+            EXPECT_EQ(base64Decode(row.text).has_value(), row.accepted) << "the decoder agrees";
+        }
     }
 }
 
