@@ -62,41 +62,43 @@ public:
         , m_days(weekdayMask(rule.weekdays))
     {}
 
-    bool isAllowed(double t)
-    {
-        if (!hasDay(m_calendar.weekday(t))) {
-            return false;
-        }
-        if (!m_rule.window) {
-            return true;
-        }
-        const double dayStart = m_calendar.startOfDay(t);
-        return t >= m_calendar.timeOnDay(dayStart, m_rule.window->startMinuteOfDay) &&
-               t < m_calendar.timeOnDay(dayStart, m_rule.window->endMinuteOfDay);
-    }
+    bool isAllowed(double t) { return isAllowed(t, m_calendar.dayFields(t)); }
 
     // The earliest allowed instant at or after t within eight days, else the distant future.
     double aligned(double t)
     {
-        if (isAllowed(t)) {
+        auto day = m_calendar.dayFields(t);
+        if (isAllowed(t, day)) {
             return t;
         }
-        double day = m_calendar.startOfDay(t);
         for (int i = 0; i < 8; ++i) {
-            if (hasDay(m_calendar.weekday(day))) {
-                const double candidate =
-                    m_rule.window ? m_calendar.timeOnDay(day, m_rule.window->startMinuteOfDay) : day;
+            if (hasDay(day.weekday)) {
+                const double candidate = m_rule.window ? m_calendar.timeOnDay(day, m_rule.window->startMinuteOfDay)
+                                                       : m_calendar.startOfDay(day);
                 if (candidate >= t && isAllowed(candidate)) {
                     return candidate;
                 }
             }
-            day = m_calendar.startOfNextDay(day);
+            day = m_calendar.dayFields(m_calendar.startOfDay(day.year, day.month, day.day + 1));
         }
         return distantFuture;
     }
 
 private:
     bool hasDay(int weekday) const { return (m_days >> weekday) & 1u; }
+
+    // t with the fields of its local day.
+    bool isAllowed(double t, const ZonedCalendar::DayFields& day)
+    {
+        if (!hasDay(day.weekday)) {
+            return false;
+        }
+        if (!m_rule.window) {
+            return true;
+        }
+        return t >= m_calendar.timeOnDay(day, m_rule.window->startMinuteOfDay) &&
+               t < m_calendar.timeOnDay(day, m_rule.window->endMinuteOfDay);
+    }
 
     ZonedCalendar& m_calendar;
     const IntervalSchedule& m_rule;
@@ -178,13 +180,13 @@ nextClockOccurrence(ZonedCalendar& calendar, const ClockSchedule& rule, const Sc
         std::vector<Candidate> candidates;
         candidates.reserve(times.size());
         for (int i = 0; i < 8 && day <= distantFuture; ++i, day = calendar.startOfNextDay(day)) {
-            if (!((days >> calendar.weekday(day)) & 1u)) {
+            const auto fields = calendar.dayFields(day);
+            if (!((days >> fields.weekday) & 1u)) {
                 continue;
             }
-            const auto fields = calendar.dayFields(day);
             candidates.clear();
             for (int minute : times) {
-                const double due = calendar.timeOnDay(day, minute);
+                const double due = calendar.timeOnDay(fields, minute);
                 if (due > enabledAt && (!state.cursor || *state.cursor < occurrenceKey(fields, minute))) {
                     candidates.push_back({due, minute, fields});
                 }

@@ -122,7 +122,10 @@ ZonedCalendar::DayFields ZonedCalendar::dayFields(double instant)
 {
     auto& calendar = *m_impl->calendar;
     setInstant(calendar, instant);
-    return DayFields{field(calendar, UCAL_EXTENDED_YEAR), field(calendar, UCAL_MONTH) + 1, field(calendar, UCAL_DATE)};
+    return DayFields{field(calendar, UCAL_EXTENDED_YEAR),
+                     field(calendar, UCAL_MONTH) + 1,
+                     field(calendar, UCAL_DATE),
+                     field(calendar, UCAL_DAY_OF_WEEK)};
 }
 
 double ZonedCalendar::startOfDay(double instant)
@@ -150,11 +153,15 @@ double ZonedCalendar::startOfNextDay(double dayStart)
 
 double ZonedCalendar::timeOnDay(double dayStart, int minuteOfDay)
 {
+    return timeOnDay(dayFields(dayStart), minuteOfDay);
+}
+
+double ZonedCalendar::timeOnDay(const DayFields& fields, int minuteOfDay)
+{
     if (minuteOfDay == 1440) {
-        return startOfNextDay(dayStart);
+        return startOfDay(fields.year, fields.month, fields.day + 1);
     }
     auto& calendar = *m_impl->calendar;
-    const DayFields fields = dayFields(dayStart);
     calendar.clear();
     calendar.set(UCAL_EXTENDED_YEAR, fields.year);
     calendar.set(UCAL_MONTH, fields.month - 1);

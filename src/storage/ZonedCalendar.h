@@ -28,6 +28,7 @@ public:
         int year = 0;
         int month = 0; // 1 to 12
         int day = 0;
+        int weekday = 0; // 1 (Sunday) to 7 (Saturday)
     };
 
     // The zone by IANA identifier; an unknown identifier gives GMT, as ICU does.
@@ -51,11 +52,15 @@ public:
     double startOfDay(double instant);
     // The start of the given local day; fields outside their range roll over (month 13 is next January).
     double startOfDay(int year, int month, int day);
+
+    double startOfDay(const DayFields& day) { return startOfDay(day.year, day.month, day.day); }
+
     // The start of the local day after the one that starts at dayStart.
     double startOfNextDay(double dayStart);
     // The instant of minute of the day 0 to 1439 on the local day that starts at dayStart; 1440 is the start of
     // the next day.
     double timeOnDay(double dayStart, int minuteOfDay);
+    double timeOnDay(const DayFields& day, int minuteOfDay);
     // The same local time a number of calendar days later.
     double addingDays(double instant, int days);
 
