@@ -1,5 +1,6 @@
 #include "Step.h"
 
+#include "MainThread.h"
 #include "StepsChangeRule.h"
 
 namespace tavlen {
@@ -13,6 +14,7 @@ Step::Step(const Uuid& id, StepContent content, std::optional<Uuid> sourceID)
 std::shared_ptr<Step>
 Step::create(const Uuid& id, StepContent content, std::optional<Uuid> sourceID, std::optional<BrowserRect> region)
 {
+    TAVLEN_ASSERT_MAIN_THREAD();
     std::shared_ptr<Step> step(new Step(id, std::move(content), sourceID));
     step->setRegion(region); // no onEdit yet: nothing is reported
     std::weak_ptr<Step> weakStep = step;

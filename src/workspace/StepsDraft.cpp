@@ -1,6 +1,7 @@
 #include "StepsDraft.h"
 
 #include "BrowserCaptureSettings.h"
+#include "MainThread.h"
 #include "StepsConversion.h"
 #include "StepsScreenshot.h"
 
@@ -37,6 +38,7 @@ StepsDraft::StepsDraft(StepList steps)
 
 std::shared_ptr<StepsDraft> StepsDraft::create(StepList steps)
 {
+    TAVLEN_ASSERT_MAIN_THREAD();
     std::shared_ptr<StepsDraft> draft(new StepsDraft(std::move(steps)));
     for (const std::shared_ptr<Step>& step : draft->m_steps) {
         draft->installRelay(step);

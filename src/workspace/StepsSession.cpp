@@ -1,6 +1,7 @@
 #include "StepsSession.h"
 
 #include "ListEquality.h"
+#include "MainThread.h"
 #include "StepsChangeRule.h"
 #include "Utf8.h"
 
@@ -16,7 +17,9 @@ bool textsEqualByBytes(const std::vector<std::string>& a, const std::vector<std:
 
 StepsSession::StepsSession()
     : m_submission(Uuid::random())
-{}
+{
+    TAVLEN_ASSERT_MAIN_THREAD();
+}
 
 void StepsSession::setDraft(std::shared_ptr<StepsDraft> draft)
 {
