@@ -12,6 +12,8 @@ namespace {
 
 constexpr const char* berlin = "Europe/Berlin";
 constexpr const char* newYork = "America/New_York";
+// Clocks go from 00:00 straight to 01:00 on 2026-09-06.
+constexpr const char* santiago = "America/Santiago";
 const WeekdaySet allDays{1, 2, 3, 4, 5, 6, 7};
 const WeekdaySet mondayToFriday{2, 3, 4, 5, 6};
 
@@ -151,6 +153,15 @@ TEST(ScheduleCalculatorTest, nextOccurrence_followsLocalWallClock)
          "2026-03-02T10:00:00-05:00",
          "2026-03-04T00:00:00-05:00",
          {}},
+        {"a day without midnight starts at its first instant",
+         santiago,
+         every(60, {1}),
+         "2026-09-05T09:00:00-04:00",
+         "2026-09-05T12:00:00-04:00",
+         {},
+         "2026-09-05T12:00:00-04:00",
+         "2026-09-06T01:00:00-03:00",
+         {}},
         // At-rules.
         {"fresh at-rule passes over the morning time",
          berlin,
@@ -260,6 +271,15 @@ TEST(ScheduleCalculatorTest, nextOccurrence_followsLocalWallClock)
          "2026-03-08T01:00:00-05:00",
          "2026-03-08T03:00:00-04:00",
          "202603080230"},
+        {"00:00 on a day without midnight falls due at its first instant",
+         santiago,
+         clock({0}, {1}),
+         "2026-09-05T12:00:00-04:00",
+         nullptr,
+         {},
+         "2026-09-05T23:00:00-04:00",
+         "2026-09-06T01:00:00-03:00",
+         "202609060000"},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
