@@ -7,6 +7,7 @@
 
 #include <unicode/uchar.h>
 
+#include <array>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -34,18 +35,19 @@ bool equalsIgnoringASCIICase(std::string_view a, std::string_view b)
     return true;
 }
 
+constexpr std::array<signed char, 256> sextets = [] {
+    std::array<signed char, 256> table{};
+    table.fill(-1);
+    constexpr std::string_view alphabet = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    for (std::size_t i = 0; i < alphabet.size(); ++i) {
+        table[static_cast<unsigned char>(alphabet[i])] = static_cast<signed char>(i);
+    }
+    return table;
+}();
+
 int sextet(char c)
 {
-    if (c >= 'A' && c <= 'Z') {
-        return c - 'A';
-    }
-    if (c >= 'a' && c <= 'z') {
-        return c - 'a' + 26;
-    }
-    if (c >= '0' && c <= '9') {
-        return c - '0' + 52;
-    }
-    return c == '+' ? 62 : c == '/' ? 63 : -1;
+    return sextets[static_cast<unsigned char>(c)];
 }
 
 } // namespace
@@ -107,10 +109,12 @@ bool isBase64(std::string_view text)
     }
     const std::size_t padding = text.back() != '=' ? 0 : text[text.size() - 2] == '=' ? 2 : 1;
     const std::size_t dataLength = text.size() - padding;
+    int invalid = 0;
     for (std::size_t i = 0; i < dataLength; ++i) {
-        if (sextet(text[i]) < 0) {
-            return false;
-        }
+        invalid |= sextet(text[i]); // -1 sets every bit, a sextet never sets bit 6
+    }
+    if ((invalid & 0x40) != 0) {
+        return false;
     }
     // The bits that padding leaves over must be zero, so every byte string has exactly one text.
     const int last = sextet(text[dataLength - 1]);
