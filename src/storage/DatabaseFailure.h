@@ -1,0 +1,18 @@
+#pragma once
+
+#include "MonitorStoreError.h"
+
+#include <exception>
+
+namespace tavlen {
+
+// The storage error for an SQLite result code, classified by its primary code (the low 8 bits): busy and locked
+// → busy; corrupt and not-a-database → invalidStoredData; interrupt → interrupted; anything else → storage.
+MonitorStoreError storeErrorForSqliteCode(int resultCode);
+
+// What a database access reports for whatever its open step or body threw: a MonitorStoreError unchanged, a
+// cancellation of the caller (CancelledError) as interrupted, an SqliteError by its code, anything else
+// (file-system and JSON errors among them) as storage. Returned as an exception to rethrow.
+std::exception_ptr mapDatabaseFailure(std::exception_ptr failure);
+
+} // namespace tavlen

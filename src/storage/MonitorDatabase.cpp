@@ -1,0 +1,115 @@
+#include "MonitorDatabase.h"
+
+#include "SqliteStatement.h"
+#include "StorageLog.h"
+#include "WorkspaceSchema.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <string>
+#include <system_error>
+
+namespace tavlen {
+
+namespace {
+
+constexpr const char* workspaceFileName = "Tavlen.sqlite";
+
+std::filesystem::path applicationSupportDirectory()
+{
+    const char* dataHome = std::getenv("XDG_DATA_HOME");
+    if (dataHome != nullptr && dataHome[0] == '/') {
+        return dataHome;
+    }
+    const char* home = std::getenv("HOME");
+    return std::filesystem::path(home != nullptr ? home : "") / ".local" / "share";
+}
+
+// Creates the directory and its missing parents, each private to the user (an existing one is left as it is).
+void createPrivateDirectories(const std::filesystem::path& directory)
+{
+    if (directory.empty()) {
+        return;
+    }
+    std::filesystem::path current;
+    for (const auto& part : directory) {
+        current /= part;
+        if (::mkdir(current.c_str(), 0700) != 0 && errno != EEXIST) {
+            throw std::system_error(errno, std::generic_category(), "cannot create " + current.string());
+        }
+    }
+    if (!std::filesystem::is_directory(directory)) {
+        throw std::system_error(std::make_error_code(std::errc::not_a_directory), directory.string());
+    }
+}
+
+// The workspace will hold API keys: make the file readable by the user alone before SQLite first opens it. An
+// existing file keeps its mode. SQLite gives its journal the mode of the database file.
+void createPrivateFile(const std::filesystem::path& file)
+{
+    const int descriptor = ::open(file.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
+    if (descriptor >= 0) {
+        ::close(descriptor);
+        return;
+    }
+    if (errno != EEXIST) {
+        throw std::system_error(errno, std::generic_category(), "cannot create " + file.string());
+    }
+}
+
+std::string sqliteVersion(SqliteConnection& connection)
+{
+    SqliteStatement statement(connection, "SELECT sqlite_version()");
+    if (statement.step()) {
+        if (const auto version = statement.columnOptionalText(0)) {
+            return *version;
+        }
+    }
+    return "unknown";
+}
+
+} // namespace
+
+MonitorDatabase::MonitorDatabase(std::optional<std::filesystem::path> url)
+    : m_url(std::move(url))
+    , m_executor("tavlen.db")
+{}
+
+MonitorDatabase::~MonitorDatabase() = default;
+
+std::filesystem::path MonitorDatabase::defaultFileURL(std::string_view folderName)
+{
+    return applicationSupportDirectory() / std::filesystem::path(folderName) / workspaceFileName;
+}
+
+DatabaseQueue& MonitorDatabase::openQueueNow()
+{
+    if (m_queue) {
+        return *m_queue;
+    }
+    if (!m_url) {
+        throw MonitorStoreError::storage();
+    }
+    createPrivateDirectories(m_url->parent_path());
+    createPrivateFile(*m_url);
+
+    SqliteConfiguration configuration;
+    configuration.foreignKeys = true;
+    configuration.busyTimeout = std::chrono::seconds(5);
+    configuration.preparationStatements = {"PRAGMA synchronous = FULL"};
+    auto connection = std::make_unique<SqliteConnection>(*m_url, configuration);
+
+    inSqliteTransaction(*connection, SqliteTransaction::Kind::readOnly, verifyWorkspaceSchema);
+    migrateWorkspace(*connection);
+    const std::string version = inSqliteTransaction(*connection, SqliteTransaction::Kind::readOnly, sqliteVersion);
+    qCDebug(storageLog, "Opened workspace with SQLite %s", version.c_str());
+
+    m_queue = std::make_unique<DatabaseQueue>(m_executor, std::move(connection));
+    return *m_queue;
+}
+
+} // namespace tavlen
