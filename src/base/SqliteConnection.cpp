@@ -78,7 +78,7 @@ bool SqliteConnection::isInTransaction() const noexcept
 
 void SqliteConnection::execute(std::string_view sql)
 {
-    while (true) {
+    while (!sql.empty()) {
         sqlite3_stmt* statement = nullptr;
         const char* tail = nullptr;
         check(sqlite3_prepare_v2(m_db, sql.data(), static_cast<int>(sql.size()), &statement, &tail));
