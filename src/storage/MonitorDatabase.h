@@ -19,7 +19,11 @@ namespace tavlen {
 // The one workspace file. Opened lazily by the first operation of any kind (creating the folder and the file, the
 // file with mode 0600, verifying and migrating the schema) and then kept open for the life of the object; a
 // failed open is retried by the next operation. Every operation runs on the object's own serial executor and
-// reports any failure as a MonitorStoreError. Destroy it only when no operation is in flight.
+// reports any failure as a MonitorStoreError. A stop request on a caller's token before its access starts, or one
+// that interrupts its running statement, ends the access as interrupted. Destroy it only when no operation is in
+// flight.
+// Callers: a body lambda that captures by value something with a destructor must be a named variable, not a
+// temporary inside the co_await expression (g++ 12 destroys such a temporary closure twice).
 class MonitorDatabase
 {
 public:
