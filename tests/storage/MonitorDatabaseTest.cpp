@@ -1,13 +1,12 @@
 #include "MonitorDatabase.h"
 
+#include "BoundedWait.h"
 #include "MonitorStoreError.h"
 #include "SqliteStatement.h"
 #include "TemporaryDirectory.h"
 
 #include <QCoreApplication>
-#include <QEventLoop>
 #include <QLoggingCategory>
-#include <QTimer>
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>
@@ -21,46 +20,10 @@
 namespace tavlen {
 namespace {
 
-// Runs the event loop until the task finishes (or fails the test after a generous limit), then returns its value
-// or rethrows its error.
-template <class T> T finish(QCoro::Task<T> task, std::chrono::seconds limit = std::chrono::seconds(60))
+// The database's tasks are awaited with a generous bound, so a lost wake-up fails instead of hanging.
+template <class T> T finish(QCoro::Task<T> task)
 {
-    struct Run
-    {
-        bool finished = false;
-        std::optional<std::conditional_t<std::is_void_v<T>, bool, T>> value;
-        std::exception_ptr error;
-        QEventLoop loop;
-    };
-
-    auto run = std::make_shared<Run>();
-    [](QCoro::Task<T> inner, std::shared_ptr<Run> state) -> QCoro::Task<void> {
-        try {
-            if constexpr (std::is_void_v<T>) {
-                co_await inner;
-                state->value.emplace(true);
-            } else {
-                state->value.emplace(co_await inner);
-            }
-        } catch (...) {
-            state->error = std::current_exception();
-        }
-        state->finished = true;
-        state->loop.quit();
-    }(std::move(task), run);
-    if (!run->finished) {
-        QTimer::singleShot(limit, &run->loop, [&] { run->loop.quit(); });
-        run->loop.exec();
-    }
-    if (!run->finished) {
-        throw std::runtime_error("the operation did not finish in time");
-    }
-    if (run->error) {
-        std::rethrow_exception(run->error);
-    }
-    if constexpr (!std::is_void_v<T>) {
-        return std::move(*run->value);
-    }
+    return test::waitBounded(std::move(task), std::chrono::seconds(60));
 }
 
 template <class T> MonitorStoreError::Kind failureOf(QCoro::Task<T> task)
