@@ -2,6 +2,8 @@
 
 #include "SqliteConnection.h"
 
+#include <sqlite3.h>
+
 #include <utility>
 
 namespace tavlen {
@@ -34,6 +36,12 @@ SqliteTransaction::~SqliteTransaction()
 
 void SqliteTransaction::commit()
 {
+    // Some failures make SQLite roll the whole transaction back. Whatever the body ran after such a failure (one it
+    // caught) was committed statement by statement, so the change as a whole is not what the body meant: report it.
+    if (m_open && !m_connection.isInTransaction()) {
+        rollback();
+        throw SqliteError(SQLITE_ABORT, "the transaction was rolled back before its commit");
+    }
     finish("COMMIT");
 }
 

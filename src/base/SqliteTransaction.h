@@ -26,6 +26,7 @@ public:
     SqliteTransaction(const SqliteTransaction&) = delete;
     SqliteTransaction& operator=(const SqliteTransaction&) = delete;
 
+    // Commits; throws SqliteError (SQLITE_ABORT) when a failed statement already made SQLite roll it back.
     void commit();
     // Rolls back now; a pending interrupt does not stop the rollback. Does nothing once finished.
     void rollback() noexcept;

@@ -56,6 +56,27 @@ TEST_F(SqliteTransactionTest, aBodyThatThrowsLeavesNothingAndACommittedOneStays)
     EXPECT_EQ(rowCount(), 2);
 }
 
+TEST_F(SqliteTransactionTest, aTransactionThatSqliteRolledBackDoesNotReportItsCommitAsDone)
+{
+    m_connection.execute("CREATE UNIQUE INDEX t_v ON t(v)");
+    EXPECT_EQ(primaryCodeOf([&] {
+                  inSqliteTransaction(m_connection, SqliteTransaction::Kind::immediate, [](SqliteConnection& c) {
+                      c.execute("INSERT INTO t VALUES (1)");
+                      try {
+                          c.execute("INSERT OR ROLLBACK INTO t VALUES (1)");
+                      } catch (const SqliteError&) {
+                      }
+                  });
+              }),
+              SQLITE_ABORT);
+    EXPECT_FALSE(m_connection.isInTransaction());
+    EXPECT_EQ(rowCount(), 0);
+    inSqliteTransaction(m_connection, SqliteTransaction::Kind::immediate, [](SqliteConnection& c) {
+        c.execute("INSERT INTO t VALUES (2)");
+    });
+    EXPECT_EQ(rowCount(), 1);
+}
+
 TEST_F(SqliteTransactionTest, aBodyCannotEndOrNestTheTransaction)
 {
     SqliteTransaction transaction(m_connection, SqliteTransaction::Kind::immediate);
