@@ -3,6 +3,7 @@
 #include <unicode/gregocal.h>
 
 #include <cmath>
+#include <mutex>
 
 namespace tavlen {
 
@@ -75,8 +76,16 @@ ZonedCalendar::ZonedCalendar(std::string_view zoneID)
 
 ZonedCalendar ZonedCalendar::hostZone()
 {
+    // ICU resolves the host zone into one process-wide buffer without a lock of its own, while the scheduler's
+    // database thread and the main thread both ask for the current zone.
+    static std::mutex detection;
+    icu::TimeZone* zone = nullptr;
+    {
+        const std::lock_guard lock(detection);
+        zone = icu::TimeZone::detectHostTimeZone();
+    }
     auto impl = std::make_unique<Impl>();
-    impl->calendar = makeCalendar(icu::TimeZone::detectHostTimeZone());
+    impl->calendar = makeCalendar(zone);
     return ZonedCalendar(std::move(impl));
 }
 
