@@ -11,8 +11,9 @@ inline constexpr const char* staleEdit =
 inline constexpr const char* busy = "The workspace is busy. Wait a moment, then try again.";
 inline constexpr const char* invalidStoredData =
     "Tavlen could not read the saved workspace. Your data has been kept. Check the database before retrying.";
+// The workspace lives in the XDG data folder, so that is the folder the user is asked to check.
 inline constexpr const char* storage = "Tavlen could not access the workspace. Check available disk space and access "
-                                       "to Application Support, then retry.";
+                                       "to the data folder (usually ~/.local/share), then retry.";
 inline constexpr const char* interrupted =
     "The storage operation was interrupted. Reload the workspace to check what was saved before trying again.";
 
