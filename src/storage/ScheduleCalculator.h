@@ -59,7 +59,8 @@ public:
                                 const ScheduleOccurrence& occurrence,
                                 Date now) const;
 
-    // Descriptions for the schedule editor, in the user's current locale unless a locale identifier is given.
+    // Descriptions for the schedule editor, in the user's current locale for times (LC_TIME) unless an ICU locale
+    // identifier is given.
 
     // The short local time of a minute of the day (0 to 1439); 1440 is "midnight".
     std::string timeOfDayLabel(int minuteOfDay, std::string_view localeID = {}) const;

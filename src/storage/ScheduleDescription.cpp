@@ -8,6 +8,8 @@
 #include <unicode/locid.h>
 
 #include <algorithm>
+#include <clocale>
+#include <cstdlib>
 #include <memory>
 
 namespace tavlen {
@@ -21,10 +23,44 @@ constexpr double labelReferenceInstant = 1700000000.0;
 constexpr int previewStepLimit = 7 * 24 * 60 + 4;
 constexpr int previewDateCount = 3;
 
+// "de_DE.UTF-8@euro" as ICU knows it ("de_DE"); empty for the POSIX locale, which names no user choice.
+std::string icuLocaleID(std::string_view posixName)
+{
+    const std::string_view id = posixName.substr(0, posixName.find_first_of(".@"));
+    if (id == "C" || id == "POSIX") {
+        return {};
+    }
+    return std::string(id);
+}
+
+// The user's conventions for times and day names. On this desktop the formats region is LC_TIME, which may differ
+// from the language that ICU's default locale follows (LC_MESSAGES). The process locale as the application set it
+// up comes first; when that is the POSIX locale (the user's locale is not installed, or none was set up) the
+// environment says what the user chose.
+icu::Locale userTimeLocale()
+{
+    if (const char* current = std::setlocale(LC_TIME, nullptr); current != nullptr) {
+        if (auto id = icuLocaleID(current); !id.empty()) {
+            return icu::Locale(id.c_str());
+        }
+    }
+    for (const char* variable : {"LC_ALL", "LC_TIME", "LANG"}) {
+        const char* value = std::getenv(variable);
+        if (value == nullptr || *value == '\0') {
+            continue;
+        }
+        if (auto id = icuLocaleID(value); !id.empty()) {
+            return icu::Locale(id.c_str());
+        }
+        break; // a set variable hides the later ones, even when it names the POSIX locale
+    }
+    return icu::Locale::getDefault();
+}
+
 icu::Locale localeFor(std::string_view localeID)
 {
     if (localeID.empty()) {
-        return icu::Locale::getDefault();
+        return userTimeLocale();
     }
     return icu::Locale(std::string(localeID).c_str());
 }

@@ -3,6 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <clocale>
+#include <cstdlib>
+#include <string>
+
 namespace tavlen {
 namespace {
 
@@ -41,6 +45,49 @@ TEST(ScheduleDescriptionTest, timeOfDayLabel_isLocalShortTime)
         EXPECT_EQ(calculator.timeOfDayLabel(1440, "de_DE"), "midnight");
         EXPECT_EQ(calculator.timeOfDayLabel(540, "de_DE"), "09:00");
     }
+}
+
+// Sets an environment variable (or removes it, for nullptr) and puts the old value back.
+class ScopedEnvironment
+{
+public:
+    ScopedEnvironment(const char* name, const char* value)
+        : m_name(name)
+    {
+        if (const char* old = std::getenv(name)) {
+            m_old = old;
+        }
+        value ? setenv(name, value, 1) : unsetenv(name);
+    }
+
+    ~ScopedEnvironment() { m_old ? setenv(m_name, m_old->c_str(), 1) : unsetenv(m_name); }
+
+    ScopedEnvironment(const ScopedEnvironment&) = delete;
+    ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
+
+private:
+    const char* m_name;
+    std::optional<std::string> m_old;
+};
+
+TEST(ScheduleDescriptionTest, userLocale_followsTheTimeFormatsNotTheLanguage)
+{
+    // Only the POSIX locales are installed here, so the process locale is C and the environment carries the
+    // user's choice, as it does for a user whose formats region is not installed as a C library locale.
+    const std::string processTimeLocale = std::setlocale(LC_TIME, nullptr);
+    std::setlocale(LC_TIME, "C");
+    const ScopedEnvironment all("LC_ALL", nullptr);
+    const ScopedEnvironment language("LANG", "en_US.UTF-8");
+    const auto calculator = ScheduleCalculator::inZone("Europe/Berlin");
+    {
+        const ScopedEnvironment formats("LC_TIME", "de_DE.UTF-8");
+        EXPECT_EQ(calculator.describe(clock({540}, {2})), "At 09:00, Mo.");
+    }
+    {
+        const ScopedEnvironment formats("LC_TIME", nullptr);
+        EXPECT_EQ(calculator.describe(clock({540}, {2})), "At 9:00" NNBSP "AM, Mon");
+    }
+    std::setlocale(LC_TIME, processTimeLocale.c_str());
 }
 
 TEST(ScheduleDescriptionTest, describe_readsFrequencyDaysAndWindow)
