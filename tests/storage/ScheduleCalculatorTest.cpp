@@ -5,7 +5,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <limits>
+#include <string>
+#include <thread>
+#include <vector>
 
 namespace tavlen {
 namespace {
@@ -328,6 +332,37 @@ TEST(ScheduleCalculatorTest, startAndAdvance_countFromTheCheckTime)
     } catch (const MonitorStoreError& error) {
         EXPECT_EQ(error.kind(), MonitorStoreError::Kind::invalidStoredData);
     }
+}
+
+TEST(ScheduleCalculatorTest, currentZone_isDetectedAfreshForEveryCalculator)
+{
+    const char* old = std::getenv("TZ");
+    const std::optional<std::string> savedZone = old ? std::optional<std::string>(old) : std::nullopt;
+    setenv("TZ", newYork, 1);
+    EXPECT_EQ(ScheduleCalculator::inCurrentZone().timeZoneID(), newYork);
+    setenv("TZ", berlin, 1);
+    const auto calculator = ScheduleCalculator::inCurrentZone();
+    EXPECT_EQ(calculator.timeZoneID(), berlin);
+    EXPECT_EQ(calculator.startedState(clock({540}, allDays), at("2026-03-02T08:00:00+01:00")).nextDue,
+              at("2026-03-02T09:00:00+01:00"));
+
+    // The scheduler's database thread and the views ask for the zone at the same time.
+    std::vector<std::string> seen(8);
+    std::vector<std::thread> threads;
+    for (auto& zone : seen) {
+        threads.emplace_back([&zone] {
+            for (int i = 0; i < 50; ++i) {
+                zone = ScheduleCalculator::inCurrentZone().timeZoneID();
+            }
+        });
+    }
+    for (auto& thread : threads) {
+        thread.join();
+    }
+    for (const auto& zone : seen) {
+        EXPECT_EQ(zone, berlin);
+    }
+    savedZone ? setenv("TZ", savedZone->c_str(), 1) : unsetenv("TZ");
 }
 
 TEST(ScheduleCalculatorTest, largestIntervalAndFarDates_clampToDistantFuture)
