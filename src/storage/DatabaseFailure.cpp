@@ -1,6 +1,7 @@
 #include "DatabaseFailure.h"
 
 #include "CancelledError.h"
+#include "MonitorCheckError.h"
 #include "SqliteError.h"
 
 #include <sqlite3.h>
@@ -31,6 +32,8 @@ std::exception_ptr mapDatabaseFailure(std::exception_ptr failure)
     try {
         std::rethrow_exception(failure);
     } catch (const MonitorStoreError&) {
+        return failure;
+    } catch (const MonitorCheckError&) {
         return failure;
     } catch (const CancelledError&) {
         return std::make_exception_ptr(MonitorStoreError::interrupted());

@@ -10,9 +10,9 @@ namespace tavlen {
 // → busy; corrupt and not-a-database → invalidStoredData; interrupt → interrupted; anything else → storage.
 MonitorStoreError storeErrorForSqliteCode(int resultCode);
 
-// What a database access reports for whatever its open step or body threw: a MonitorStoreError unchanged, a
-// cancellation of the caller (CancelledError) as interrupted, an SqliteError by its code, anything else
-// (file-system and JSON errors among them) as storage. Returned as an exception to rethrow.
+// What a database access reports for whatever its open step or body threw: a MonitorStoreError or a
+// MonitorCheckError unchanged, a cancellation of the caller (CancelledError) as interrupted, an SqliteError by its
+// code, anything else (file-system and JSON errors among them) as storage. Returned as an exception to rethrow.
 std::exception_ptr mapDatabaseFailure(std::exception_ptr failure);
 
 } // namespace tavlen

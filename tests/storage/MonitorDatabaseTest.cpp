@@ -1,6 +1,8 @@
 #include "MonitorDatabase.h"
 
 #include "BoundedWait.h"
+#include "DatabaseFailure.h"
+#include "MonitorCheckError.h"
 #include "MonitorStoreError.h"
 #include "SqliteStatement.h"
 #include "TemporaryDirectory.h"
@@ -119,6 +121,18 @@ TEST_F(MonitorDatabaseTest, theFirstOperationCreatesAPrivateFolderAndFileWithThe
     EXPECT_TRUE(messages.front().starts_with("Opened workspace with SQLite 3.")) << messages.front();
 }
 
+TEST_F(MonitorDatabaseTest, theRollbackJournalIsAsPrivateAsTheFile)
+{
+    MonitorDatabase database(m_file);
+    const std::string journal = m_file.string() + "-journal";
+    const auto journalMode = finish(database.write([&journal](SqliteConnection& c) {
+        c.execute(insertMonitor);
+        struct stat status = {};
+        return ::stat(journal.c_str(), &status) == 0 ? static_cast<int>(status.st_mode & 0777) : -1;
+    }));
+    EXPECT_EQ(journalMode, 0600);
+}
+
 TEST_F(MonitorDatabaseTest, theConnectionHasForeignKeysFullSyncAndTheRollbackJournal)
 {
     MonitorDatabase database(m_file);
@@ -194,6 +208,46 @@ TEST_F(MonitorDatabaseTest, errorsOfTheBodyAreMapped)
               MonitorStoreError::Kind::invalidStoredData);
     EXPECT_EQ(failureOf(database.read([](SqliteConnection&) -> int { throw CancelledError(); })),
               MonitorStoreError::Kind::interrupted);
+    try {
+        finish(database.read([](SqliteConnection&) -> int { throw MonitorCheckError::missingCheck(); }));
+        ADD_FAILURE() << "the read succeeded";
+    } catch (const MonitorCheckError& error) {
+        EXPECT_EQ(error.kind(), MonitorCheckError::Kind::missingCheck);
+        EXPECT_EQ(error.errorDescription(), "This check no longer exists.");
+    }
+}
+
+TEST(DatabaseFailureTest, sqliteFailuresAreClassifiedByTheirPrimaryCode)
+{
+    struct Case
+    {
+        const char* name;
+        int code;
+        MonitorStoreError::Kind expected;
+    };
+
+    using Kind = MonitorStoreError::Kind;
+    const Case cases[] = {
+        {"busy", SQLITE_BUSY, Kind::busy},
+        {"busy snapshot", SQLITE_BUSY_SNAPSHOT, Kind::busy},
+        {"locked by a shared cache", SQLITE_LOCKED_SHAREDCACHE, Kind::busy},
+        {"corrupt index", SQLITE_CORRUPT_INDEX, Kind::invalidStoredData},
+        {"not a database", SQLITE_NOTADB, Kind::invalidStoredData},
+        {"interrupt", SQLITE_INTERRUPT, Kind::interrupted},
+        {"trigger abort", SQLITE_CONSTRAINT_TRIGGER, Kind::storage},
+        {"read-only file", SQLITE_READONLY_DBMOVED, Kind::storage},
+        {"fsync failure", SQLITE_IOERR_FSYNC, Kind::storage},
+        {"full disk", SQLITE_FULL, Kind::storage},
+    };
+    for (const Case& row : cases) {
+        SCOPED_TRACE(row.name);
+        EXPECT_EQ(storeErrorForSqliteCode(row.code).kind(), row.expected);
+        try {
+            std::rethrow_exception(mapDatabaseFailure(std::make_exception_ptr(SqliteError(row.code, "x"))));
+        } catch (const MonitorStoreError& error) {
+            EXPECT_EQ(error.kind(), row.expected);
+        }
+    }
 }
 
 TEST_F(MonitorDatabaseTest, accessGivesTheQueueForTheBodysOwnAccesses)
