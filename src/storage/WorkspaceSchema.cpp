@@ -6,6 +6,8 @@
 #include "SqliteMigrator.h"
 #include "SqliteStatement.h"
 
+#include <sqlite3.h>
+
 #include <vector>
 
 namespace tavlen {
@@ -130,7 +132,16 @@ void verifyWorkspaceSchema(SqliteConnection& connection)
     if (!SqliteMigrator::hasBookkeepingTable(connection)) {
         throw MonitorStoreError::unsupportedSchema();
     }
-    const std::vector<std::string> applied = SqliteMigrator::appliedIdentifiers(connection);
+    std::vector<std::string> applied;
+    try {
+        applied = SqliteMigrator::appliedIdentifiers(connection);
+    } catch (const SqliteError& error) {
+        // A table of that name without a text column "identifier" was not made by this program's migrations.
+        if (error.primaryCode() == SQLITE_ERROR || error.primaryCode() == SQLITE_MISMATCH) {
+            throw MonitorStoreError::unsupportedSchema();
+        }
+        throw;
+    }
     if (applied.size() == 1 && applied.front() == initialMigrationIdentifier) {
         return;
     }

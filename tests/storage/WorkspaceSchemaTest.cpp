@@ -216,6 +216,15 @@ TEST_F(WorkspaceSchemaTest, verificationAcceptsOnlyFilesThisVersionMade)
          "CREATE TABLE schema_migrations (identifier TEXT NOT NULL PRIMARY KEY);"
          "INSERT INTO schema_migrations VALUES ('v1_initial'); INSERT INTO schema_migrations VALUES ('v2_more')",
          false},
+        {"a bookkeeping table of another shape", "CREATE TABLE schema_migrations (version INTEGER)", false},
+        {"identifiers that are not text",
+         "CREATE TABLE schema_migrations (identifier); INSERT INTO schema_migrations VALUES (1)",
+         false},
+        {"a foreign index and trigger beside an empty bookkeeping table",
+         "CREATE TABLE schema_migrations (identifier TEXT NOT NULL PRIMARY KEY);"
+         "CREATE INDEX extra ON schema_migrations(identifier);"
+         "CREATE TRIGGER never AFTER DELETE ON schema_migrations BEGIN SELECT 1; END",
+         false},
         {"another migration only",
          "CREATE TABLE schema_migrations (identifier TEXT NOT NULL PRIMARY KEY);"
          "INSERT INTO schema_migrations VALUES ('v2_more')",
