@@ -3,6 +3,7 @@
 #include "BridgeFailure.h"
 #include "BrowserWireValidator.h"
 #include "JsonWriter.h"
+#include "Utf8.h"
 #include "WireCoding.h"
 
 #include <unordered_map>
@@ -146,6 +147,18 @@ BrowserPageTree::Node decodeNode(const nlohmann::json& value)
     return node;
 }
 
+// Node ids are texts, so ids that are canonically equivalent name the same node: they are matched by their NFC
+// form. ASCII ids, the usual kind, are already in it.
+std::string idKey(const std::string& id)
+{
+    for (const char c : id) {
+        if (static_cast<unsigned char>(c) >= 0x80) {
+            return normalizedNFC(id);
+        }
+    }
+    return id;
+}
+
 // The UTF-16 form of valid UTF-8 text: its length, and which units are low surrogates.
 std::vector<bool> lowSurrogateUnits(std::string_view text)
 {
@@ -199,26 +212,27 @@ bool rulesHold(const BrowserPageTree& tree, std::string_view snapshotID)
     if ((tree.status == "complete") != tree.reasons.empty()) {
         return false;
     }
-    std::unordered_map<std::string_view, std::size_t> positions;
+    std::unordered_map<std::string, std::size_t> positions;
     positions.reserve(tree.nodes.size());
     for (std::size_t i = 0; i < tree.nodes.size(); ++i) {
-        if (!positions.emplace(tree.nodes[i].id, i).second) {
+        if (!positions.emplace(idKey(tree.nodes[i].id), i).second) {
             return false;
         }
     }
-    std::unordered_set<std::string_view> seenChildren;
+    std::unordered_set<std::string> seenChildren;
     std::size_t fragmentCount = 0;
     for (std::size_t i = 0; i < tree.nodes.size(); ++i) {
         const auto& node = tree.nodes[i];
         for (const auto& child : node.children) {
-            const auto found = positions.find(child);
-            if (found == positions.end() || found->second <= i || !seenChildren.insert(child).second) {
+            std::string key = idKey(child);
+            const auto found = positions.find(key);
+            if (found == positions.end() || found->second <= i || !seenChildren.insert(std::move(key)).second) {
                 return false;
             }
         }
         if (node.structure && node.structure->headers) {
             for (const auto& header : *node.structure->headers) {
-                if (!positions.contains(header)) {
+                if (!positions.contains(idKey(header))) {
                     return false;
                 }
             }

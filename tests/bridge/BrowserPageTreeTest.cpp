@@ -48,6 +48,27 @@ TEST(BrowserPageTree, validateAppliesEachRule)
          [](Tree& t) { t.status = "unavailable", t.reasons = {"blocked"}, t.nodes.clear(); },
          true},
         {"duplicate id", [](Tree& t) { t.nodes[2].id = "n2"; }, false},
+        {"ids equal up to composition",
+         [](Tree& t) {
+             t.nodes[1].id = "\xC3\xA9", t.nodes[2].id = "e\xCC\x81"; // é composed, then decomposed
+             t.nodes[0].children = {"\xC3\xA9"};
+             t.nodes[1].structure->headers = {"n1"};
+         },
+         false},
+        {"child and header named in another composition",
+         [](Tree& t) {
+             t.nodes[2].id = "\xC3\xA9";
+             t.nodes[0].children = {"n2", "e\xCC\x81"};
+             t.nodes[1].structure->headers = {"n1", "e\xCC\x81"};
+         },
+         true},
+        {"one child listed in two compositions",
+         [](Tree& t) {
+             t.nodes[2].id = "\xC3\xA9";
+             t.nodes[0].children = {"n2", "e\xCC\x81", "\xC3\xA9"};
+             t.nodes[1].structure->headers = {"n1"};
+         },
+         false},
         {"node listing itself", [](Tree& t) { t.nodes[2].children = {"n3"}; }, false},
         {"node listing an earlier node", [](Tree& t) { t.nodes[1].children = {"n1"}; }, false},
         {"unknown child", [](Tree& t) { t.nodes[1].children = {"n9"}; }, false},
