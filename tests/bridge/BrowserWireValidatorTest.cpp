@@ -2,6 +2,7 @@
 
 #include "Base64.h"
 #include "BridgeFailure.h"
+#include "BrowserResources.h"
 #include "JsonParse.h"
 #include "JsonWriter.h"
 #include "WireCoding.h"
@@ -17,10 +18,24 @@ namespace {
 enum class Outcome
 {
     accepted,
-    invalidMessage, // BridgeFailure "Invalid or incompatible browser message." without a code
-    invalidRequest, // BridgeFailure with the capture-settings sentence and "invalid_request"
-    decodingError,  // the JSON reader's or the typed decoder's own failure
+    invalidMessage,      // BridgeFailure "Invalid or incompatible browser message." without a code
+    invalidRequest,      // BridgeFailure with the capture-settings sentence and "invalid_request"
+    decodingError,       // the JSON reader's or the typed decoder's own failure
+    wrongDirection,      // a valid message of a kind that may not travel the way it came
+    unsupportedGeometry, // BridgeFailure with the geometry sentence and "unsupported_geometry"
 };
+
+// Where a frame comes from: the validator alone, or the validator followed by what the receiver checks next.
+enum class Route
+{
+    validator,
+    fromChrome, // the host and Tavlen refuse kinds that do not travel from Chrome to Tavlen
+    fromTavlen, // the host refuses kinds that do not travel from Tavlen to Chrome
+    capture,    // the capture service holds the snapshot against the viewport it asked for
+};
+
+struct WrongDirection
+{};
 
 Outcome outcomeOf(const std::function<void()>& run)
 {
@@ -34,11 +49,40 @@ Outcome outcomeOf(const std::function<void()>& run)
         if (failure == BridgeFailure(bridge_text::invalidCaptureSettings, bridge_code::invalidRequest)) {
             return Outcome::invalidRequest;
         }
+        if (failure == BridgeFailure(bridge_text::unsupportedGeometry, bridge_code::unsupportedGeometry)) {
+            return Outcome::unsupportedGeometry;
+        }
         ADD_FAILURE() << "unexpected failure: " << failure.what();
     } catch (const WireDecodingError&) {
         return Outcome::decodingError;
+    } catch (const WrongDirection&) {
+        return Outcome::wrongDirection;
     }
     return Outcome::accepted;
+}
+
+void receive(const BrowserWireValidator& validator, const std::string& frame, Route route)
+{
+    const BrowserMessage message = validator.decode(frame);
+    switch (route) {
+    case Route::validator:
+        break;
+    case Route::fromChrome:
+        if (!BrowserMessage::travelsToTavlen(message.kind())) {
+            throw WrongDirection{};
+        }
+        break;
+    case Route::fromTavlen:
+        if (!BrowserMessage::travelsToChrome(message.kind())) {
+            throw WrongDirection{};
+        }
+        break;
+    case Route::capture:
+        std::get<BrowserMessage::Response>(message.payload)
+            .response.snapshot.value()
+            .checkGeometry(test::sampleCaptureSettings());
+        break;
+    }
 }
 
 nlohmann::json sample(const std::string& name)
@@ -64,6 +108,11 @@ nlohmann::json& snapshotOf(nlohmann::json& message)
     return message["response"]["snapshot"];
 }
 
+nlohmann::json& treeOf(nlohmann::json& message)
+{
+    return snapshotOf(message)["pageTree"];
+}
+
 TEST(BrowserWireValidator, refusesEachKindOfInvalidFrame)
 {
     const BrowserWireValidator validator = BrowserWireValidator::load();
@@ -76,6 +125,7 @@ TEST(BrowserWireValidator, refusesEachKindOfInvalidFrame)
         std::string name;
         std::string frame;
         Outcome expected;
+        Route route = Route::validator;
     };
 
     const std::vector<Row> rows = {
@@ -146,6 +196,79 @@ TEST(BrowserWireValidator, refusesEachKindOfInvalidFrame)
          edited("response with snapshot",
                 [](auto& m) { snapshotOf(m)["pageTree"]["nodes"][1]["fragments"][0]["start"] = -1; }),
          Outcome::invalidMessage},
+        {"page tree finished before it started",
+         edited("response with snapshot", [](auto& m) { treeOf(m)["finishedAt"] = "2026-03-01T09:59:59.999Z"; }),
+         Outcome::invalidMessage},
+        {"complete page tree with a reason",
+         edited("response with snapshot", [](auto& m) { treeOf(m)["reasons"] = {"timeout"}; }),
+         Outcome::invalidMessage},
+        {"partial page tree without reasons",
+         edited("response with snapshot", [](auto& m) { treeOf(m)["status"] = "partial"; }),
+         Outcome::invalidMessage},
+        {"unavailable page tree with nodes",
+         edited("response with snapshot",
+                [](auto& m) { treeOf(m)["status"] = "unavailable", treeOf(m)["reasons"] = {"blocked"}; }),
+         Outcome::invalidMessage},
+        {"page tree with a duplicate id",
+         edited("response with snapshot", [](auto& m) { treeOf(m)["nodes"][2]["id"] = "n2"; }),
+         Outcome::invalidMessage},
+        {"page tree child with two parents",
+         edited("response with snapshot",
+                [](auto& m) { treeOf(m)["nodes"][1]["children"] = nlohmann::json::array({"n3"}); }),
+         Outcome::invalidMessage},
+        {"page tree header pointing nowhere",
+         edited("response with snapshot",
+                [](auto& m) { treeOf(m)["nodes"][1]["structure"]["headers"] = nlohmann::json::array({"n9"}); }),
+         Outcome::invalidMessage},
+        {"page tree fragment beyond its text",
+         edited("response with snapshot",
+                [](auto& m) {
+                    treeOf(m)["nodes"][1]["fragments"][0]["start"] = 12;
+                    treeOf(m)["nodes"][1]["fragments"][0]["length"] = 2;
+                }),
+         Outcome::invalidMessage},
+        {"page tree fragment splitting an emoji",
+         edited("response with snapshot",
+                [](auto& m) {
+                    treeOf(m)["nodes"][1]["fragments"][0]["start"] = 7;
+                    treeOf(m)["nodes"][1]["fragments"][0]["length"] = 1;
+                }),
+         Outcome::invalidMessage},
+        {"page-tree node of an empty kind",
+         edited("response with snapshot", [](auto& m) { treeOf(m)["nodes"][0]["kind"] = ""; }),
+         Outcome::invalidMessage},
+        {"capture at twice the pixel scale",
+         edited("response with snapshot", [](auto& m) { snapshotOf(m)["geometry"]["scale"] = 2; }),
+         Outcome::unsupportedGeometry,
+         Route::capture},
+        {"capture two pixels narrower than asked",
+         edited("response with snapshot", [](auto& m) { snapshotOf(m)["geometry"]["width"] = 318; }),
+         Outcome::unsupportedGeometry,
+         Route::capture},
+        {"capture of a zoomed page",
+         edited("response with snapshot", [](auto& m) { snapshotOf(m)["geometry"]["zoom"] = 1.25; }),
+         Outcome::unsupportedGeometry,
+         Route::capture},
+        {"capture image not at the device scale",
+         edited("response with snapshot", [](auto& m) { snapshotOf(m)["contentRect"]["width"] = 16; }),
+         Outcome::unsupportedGeometry,
+         Route::capture},
+        {"the sample capture keeps the viewport",
+         writeJson(sample("response with snapshot")),
+         Outcome::accepted,
+         Route::capture},
+        {"welcome from Chrome", writeJson(sample("welcome")), Outcome::wrongDirection, Route::fromChrome},
+        {"selection from Chrome", writeJson(sample("selection")), Outcome::wrongDirection, Route::fromChrome},
+        {"request from Chrome", writeJson(sample("capture request")), Outcome::wrongDirection, Route::fromChrome},
+        {"cancel from Chrome", writeJson(sample("cancel")), Outcome::wrongDirection, Route::fromChrome},
+        {"unavailable from Chrome", writeJson(sample("unavailable")), Outcome::wrongDirection, Route::fromChrome},
+        {"hello from Tavlen", writeJson(sample("hello")), Outcome::wrongDirection, Route::fromTavlen},
+        {"response from Tavlen",
+         writeJson(sample("idle response without execution")),
+         Outcome::wrongDirection,
+         Route::fromTavlen},
+        {"status from Tavlen", writeJson(sample("status")), Outcome::wrongDirection, Route::fromTavlen},
+        {"ping from either side", writeJson(sample("ping")), Outcome::accepted, Route::fromChrome},
         {"snapshot without a page tree",
          edited("response with snapshot", [](auto& m) { snapshotOf(m).erase("pageTree"); }),
          Outcome::invalidMessage},
@@ -164,7 +287,7 @@ TEST(BrowserWireValidator, refusesEachKindOfInvalidFrame)
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
-        EXPECT_EQ(outcomeOf([&] { validator.decode(row.frame); }), row.expected);
+        EXPECT_EQ(outcomeOf([&] { receive(validator, row.frame, row.route); }), row.expected);
     }
 }
 
@@ -182,6 +305,15 @@ TEST(BrowserWireValidator, sizeLimitsCountBytesAndSpareResponses)
     EXPECT_EQ(outcomeOf([&] { limited(size - 1, size).decode(ping); }), Outcome::invalidMessage);
     const auto responseSize = static_cast<std::int64_t>(response.size());
     EXPECT_EQ(outcomeOf([&] { limited(1, responseSize).decode(response); }), Outcome::accepted);
+}
+
+TEST(BrowserWireValidator, welcomeCarriesEveryVersionTavlenAnnounces)
+{
+    const BrowserWireValidator validator = BrowserWireValidator::load();
+    const std::string longVersion = "1.2.3-" + std::string(300, 'a');
+    ASSERT_EQ(announcedAppVersion(&longVersion), longVersion);
+    const BrowserMessage welcome{BrowserMessage::Welcome{test::connectionID, longVersion, true}};
+    EXPECT_EQ(outcomeOf([&] { validator.decode(welcome.encodedBytes()); }), Outcome::accepted);
 }
 
 TEST(BrowserWireValidator, schemaRefusedByTheValidatorItWasLoadedFrom)
