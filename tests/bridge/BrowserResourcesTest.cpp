@@ -1,5 +1,6 @@
 #include "BrowserResources.h"
 
+#include "Base64.h"
 #include "BridgeFailure.h"
 #include "BrowserConfiguration.h"
 #include "BrowserMessage.h"
@@ -9,14 +10,18 @@
 #include "Sha256.h"
 #include "TemporaryDirectory.h"
 #include "WireCoding.h"
+#include "WireSamples.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <cstdlib>
 #include <fstream>
 #include <functional>
 #include <sstream>
 #include <system_error>
+#include <thread>
 
 namespace tavlen {
 namespace {
@@ -180,6 +185,64 @@ TEST(BrowserResources, allowedExtensionIsTheOneOfTheShippedKey)
     EXPECT_EQ(extensionIdentifierFromKey("not base64!"), std::nullopt);
 }
 
+// A full-page capture as large as the bridge promises to carry: a 16 MiB PNG (its real header, then filler the
+// validator does not read) and a page tree whose sorted encoding fills the 4 MiB that a tree may take.
+BrowserMessage largestCapture()
+{
+    constexpr std::uint32_t width = 1280;
+    constexpr std::uint32_t height = 8000;
+    std::string png("\x89PNG\r\n\x1A\n\x00\x00\x00\x0DIHDR", 16);
+    for (std::uint32_t value : {width, height}) {
+        for (int shift = 24; shift >= 0; shift -= 8) {
+            png.push_back(static_cast<char>((value >> shift) & 0xFF));
+        }
+    }
+    png.resize(16u << 20, '\x3F'); // "/" digits in the base64 text, which the encoder escapes: the worst case
+
+    BrowserSnapshot snapshot = test::sampleSnapshot();
+    snapshot.geometry = {1280, 800, 0, 0, 0, 0, 1, 1};
+    snapshot.contentRect = {0, 0, width, height};
+    snapshot.imageWidth = width;
+    snapshot.imageHeight = height;
+    snapshot.imageBase64 = base64Encode(png);
+    BrowserPageTree& tree = snapshot.pageTree;
+    const BrowserPageTree::Node cell = tree.nodes[1];
+    tree.nodes.pop_back();
+    tree.nodes[0].children = {};
+    tree.nodes[1].structure->headers = {"n1"};
+    for (int i = 0; i < 4000; ++i) {
+        BrowserPageTree::Node node = cell;
+        node.id = "cell-" + std::to_string(i);
+        node.structure->headers = {"n1"};
+        tree.nodes[0].children.push_back(node.id);
+        tree.nodes.push_back(std::move(node));
+    }
+    // The last cell's value "42" grows until the tree's encoding is exactly 4 MiB.
+    const std::size_t size = tree.sortedJSON().size();
+    EXPECT_LT(size, 4'194'304u);
+    tree.nodes.back().value = std::string(2 + (4'194'304 - std::min<std::size_t>(size, 4'194'304)), 'v');
+    BrowserResponse response{test::requestID, test::sampleStatus(), true, std::move(snapshot), std::nullopt};
+    return BrowserMessage{BrowserMessage::Response{test::connectionID, test::executionID, std::move(response)}};
+}
+
+TEST(BrowserResources, shippedLimitsKeepChromesBoundsAndCarryAFullPageCapture)
+{
+    const BrowserLimits& limits = BrowserConfiguration::shared().limits;
+    // Chrome closes a connection whose host sends a message over 1 MB, and takes at most 64 MiB the other way.
+    EXPECT_LE(limits.requestBytes, 1 << 20);
+    EXPECT_LE(limits.resultBytes, std::int64_t(64) << 20);
+    EXPECT_LE(limits.requestBytes, limits.resultBytes);
+    EXPECT_GE(limits.queueBytes, limits.resultBytes + 4) << "the largest frame fits a write queue";
+    EXPECT_GT(limits.operations, 0);
+
+    const BrowserMessage capture = largestCapture();
+    const auto& tree = std::get<BrowserMessage::Response>(capture.payload).response.snapshot->pageTree;
+    EXPECT_EQ(tree.sortedJSON().size(), 4'194'304u);
+    const std::string frame = capture.encodedBytes();
+    EXPECT_LE(static_cast<std::int64_t>(frame.size()), limits.resultBytes);
+    EXPECT_EQ(BrowserWireValidator::load().decode(frame), capture);
+}
+
 // An undecodable "config" is reported like a missing one instead of stopping the process. The shared
 // configuration loads once per process, so this runs in a fresh one.
 TEST(BrowserResourcesDeathTest, undecodableConfigurationFailsEveryUseWithoutCrashing)
@@ -196,6 +259,45 @@ TEST(BrowserResourcesDeathTest, undecodableConfigurationFailsEveryUseWithoutCras
             const bool status = failsAsMissing([] { BrowserStatus::initial(); });
             fs::remove_all(directory);
             std::_Exit(first && again && status ? 0 : 1);
+        },
+        ::testing::ExitedWithCode(0),
+        "");
+}
+
+// Concurrent first uses of the shared values: one load, every caller handed the same value.
+bool concurrentFirstUsesAgree()
+{
+    constexpr std::size_t count = 8;
+    std::array<const void*, count * 3> seen{};
+    std::vector<std::thread> threads;
+    for (std::size_t i = 0; i < count; ++i) {
+        threads.emplace_back([&seen, i] {
+            try {
+                seen[3 * i] = &BrowserConfiguration::shared();
+                seen[3 * i + 1] = &BrowserCaptureSettings::standard();
+                seen[3 * i + 2] = &BrowserStatus::initial();
+            } catch (const std::exception&) {
+            }
+        });
+    }
+    for (auto& thread : threads) {
+        thread.join();
+    }
+    bool same = seen[0] && seen[1] && seen[2];
+    for (std::size_t i = 3; i < seen.size(); ++i) {
+        same = same && seen[i] == seen[i % 3];
+    }
+    return same;
+}
+
+// Runs in a fresh process, where nothing has loaded the shared values yet.
+TEST(BrowserResourcesDeathTest, concurrentFirstUsesShareOneConfiguration)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            overrideMainBundleDirectory(fs::path(TAVLEN_BUNDLE_DIR));
+            std::_Exit(concurrentFirstUsesAgree() ? 0 : 1);
         },
         ::testing::ExitedWithCode(0),
         "");
