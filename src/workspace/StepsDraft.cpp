@@ -16,6 +16,11 @@ std::optional<BrowserRect> clampRegionToImage(const BrowserRect& rect, double im
     if (!std::isfinite(rect.x) || !std::isfinite(rect.y) || !std::isfinite(rect.width) || !std::isfinite(rect.height)) {
         return std::nullopt;
     }
+    // std::min ignores a NaN bound, which would let the region through uncut; an image less than a pixel
+    // across keeps nothing anyway.
+    if (!(imageWidth >= 1) || !(imageHeight >= 1)) {
+        return std::nullopt;
+    }
     double left = rect.width < 0 ? rect.x + rect.width : rect.x;
     double top = rect.height < 0 ? rect.y + rect.height : rect.y;
     double right = left + std::abs(rect.width);

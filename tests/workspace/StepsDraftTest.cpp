@@ -123,6 +123,19 @@ TEST_F(StepsDraftTest, aRemovedStepNoLongerChangesTheDraft)
     EXPECT_EQ(edits, 1);
 }
 
+TEST_F(StepsDraftTest, aStepOutlivingItsDraftRelaysNothing)
+{
+    growTo(2);
+    std::shared_ptr<Step> kept = draft->steps()[1];
+    std::weak_ptr<StepsDraft> weakDraft = draft;
+    draft.reset();
+    EXPECT_TRUE(weakDraft.expired()); // the steps' relays hold the draft weakly
+
+    kept->content().readSettings()->setTimeoutText("5");
+    kept->setRegion(BrowserRect{1, 1, 2, 2});
+    EXPECT_EQ(edits, 0);
+}
+
 TEST_F(StepsDraftTest, movesAreCheckedAgainstTheWorkflowShape)
 {
     growTo(3); // page, A, B
@@ -214,6 +227,11 @@ TEST(StepsRegionClampTest, keepsOnlyWhatLiesInsideTheImage)
         SCOPED_TRACE(row.name);
         EXPECT_EQ(clampRegionToImage(row.rect, 100, 50), row.expected);
     }
+
+    // An image size that is not a number bounds nothing, so nothing can be cut to it.
+    EXPECT_EQ(clampRegionToImage({0, 0, 10, 10}, nan, 50), std::nullopt);
+    EXPECT_EQ(clampRegionToImage({0, 0, 10, 10}, 100, nan), std::nullopt);
+    EXPECT_EQ(clampRegionToImage({0, 0, 10, 10}, 0, 0), std::nullopt);
 }
 
 TEST_F(StepsDraftTest, addsReadStepsOnlyOnAScreenshot)
