@@ -4,7 +4,6 @@
 #include <unicode/normalizer2.h>
 #include <unicode/uchar.h>
 
-#include <algorithm>
 #include <cstdint>
 #include <limits>
 #include <optional>
@@ -166,14 +165,9 @@ std::string normalizedNFC(std::string_view text)
 
 std::string truncateUTF8(std::string_view text, std::size_t maxBytes)
 {
-    std::size_t end = std::min(validPrefixLength(text), maxBytes);
-    // The prefix up to the first invalid byte is valid, so only the last character can have been cut.
-    if (end < text.size()) {
-        while (end > 0 && isContinuationByte(text[end])) {
-            --end;
-        }
-    }
-    return std::string(text.substr(0, end));
+    // The longest valid prefix of the first maxBytes bytes: a character cut by the limit is dropped whole, and
+    // so is everything from the first ill-formed byte on.
+    return std::string(text.substr(0, validPrefixLength(text.substr(0, maxBytes))));
 }
 
 bool isValidUTF8(std::string_view text) noexcept

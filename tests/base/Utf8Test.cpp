@@ -64,6 +64,12 @@ TEST(TruncateUtf8, cutsOnlyAtScalarBoundaries)
          5,
          "ab"},
         {"truncated sequence at the end is dropped", "ab\xE2\x82", 4, "ab"},
+        {"stray continuation byte keeps the character before it",
+         "ab\x80"
+         "cd",
+         5,
+         "ab"},
+        {"stray continuation byte after a two-byte character", "x\xC3\xA9\x80", 4, "x\xC3\xA9"},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
