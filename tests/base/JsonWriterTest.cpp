@@ -61,6 +61,12 @@ TEST(JsonWriter, writesEachCase_asExpected)
          {.pretty = true},
          "{\n  \"a\" : {},\n  \"b\" : [\n    1,\n    \"x\\/y\"\n  ]\n}"},
         {"pretty scalar", json(1), {.pretty = true}, "1"},
+        {"stored schedule state with dates as seconds since 2001",
+         json{{"token", 3}, {"enabledAt", 794131200.25}, {"nextDue", 794163600.5}, {"cursor", "202603021700"}},
+         {},
+         R"({"cursor":"202603021700","enabledAt":794131200.25,"nextDue":794163600.5,"token":3})"},
+        {"distant-future date (year 4001) as an integral double", json(63113904000.0), {}, "63113904000"},
+        {"date before 2001 with a fraction", json(-86400.125), {}, "-86400.125"},
     };
     for (const auto& row : cases) {
         SCOPED_TRACE(row.name);
