@@ -145,6 +145,11 @@ void BrowserHostRelay::relayChromeToApp(std::string frame)
         // close handler ends the host instead.
         if (m_chrome->send(std::move(notice))) {
             m_chrome->runOnWriter([] { endHost(exitFailure); });
+            // Read nothing more: an end of standard input right behind the bad frame would close the channel,
+            // which skips the queued notice, and end the host with 0 before the writer ends it with 1.
+            for (;;) {
+                ::pause();
+            }
         }
         return;
     }

@@ -310,6 +310,7 @@ struct ViolationCase
     std::string bytes; // written raw, frame length included
     int exitStatus;
     std::optional<std::string> chromeGets; // the one frame Chrome receives before the end, if any
+    bool chromeClosesAtOnce = false;       // Chrome closes its end of standard input right after the bytes
 };
 
 TEST(BrowserHostTest, framesBreakingTheRulesEndTheHostAsTheTableSays)
@@ -333,6 +334,12 @@ TEST(BrowserHostTest, framesBreakingTheRulesEndTheHostAsTheTableSays)
          std::nullopt},
         {"hello from Tavlen", false, frame(hello()), 1, std::nullopt},
         {"not JSON from Chrome: notice, then 1", true, frame("{\"v\":1,"), 1, incompatible},
+        {"not JSON from Chrome, then its input closes at once: still the notice, then 1",
+         true,
+         frame("{\"v\":1,") + frame(hello()),
+         1,
+         incompatible,
+         true},
         {"other protocol version from Chrome: notice, then 1", true, frame(otherVersion), 1, incompatible},
         {"undeclared key from Chrome: notice, then 1",
          true,
@@ -361,6 +368,9 @@ TEST(BrowserHostTest, framesBreakingTheRulesEndTheHostAsTheTableSays)
         ASSERT_GE(socket, 0);
         if (row.fromChrome) {
             host.writeBytes(row.bytes);
+            if (row.chromeClosesAtOnce) {
+                host.closeInput();
+            }
         } else {
             ASSERT_EQ(::write(socket, row.bytes.data(), row.bytes.size()), static_cast<ssize_t>(row.bytes.size()));
         }
