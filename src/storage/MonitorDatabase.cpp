@@ -5,6 +5,7 @@
 #include "WorkspaceSchema.h"
 
 #include <fcntl.h>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -26,7 +27,18 @@ std::filesystem::path applicationSupportDirectory()
         return dataHome;
     }
     const char* home = std::getenv("HOME");
-    return std::filesystem::path(home != nullptr ? home : "") / ".local" / "share";
+    if (home != nullptr && home[0] == '/') {
+        return std::filesystem::path(home) / ".local" / "share";
+    }
+    // Without a usable HOME, the account's home directory, never a path relative to the working directory.
+    std::string buffer(16384, '\0');
+    passwd entry = {};
+    passwd* found = nullptr;
+    if (::getpwuid_r(::getuid(), &entry, buffer.data(), buffer.size(), &found) == 0 && found != nullptr &&
+        found->pw_dir != nullptr && found->pw_dir[0] == '/') {
+        return std::filesystem::path(found->pw_dir) / ".local" / "share";
+    }
+    return std::filesystem::path("/") / ".local" / "share";
 }
 
 // Creates the directory and its missing parents, each private to the user (an existing one is left as it is).

@@ -34,7 +34,8 @@ public:
     MonitorDatabase& operator=(const MonitorDatabase&) = delete;
 
     // <application support>/<folderName>/Tavlen.sqlite, where application support is $XDG_DATA_HOME when it is
-    // an absolute path, else ~/.local/share. Touches nothing.
+    // an absolute path, else ~/.local/share (the account's home directory when HOME is unset or relative). Touches
+    // nothing.
     static std::filesystem::path defaultFileURL(std::string_view folderName);
 
     const std::optional<std::filesystem::path>& url() const { return m_url; }

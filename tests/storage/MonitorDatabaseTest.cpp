@@ -370,9 +370,15 @@ TEST_F(MonitorDatabaseTest, theDefaultLocationFollowsTheDataHome)
     ::setenv("XDG_DATA_HOME", "/srv/data", 1);
     EXPECT_EQ(MonitorDatabase::defaultFileURL("org.tavlen.Tavlen"), "/srv/data/org.tavlen.Tavlen/Tavlen.sqlite");
     ::unsetenv("XDG_DATA_HOME");
-    const std::filesystem::path home = std::getenv("HOME");
+    const std::string home = std::getenv("HOME");
     EXPECT_EQ(MonitorDatabase::defaultFileURL("org.tavlen.Tavlen"),
-              home / ".local/share/org.tavlen.Tavlen/Tavlen.sqlite");
+              std::filesystem::path(home) / ".local/share/org.tavlen.Tavlen/Tavlen.sqlite");
+    // Without HOME the file still lies in a home directory, never relative to the working directory.
+    ::unsetenv("HOME");
+    const std::filesystem::path withoutHome = MonitorDatabase::defaultFileURL("org.tavlen.Tavlen");
+    ::setenv("HOME", home.c_str(), 1);
+    EXPECT_TRUE(withoutHome.is_absolute()) << withoutHome;
+    EXPECT_TRUE(withoutHome.string().ends_with("/.local/share/org.tavlen.Tavlen/Tavlen.sqlite")) << withoutHome;
     if (saved) {
         ::setenv("XDG_DATA_HOME", saved->c_str(), 1);
     }
