@@ -5,8 +5,11 @@
 #include "MainBundle.h"
 #include "Regex.h"
 
+#include <errno.h> // program_invocation_name
+
 #include <cerrno>
 #include <fstream>
+#include <optional>
 #include <sstream>
 #include <system_error>
 
@@ -31,19 +34,36 @@ std::string readWholeFile(const std::filesystem::path& path)
     return std::move(content).str();
 }
 
+// The bytes of Resources/<fileName> in the bundle; nothing when there is no bundle or no such file.
+std::optional<std::string> readResourceIfPresent(const std::filesystem::path& bundle, const std::string& fileName)
+{
+    if (bundle.empty()) {
+        return std::nullopt;
+    }
+    const std::filesystem::path path = bundle / "Resources" / fileName;
+    std::error_code error;
+    if (!std::filesystem::exists(path, error)) {
+        return std::nullopt;
+    }
+    if (std::filesystem::is_directory(path, error)) {
+        throw std::system_error(EISDIR, std::generic_category(), "Cannot read " + path.string());
+    }
+    return readWholeFile(path);
+}
+
 } // namespace
 
 std::string loadBrowserResource(std::string_view name)
 {
-    const std::filesystem::path bundle = mainBundleDirectory();
-    if (!bundle.empty()) {
-        const std::filesystem::path path = bundle / "Resources" / (std::string(name) + ".json");
-        std::error_code error;
-        if (std::filesystem::exists(path, error)) {
-            if (std::filesystem::is_directory(path, error)) {
-                throw std::system_error(EISDIR, std::generic_category(), "Cannot read " + path.string());
-            }
-            return readWholeFile(path);
+    const std::string fileName = std::string(name) + ".json";
+    if (auto bytes = readResourceIfPresent(mainBundleDirectory(), fileName)) {
+        return std::move(*bytes);
+    }
+    // The executable named by the first command-line argument, links resolved: it still leads to the bundle when
+    // the kernel's own link to the running program does not, e.g. under a loader that runs the program.
+    if (program_invocation_name && *program_invocation_name) {
+        if (auto bytes = readResourceIfPresent(bundleDirectoryOfExecutable(program_invocation_name), fileName)) {
+            return std::move(*bytes);
         }
     }
     throw BridgeFailure(bridge_text::resourcesMissing);

@@ -5,7 +5,8 @@
 
 namespace tavlen {
 
-// The bytes of the bridge resource `name` ("config" or "schema"): Resources/<name>.json in the main bundle.
+// The bytes of the bridge resource `name` ("config" or "schema"): Resources/<name>.json in the main bundle, else
+// in the bundle of the executable that the first command-line argument names (symbolic links resolved).
 // Throws BridgeFailure "Browser resources are missing. Reinstall Tavlen." when there is no such file, and
 // std::system_error when it exists but cannot be read.
 std::string loadBrowserResource(std::string_view name);

@@ -16,6 +16,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
 #include <cstdlib>
 #include <fstream>
 #include <functional>
@@ -134,6 +135,27 @@ TEST(BrowserResources, bundleIsFoundFromTheRealExecutable)
     const fs::path running = mainBundleDirectory();
     overrideMainBundleDirectory(fs::path(TAVLEN_BUNDLE_DIR));
     EXPECT_EQ(running, fs::canonical("/proc/self/exe").parent_path().parent_path());
+}
+
+TEST(BrowserResources, resourcesAreFoundFromTheFirstArgumentWhenTheMainBundleLacksThem)
+{
+    const test::TemporaryDirectory directory;
+    writeFile(directory / "Bundle/Helpers/TavlenBrowserHost", "#!/bin/sh\n");
+    writeFile(directory / "Bundle/Resources/probe.json", "{}");
+    fs::create_directories(directory / "elsewhere/bin");
+    fs::create_directories(directory / "empty");
+    fs::create_symlink(directory / "Bundle/Helpers/TavlenBrowserHost", directory / "elsewhere/bin/host");
+
+    std::string linked = (directory / "elsewhere/bin/host").string();
+    char* const ownName = program_invocation_name;
+    overrideMainBundleDirectory(directory / "empty");
+    program_invocation_name = linked.data();
+    const std::string found = loadBrowserResource("probe");
+    const bool otherMissing = failsAsMissing([] { loadBrowserResource("absent"); });
+    program_invocation_name = ownName;
+    overrideMainBundleDirectory(fs::path(TAVLEN_BUNDLE_DIR));
+    EXPECT_EQ(found, "{}");
+    EXPECT_TRUE(otherMissing);
 }
 
 TEST(BrowserResources, appVersionKeepsOnlyVersionShapedTexts)
