@@ -1,3 +1,5 @@
+#include "BrowserHost.h"
+
 #include "BridgeFailure.h"
 #include "BrowserChannel.h"
 #include "BrowserConnectionDirectory.h"
@@ -5,9 +7,11 @@
 #include "BrowserMessage.h"
 #include "HostHarness.h"
 #include "JsonWriter.h"
+#include "TemporaryDirectory.h"
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <signal.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -15,6 +19,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstring>
 #include <fstream>
 #include <functional>
 #include <iostream>
@@ -257,6 +262,134 @@ TEST(BrowserHostTest, unreachableTavlenGetsOneAppUnavailableFrameAndExitZero)
             fs::remove(bundle.rendezvous());
         }
     }
+}
+
+struct ConnectCase
+{
+    const char* name;
+    // Prepares the rendezvous directory (not yet created); may return something to keep alive while connecting.
+    std::function<std::shared_ptr<void>(const fs::path&)> prepare;
+    std::optional<std::string_view> failure; // nullopt: connects
+    bool needsRoot = false;
+};
+
+TEST(BrowserHostTest, connectToAppSocketChecksDirectorySocketAndPeer)
+{
+    const auto listening = [](const fs::path& p) -> std::shared_ptr<void> {
+        auto listener = std::make_shared<BrowserListener>(p);
+        listener->start([](int fd) { ::close(fd); });
+        return listener;
+    };
+    const std::vector<ConnectCase> cases = {
+        {"Tavlen listening", listening, std::nullopt},
+        {"no directory yet: created, but no socket",
+         [](const fs::path&) { return nullptr; },
+         bridge_text::chromeDisconnected},
+        {"directory with mode 0755",
+         [&](const fs::path& p) {
+             auto listener = listening(p);
+             ::chmod(p.c_str(), 0755);
+             return listener;
+         },
+         bridge_text::directoryUnsafe},
+        {"directory of another user",
+         [&](const fs::path& p) {
+             auto listener = listening(p);
+             EXPECT_EQ(::chown(p.c_str(), otherUser, otherUser), 0);
+             return listener;
+         },
+         bridge_text::directoryUnsafe,
+         true},
+        {"symbolic link to a listening directory",
+         [&](const fs::path& p) {
+             auto listener = listening(p.string() + "-real");
+             fs::create_directory_symlink(p.string() + "-real", p);
+             return listener;
+         },
+         bridge_text::directoryUnsafe},
+        {"socket with mode 0666",
+         [&](const fs::path& p) {
+             auto listener = listening(p);
+             ::chmod((p / "bridge.sock").c_str(), 0666);
+             return listener;
+         },
+         bridge_text::chromeDisconnected},
+        {"socket owned by another user",
+         [&](const fs::path& p) {
+             auto listener = listening(p);
+             EXPECT_EQ(::lchown((p / "bridge.sock").c_str(), otherUser, otherUser), 0);
+             return listener;
+         },
+         bridge_text::chromeDisconnected,
+         true},
+        {"symbolic link named bridge.sock, to a listening socket",
+         [&](const fs::path& p) {
+             auto listener = listening(p.string() + "-real");
+             ensureConnectionDirectory(p);
+             fs::create_symlink(p.string() + "-real/bridge.sock", p / "bridge.sock");
+             return listener;
+         },
+         bridge_text::chromeDisconnected},
+        {"regular file named bridge.sock",
+         [](const fs::path& p) {
+             ensureConnectionDirectory(p);
+             ::close(::open((p / "bridge.sock").c_str(), O_CREAT | O_WRONLY | O_CLOEXEC, 0600));
+             return nullptr;
+         },
+         bridge_text::chromeDisconnected},
+        {"listening peer of another user",
+         [](const fs::path& p) -> std::shared_ptr<void> {
+             ensureConnectionDirectory(p);
+             auto foreign = std::make_shared<ForeignListener>(p / "bridge.sock");
+             EXPECT_TRUE(foreign->isReady());
+             return foreign;
+         },
+         bridge_text::chromeDisconnected,
+         true},
+    };
+    for (const auto& row : cases) {
+        SCOPED_TRACE(row.name);
+        if (row.needsRoot && geteuid() != 0) {
+            std::cout << "[ skipped ] " << row.name << ": needs root to act as another user\n";
+            continue;
+        }
+        test::TemporaryDirectory temporary;
+        const fs::path directory = temporary / "rendezvous";
+        auto keepAlive = row.prepare(directory);
+        try {
+            const int fd = connectToAppSocket(directory);
+            EXPECT_FALSE(row.failure.has_value());
+            ::close(fd);
+        } catch (const BridgeFailure& failure) {
+            ASSERT_TRUE(row.failure.has_value()) << failure.what();
+            EXPECT_EQ(failure.message(), *row.failure);
+            EXPECT_EQ(failure.code(), std::nullopt);
+        }
+        if (fs::is_directory(fs::symlink_status(directory))) {
+            ::chown(directory.c_str(), getuid(), getgid()); // let the temporary directory go
+        }
+    }
+
+    // A socket at a path of 104 bytes (105 with its NUL): Linux binds it, the rule refuses it.
+    test::TemporaryDirectory temporary;
+    const fs::path longDirectory = temporary / std::string(91 - temporary.path().string().size(), 'd');
+    ensureConnectionDirectory(longDirectory);
+    const std::string socketPath = (longDirectory / "bridge.sock").string();
+    ASSERT_EQ(socketPath.size(), 104u);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::memcpy(address.sun_path, socketPath.c_str(), socketPath.size() + 1);
+    const int longSocket = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    ASSERT_EQ(::bind(longSocket, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+    ASSERT_EQ(::chmod(socketPath.c_str(), 0600), 0);
+    ASSERT_EQ(::listen(longSocket, 8), 0);
+    try {
+        ::close(connectToAppSocket(longDirectory));
+        ADD_FAILURE() << "a socket path of 104 bytes was used";
+    } catch (const BridgeFailure& failure) {
+        EXPECT_EQ(failure.message(), bridge_text::pathTooLong);
+    }
+    ::close(longSocket);
 }
 
 TEST(BrowserHostTest, relaysFramesByteForByteUntilChromeCloses)
