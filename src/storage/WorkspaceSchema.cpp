@@ -101,7 +101,10 @@ CREATE TABLE provider_credentials (
 std::vector<std::string> schemaObjectNames(SqliteConnection& connection)
 {
     std::vector<std::string> names;
-    SqliteStatement statement(connection, "SELECT name FROM sqlite_schema WHERE name NOT LIKE 'sqlite_%'");
+    // SQLite reserves the prefix "sqlite_" for its own objects. In LIKE an unescaped "_" matches any character, which
+    // would also hide a foreign table such as "sqlite1" and let the file pass as new.
+    SqliteStatement statement(connection,
+                              "SELECT name FROM sqlite_schema WHERE name NOT LIKE 'sqlite\\_%' ESCAPE '\\'");
     while (statement.step()) {
         names.push_back(statement.columnText(0));
     }

@@ -209,6 +209,7 @@ TEST_F(WorkspaceSchemaTest, verificationAcceptsOnlyFilesThisVersionMade)
          true},
         {"a foreign table", "CREATE TABLE notes (body TEXT)", false},
         {"a foreign view", "CREATE VIEW numbers AS SELECT 1", false},
+        {"a foreign table named almost like SQLite's own", "CREATE TABLE sqlite1 (v INTEGER)", false},
         {"an empty bookkeeping table beside another table",
          "CREATE TABLE schema_migrations (identifier TEXT NOT NULL PRIMARY KEY); CREATE TABLE monitors (id TEXT)",
          false},
