@@ -12,6 +12,7 @@
 
 #include <cerrno>
 #include <chrono>
+#include <thread>
 
 namespace tavlen {
 
@@ -74,14 +75,16 @@ bool isSameUserPeer(int fd)
 
 BrowserListener::BrowserListener(std::filesystem::path directory)
     : m_directory(std::move(directory))
+    , m_state(std::make_shared<State>())
     , m_queue(std::make_unique<SerialQueue>("org.tavlen.Tavlen.bridge.listener.accept"))
 {}
 
 BrowserListener::~BrowserListener()
 {
     stop();
-    // Runs the closing job queued by stop, then joins the thread.
-    m_queue.reset();
+    // The queue still runs the accept loop until onAccept returns, then the closing job queued by stop. Joining it
+    // here could wait forever on an onAccept that waits for this thread, so another thread joins it.
+    std::thread([queue = std::move(m_queue)]() mutable { queue.reset(); }).detach();
 }
 
 void BrowserListener::start(AcceptHandler onAccept)
@@ -108,19 +111,20 @@ void BrowserListener::start(AcceptHandler onAccept)
         throw;
     }
     {
-        std::lock_guard guard(m_lock);
-        m_fd = fd;
-        m_lockFD = lockFD;
+        std::lock_guard guard(m_state->lock);
+        m_state->fd = fd;
+        m_state->lockFD = lockFD;
     }
-    m_queue->post([this, fd, onAccept = std::move(onAccept)] { acceptLoop(fd, onAccept); });
+    m_queue->post([state = m_state, fd, onAccept = std::move(onAccept)] { acceptLoop(state, fd, onAccept); });
 }
 
-void BrowserListener::acceptLoop(int listeningFD, const AcceptHandler& onAccept)
+void BrowserListener::acceptLoop(const std::shared_ptr<State>& state, int listeningFD, const AcceptHandler& onAccept)
 {
     for (;;) {
         {
-            std::lock_guard guard(m_lock);
-            if (m_fd < 0) {
+            // Ends once this socket is no longer the one listening (stopped, or stopped and started again).
+            std::lock_guard guard(state->lock);
+            if (state->fd != listeningFD) {
                 return;
             }
         }
@@ -131,7 +135,7 @@ void BrowserListener::acceptLoop(int listeningFD, const AcceptHandler& onAccept)
             }
             // Running out of descriptors or memory, or a peer that gave up while queued, passes: try again
             // shortly rather than leave Chrome without Tavlen until the next launch.
-            if (isTransientAcceptFailure(errno) && pauseAfterTransientFailure()) {
+            if (isTransientAcceptFailure(errno) && pauseAfterTransientFailure(*state, listeningFD)) {
                 continue;
             }
             return;
@@ -144,11 +148,11 @@ void BrowserListener::acceptLoop(int listeningFD, const AcceptHandler& onAccept)
     }
 }
 
-bool BrowserListener::pauseAfterTransientFailure()
+bool BrowserListener::pauseAfterTransientFailure(State& state, int listeningFD)
 {
-    std::unique_lock guard(m_lock);
-    m_stopped.wait_for(guard, transientFailurePause, [this] { return m_fd < 0; });
-    return m_fd >= 0;
+    std::unique_lock guard(state.lock);
+    state.stopped.wait_for(guard, transientFailurePause, [&] { return state.fd != listeningFD; });
+    return state.fd == listeningFD;
 }
 
 void BrowserListener::stop()
@@ -156,16 +160,16 @@ void BrowserListener::stop()
     int fd = -1;
     int lockFD = -1;
     {
-        std::lock_guard guard(m_lock);
-        fd = m_fd;
-        lockFD = m_lockFD;
-        m_fd = -1;
-        m_lockFD = -1;
+        std::lock_guard guard(m_state->lock);
+        fd = m_state->fd;
+        lockFD = m_state->lockFD;
+        m_state->fd = -1;
+        m_state->lockFD = -1;
     }
     if (fd < 0) {
         return;
     }
-    m_stopped.notify_all();
+    m_state->stopped.notify_all();
     // Wakes the accept loop, which then ends; the socket closes on its queue after the loop has returned, so its
     // number is never reused under a running accept(). The accept loop never touches the lock file, which is
     // released at once: a start right after stop must find the lock free even while onAccept is still busy.

@@ -20,7 +20,8 @@ public:
 
     // Touches nothing on disk.
     explicit BrowserListener(std::filesystem::path directory);
-    // Stops the listener. Must not run on the listener's own thread (inside onAccept).
+    // Stops the listener without waiting for its thread, so it may run while onAccept is busy (even waiting for
+    // the destroying thread) or inside onAccept; the thread ends once onAccept has returned.
     ~BrowserListener();
     BrowserListener(const BrowserListener&) = delete;
     BrowserListener& operator=(const BrowserListener&) = delete;
@@ -39,14 +40,20 @@ public:
     void stop();
 
 private:
-    void acceptLoop(int listeningFD, const AcceptHandler& onAccept);
-    bool pauseAfterTransientFailure();
+    // What the accept loop shares with the listener; it outlives the listener until the loop has returned.
+    struct State
+    {
+        std::mutex lock;
+        std::condition_variable stopped;
+        int fd = -1;
+        int lockFD = -1;
+    };
+
+    static void acceptLoop(const std::shared_ptr<State>& state, int listeningFD, const AcceptHandler& onAccept);
+    static bool pauseAfterTransientFailure(State& state, int listeningFD);
 
     const std::filesystem::path m_directory;
-    std::mutex m_lock;
-    std::condition_variable m_stopped;
-    int m_fd = -1;
-    int m_lockFD = -1;
+    const std::shared_ptr<State> m_state;
     std::unique_ptr<SerialQueue> m_queue;
 };
 

@@ -21,6 +21,7 @@
 #include <cstring>
 #include <fstream>
 #include <functional>
+#include <future>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -240,6 +241,33 @@ TEST(BrowserListenerTest, acceptsConnectionsOfTheUserAndStopReleasesEverything)
     another.start(accepted.handler());
     client = connectTo(directory / "bridge.sock");
     EXPECT_GE(accepted.waitFor(3), 0);
+    ::close(client);
+}
+
+TEST(BrowserListenerTest, destroyingTheListenerNeverWaitsForABusyOnAccept)
+{
+    test::TemporaryDirectory temporary;
+    const fs::path directory = temporary / "rendezvous";
+    auto entered = std::make_shared<std::promise<void>>();
+    auto release = std::make_shared<std::promise<void>>();
+    auto listener = std::make_unique<BrowserListener>(directory);
+    // onAccept waits for the thread that destroys the listener, as a hand-off to a busy main thread does.
+    listener->start([entered, released = release->get_future().share()](int fd) {
+        entered->set_value();
+        released.wait();
+        ::close(fd);
+    });
+    const int client = connectTo(directory / "bridge.sock");
+    ASSERT_GE(client, 0);
+    ASSERT_EQ(entered->get_future().wait_for(generousTimeout), std::future_status::ready);
+
+    auto destroyed = std::async(std::launch::async, [&listener] { listener.reset(); });
+    const bool returned = destroyed.wait_for(generousTimeout) == std::future_status::ready;
+    release->set_value();
+    destroyed.wait();
+    EXPECT_TRUE(returned);
+    EXPECT_FALSE(fs::exists(fs::symlink_status(directory / "bridge.sock")));
+    EXPECT_TRUE(lockIsFree(directory / "owner.lock"));
     ::close(client);
 }
 
