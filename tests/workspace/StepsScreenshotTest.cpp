@@ -73,8 +73,7 @@ TEST_F(StepsScreenshotTest, refusesImagesThatCannotBeUsed)
     const Row rows[] = {
         {"one pixel wider than announced", [](auto& s) { s.imageWidth += 1; }},
         {"one pixel lower than announced", [](auto& s) { s.imageHeight -= 1; }},
-        {"much larger than announced",
-         [](auto& s) { s.imageBase64 = base64Encode(encodePng(solidImage(400, 300))); }},
+        {"much larger than announced", [](auto& s) { s.imageBase64 = base64Encode(encodePng(solidImage(400, 300))); }},
         {"data URL prefix", [](auto& s) { s.imageBase64 = "data:image/png;base64," + s.imageBase64; }},
         {"line break", [](auto& s) { s.imageBase64.insert(8, "\n"); }},
         {"not an image", [](auto& s) { s.imageBase64 = base64Encode("GIF89a not a png"); }},
