@@ -2,6 +2,7 @@
 
 #include "Iso8601.h"
 #include "MonitorStoreError.h"
+#include "ScheduleTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -14,30 +15,13 @@
 namespace tavlen {
 namespace {
 
+using namespace test;
+
 constexpr const char* berlin = "Europe/Berlin";
 constexpr const char* newYork = "America/New_York";
 // Clocks go from 00:00 straight to 01:00 on 2026-09-06.
 constexpr const char* santiago = "America/Santiago";
-const WeekdaySet allDays{1, 2, 3, 4, 5, 6, 7};
 const WeekdaySet mondayToFriday{2, 3, 4, 5, 6};
-
-// Local times are written with their UTC offset, so each row states the instant it means.
-Date at(const char* text)
-{
-    const auto date = parseISO8601DateTime(text);
-    EXPECT_TRUE(date.has_value()) << text;
-    return date.value_or(Date());
-}
-
-ScheduleRule every(std::int64_t minutes, WeekdaySet days, std::optional<ScheduleWindow> window = std::nullopt)
-{
-    return ScheduleRule::every({minutes, std::move(days), window});
-}
-
-ScheduleRule clock(std::vector<int> times, WeekdaySet days)
-{
-    return ScheduleRule::at({std::move(times), std::move(days)});
-}
 
 struct Row
 {

@@ -1,5 +1,6 @@
 #include "Iso8601.h"
 #include "ScheduleCalculator.h"
+#include "ScheduleTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -10,28 +11,11 @@
 namespace tavlen {
 namespace {
 
+using namespace test;
+
 constexpr const char* english = "en_US";
 // ICU's English short time style puts a narrow no-break space before AM and PM.
 #define NNBSP "\u202F"
-
-const WeekdaySet allDays{1, 2, 3, 4, 5, 6, 7};
-
-Date at(const char* text)
-{
-    const auto date = parseISO8601DateTime(text);
-    EXPECT_TRUE(date.has_value()) << text;
-    return date.value_or(Date());
-}
-
-ScheduleRule every(std::int64_t minutes, WeekdaySet days, std::optional<ScheduleWindow> window = std::nullopt)
-{
-    return ScheduleRule::every({minutes, std::move(days), window});
-}
-
-ScheduleRule clock(std::vector<int> times, WeekdaySet days)
-{
-    return ScheduleRule::at({std::move(times), std::move(days)});
-}
 
 TEST(ScheduleDescriptionTest, timeOfDayLabel_isLocalShortTime)
 {

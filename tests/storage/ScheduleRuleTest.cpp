@@ -2,6 +2,7 @@
 
 #include "MonitorStoreError.h"
 #include "ScheduleState.h"
+#include "ScheduleTestSupport.h"
 #include "StorageMessages.h"
 
 #include <gtest/gtest.h>
@@ -11,17 +12,7 @@
 namespace tavlen {
 namespace {
 
-ScheduleRule every(std::int64_t minutes, WeekdaySet days, std::optional<ScheduleWindow> window = std::nullopt)
-{
-    return ScheduleRule::every({minutes, std::move(days), window});
-}
-
-ScheduleRule at(std::vector<int> times, WeekdaySet days)
-{
-    return ScheduleRule::at({std::move(times), std::move(days)});
-}
-
-const WeekdaySet allDays{1, 2, 3, 4, 5, 6, 7};
+using namespace test;
 
 TEST(ScheduleRuleTest, validation_reportsFirstFailedCheck)
 {
@@ -41,17 +32,17 @@ TEST(ScheduleRuleTest, validation_reportsFirstFailedCheck)
          storage_messages::intervalOutOfRange},
         {"empty days win over bad minutes", every(0, {}), storage_messages::selectDay},
         {"day 0", every(60, {0, 1}), storage_messages::selectDay},
-        {"day 8 wins over bad times", at({540, 540}, {8}), storage_messages::selectDay},
+        {"day 8 wins over bad times", clock({540, 540}, {8}), storage_messages::selectDay},
         {"whole day window", every(60, allDays, ScheduleWindow{0, 1440}), nullptr},
         {"last minute window", every(60, allDays, ScheduleWindow{1439, 1440}), nullptr},
         {"empty window", every(60, allDays, ScheduleWindow{600, 600}), storage_messages::windowOrder},
         {"window starting at 1440", every(60, allDays, ScheduleWindow{1440, 1440}), storage_messages::windowOrder},
         {"window past midnight", every(60, allDays, ScheduleWindow{600, 1441}), storage_messages::windowOrder},
         {"negative window start", every(60, allDays, ScheduleWindow{-1, 60}), storage_messages::windowOrder},
-        {"duplicate times", at({540, 540}, {2}), storage_messages::clockTimes},
-        {"time 1440", at({1440}, {2}), storage_messages::clockTimes},
-        {"no times", at({}, {2}), storage_messages::clockTimes},
-        {"unsorted distinct times", at({1050, 540}, {2}), nullptr},
+        {"duplicate times", clock({540, 540}, {2}), storage_messages::clockTimes},
+        {"time 1440", clock({1440}, {2}), storage_messages::clockTimes},
+        {"no times", clock({}, {2}), storage_messages::clockTimes},
+        {"unsorted distinct times", clock({1050, 540}, {2}), nullptr},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
@@ -85,7 +76,7 @@ TEST(ScheduleRuleTest, encodeStored_writesSortedCompactBytes)
          ScheduleRule::defaultRule(),
          R"({"rule":{"every":{"_0":{"minutes":60,"weekdays":[1,2,3,4,5,6,7]}}},"version":1})"},
         {"clock times written ascending",
-         at({1050, 540}, {2, 4, 6}),
+         clock({1050, 540}, {2, 4, 6}),
          R"({"rule":{"at":{"_0":{"times":[540,1050],"weekdays":[2,4,6]}}},"version":1})"},
         {"largest interval",
          every(maximumIntervalMinutes, {1}),
@@ -158,10 +149,10 @@ TEST(ScheduleRuleTest, decodeStored_acceptsLenientFormsAndClassifiesFailures)
 
 TEST(ScheduleRuleTest, equality_comparesTimesInOrderAndWeekdaysAsSets)
 {
-    EXPECT_EQ(at({540, 1050}, {6, 2}), at({540, 1050}, {2, 6}));
-    EXPECT_NE(at({540, 1050}, {2}), at({1050, 540}, {2}));
+    EXPECT_EQ(clock({540, 1050}, {6, 2}), clock({540, 1050}, {2, 6}));
+    EXPECT_NE(clock({540, 1050}, {2}), clock({1050, 540}, {2}));
     EXPECT_NE(every(60, {2}), every(60, {2}, ScheduleWindow{0, 1440}));
-    EXPECT_NE(every(60, {2}), at({60}, {2}));
+    EXPECT_NE(every(60, {2}), clock({60}, {2}));
 }
 
 TEST(ScheduleStateTest, storedForm_roundTripsExactBytes)
