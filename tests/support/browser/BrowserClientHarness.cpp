@@ -6,13 +6,17 @@
 
 namespace tavlen::test {
 
-BrowserClientHarness::BrowserClientHarness(std::optional<std::string> storedProfile)
+BrowserClientHarness::BrowserClientHarness(std::optional<std::string> storedProfile,
+                                           const std::function<void(BrowserClient::Options&)>& adjust)
     : profiles(std::move(storedProfile))
 {
     BrowserConfiguration config = BrowserConfiguration::load();
     BrowserClient::Options options;
     options.directory = m_bundle.rendezvous();
     options.registrations = {BrowserRegistration{m_manifests.path(), m_bundle.root(), std::move(config)}};
+    if (adjust) {
+        adjust(options);
+    }
     m_client = std::make_unique<BrowserClient>(profiles, clock, std::move(options));
 }
 

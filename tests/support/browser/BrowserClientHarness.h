@@ -19,7 +19,9 @@ namespace tavlen::test {
 class BrowserClientHarness
 {
 public:
-    explicit BrowserClientHarness(std::optional<std::string> storedProfile = std::nullopt);
+    // adjust may change how the client is built (its installer, say) before it is.
+    explicit BrowserClientHarness(std::optional<std::string> storedProfile = std::nullopt,
+                                  const std::function<void(BrowserClient::Options&)>& adjust = {});
     // Stops the client (bounded) and lets its tasks finish before destroying it.
     ~BrowserClientHarness();
     BrowserClientHarness(const BrowserClientHarness&) = delete;

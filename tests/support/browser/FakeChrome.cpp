@@ -4,11 +4,13 @@
 #include "BoundedWait.h"
 #include "BrowserChannel.h"
 #include "BrowserConfiguration.h"
+#include "BrowserConnectionDirectory.h"
 #include "Png.h"
 
 #include <gtest/gtest.h>
 
 #include <signal.h>
+#include <sys/socket.h>
 #include <unistd.h>
 
 #include <cmath>
@@ -22,6 +24,16 @@ constexpr std::size_t frameLimit = 64 * 1024 * 1024;
 std::string origin()
 {
     return "chrome-extension://" + BrowserConfiguration::shared().allowedExtensionIDs.at(0) + "/";
+}
+
+int connectedSocket(const std::filesystem::path& path)
+{
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    const sockaddr_un address = makeSocketAddress(path);
+    if (fd < 0 || ::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
+        ADD_FAILURE() << "cannot connect to " << path;
+    }
+    return fd;
 }
 
 } // namespace
@@ -76,15 +88,22 @@ struct FakeChrome::Inbox
     }
 };
 
-FakeChrome::FakeChrome(const TestBundle& bundle)
-    : m_host(bundle.hostPath(), {origin()})
-    , m_inbox(std::make_shared<Inbox>())
+FakeChrome::FakeChrome(const TestBundle& bundle, Route route)
+    : m_inbox(std::make_shared<Inbox>())
 {
     // Writing to a host that has ended must fail the write, not stop the test program.
     ::signal(SIGPIPE, SIG_IGN);
     // The channel gets descriptors of its own and closes them once it has stopped using them.
-    m_channel = BrowserChannel::make(
-        ::dup(m_host.outputFD()), ::dup(m_host.inputFD()), true, frameLimit, frameLimit, 4 * frameLimit);
+    int readFD = -1;
+    int writeFD = -1;
+    if (route == Route::throughHost) {
+        m_host.emplace(bundle.hostPath(), std::vector<std::string>{origin()});
+        readFD = ::dup(m_host->outputFD());
+        writeFD = ::dup(m_host->inputFD());
+    } else {
+        readFD = writeFD = connectedSocket(bundle.socketPath());
+    }
+    m_channel = BrowserChannel::make(readFD, writeFD, true, frameLimit, frameLimit, 4 * frameLimit);
     m_inbox->channel = m_channel;
     m_channel->start([inbox = m_inbox](std::string frame) { inbox->receive(frame); },
                      [inbox = m_inbox] {
@@ -95,8 +114,8 @@ FakeChrome::FakeChrome(const TestBundle& bundle)
 
 FakeChrome::~FakeChrome()
 {
+    // Closing wakes a reader blocked on the socket; a host is killed with its process, which ends its output.
     m_channel->close();
-    // The host process is killed with the harness, which ends its output and so the channel's reader.
 }
 
 void FakeChrome::setAnswersPings(bool answers)

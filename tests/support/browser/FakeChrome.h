@@ -29,7 +29,13 @@ public:
 
     static constexpr std::chrono::milliseconds waitLimit{20000};
 
-    explicit FakeChrome(const TestBundle& bundle);
+    enum class Route
+    {
+        throughHost,      // as Chrome does: TavlenBrowserHost relays and checks every frame
+        straightToSocket, // no host: for frames a host would never relay
+    };
+
+    explicit FakeChrome(const TestBundle& bundle, Route route = Route::throughHost);
     // Ends the host.
     ~FakeChrome();
     FakeChrome(const FakeChrome&) = delete;
@@ -77,7 +83,7 @@ private:
 
     static void failUnexpected(const std::optional<BrowserMessage>& message);
 
-    HostProcess m_host;
+    std::optional<HostProcess> m_host;
     std::shared_ptr<Inbox> m_inbox;
     std::shared_ptr<BrowserChannel> m_channel;
     std::string m_connectionID;
