@@ -41,7 +41,8 @@ public:
 
     struct Options
     {
-        std::filesystem::path directory; // the socket rendezvous directory
+        // The socket rendezvous directory: browserConnectionDirectory() of the application's bundle identifier.
+        std::filesystem::path directory;
         // The manifests to write; by default one each for Google Chrome and Chromium, for the running bundle.
         std::optional<std::vector<BrowserRegistration>> registrations;
         RegistrationInstaller installRegistration;
@@ -56,14 +57,18 @@ public:
     ~BrowserClient() override;
 
     BrowserClientState& state() { return m_state; }
+
     const BrowserClientState& state() const { return m_state; }
 
     // Starts the set-up, once; failures show in the state's connection error. Nothing after stop has begun.
     void start();
+
     bool isStarted() const { return m_started; }
+
     bool isStopping() const { return m_state.stopping; }
 
     bool canSelectProfile() const { return m_commands.canSelectProfile(); }
+
     QCoro::Task<void> selectProfile(std::string profileID, std::stop_token stop = {});
 
     bool isConnected() const override;

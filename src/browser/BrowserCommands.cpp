@@ -32,9 +32,8 @@ bool endsSession(const BrowserStatus& status)
 
 // Asks the selected profile's extension for its status; the answer is applied on arrival. Holds the client
 // weakly: it touches it again only while it exists.
-QCoro::Task<void> runStatusRequest(BrowserCommands* commands,
-                                   BrowserClientState* state,
-                                   QPointer<BrowserClientState> alive)
+QCoro::Task<void>
+runStatusRequest(BrowserCommands* commands, BrowserClientState* state, QPointer<BrowserClientState> alive)
 {
     BrowserRequest request{
         Uuid::random().uppercaseString(), BrowserCommand::status, std::nullopt, std::nullopt, std::nullopt};
@@ -71,7 +70,8 @@ QCoro::Task<BrowserResponse> BrowserCommands::sendRequest(BrowserRequest request
         throw BridgeFailure(bridge_text::chromeDisconnected);
     }
     const std::int64_t sequence = peer->sequence + 1;
-    std::string bytes = encodeFrameForChrome(BrowserMessage{BrowserMessage::Request{peer->id, executionID, sequence, request}});
+    std::string bytes =
+        encodeFrameForChrome(BrowserMessage{BrowserMessage::Request{peer->id, executionID, sequence, request}});
     peer->sequence = sequence;
     auto answer = awaitResponse(
         std::move(bytes), request.requestID, request.command, peer, std::move(executionID), request.sessionID);
@@ -97,7 +97,8 @@ QCoro::Task<BrowserResponse> BrowserCommands::awaitResponse(std::string bytes,
                    m_clock.now() + commandDeadline,
                    std::move(completion)});
     if (!peer->channel->send(std::move(bytes))) {
-        m_connections.dropPeer(peer->id); // fails this very command
+        m_connections.dropPeer(peer->id);                                        // fails this very command
+        m_pending.fail(peer->id, std::nullopt, bridge_text::chromeDisconnected); // even if it was gone already
     }
     co_return co_await std::move(answer);
 }
@@ -180,8 +181,7 @@ void BrowserCommands::applyStatus(const BrowserStatus& status)
             m_state.setWorking(false);
             m_pending.fail(peer->id,
                            executionID,
-                           status.lastError ? std::string_view(status.lastError->message)
-                                            : browser_text::sessionEnded);
+                           status.lastError ? std::string_view(status.lastError->message) : browser_text::sessionEnded);
         }
     }
 }
@@ -241,10 +241,9 @@ void BrowserCommands::requestStatus()
 bool BrowserCommands::canSelectProfile() const
 {
     const auto& state = m_state.status().state;
-    return !m_state.stopping && !m_state.isSettingUp() && !m_state.isSelectingProfile() &&
-           !m_state.checkingStatus() && !m_state.isFinishingSession() && !m_state.executionID() &&
-           m_pending.isEmpty() && state != browser_state::active && state != browser_state::stopping &&
-           state != browser_state::cleanupFailed;
+    return !m_state.stopping && !m_state.isSettingUp() && !m_state.isSelectingProfile() && !m_state.checkingStatus() &&
+           !m_state.isFinishingSession() && !m_state.executionID() && m_pending.isEmpty() &&
+           state != browser_state::active && state != browser_state::stopping && state != browser_state::cleanupFailed;
 }
 
 bool BrowserCommands::isIdle() const
