@@ -131,6 +131,24 @@ TEST_F(BrowserSessionTest, aSession_startsCapturesAndFinishesOverTheSelectedConn
     EXPECT_TRUE(client().isIdle());
 }
 
+TEST_F(BrowserSessionTest, aWellBehavedExtension_servesACaptureThatKeepsTheViewport)
+{
+    test::FakeExtension extension;
+    auto served = world.connect("profile-b", "Served");
+    served->setResponder(extension.responder());
+    world.select(*served, "profile-b");
+    ASSERT_TRUE(client().isIdle());
+
+    const BrowserCaptureSettings retina{300, 150, 2, false};
+    waitBounded(client().startSession(execution, page, retina, {}));
+    const auto snapshot = waitBounded(client().captureSnapshot(2, {}));
+    EXPECT_NO_THROW(snapshot.checkGeometry(retina));
+    EXPECT_EQ(snapshot.imageWidth, 600);
+    EXPECT_EQ(snapshot.url, page);
+    EXPECT_TRUE(waitBounded(client().finishSession(execution, *client().connectionID())));
+    EXPECT_TRUE(client().isIdle());
+}
+
 TEST_F(BrowserSessionTest, startSession_checksTheViewportFirst_thenRefusesUnlessIdle_sendingNothing)
 {
     EXPECT_EQ(failureOf(client().startSession(execution, page, BrowserCaptureSettings{0, 200, 1, false}, {})),

@@ -38,7 +38,8 @@ public:
     // A Chrome profile connected through the host, its hello answered and the profile listed.
     std::unique_ptr<FakeChrome> connect(const std::string& profileID, const std::string& profileName = "Work");
 
-    // Chooses the profile and answers the status request that follows with the given status.
+    // Chooses the profile and answers the status request that follows with the given status (unless the
+    // connection has a responder, which then answers it).
     void select(FakeChrome& chrome, const std::string& profileID, const BrowserStatus& status = fakeStatus("idle"));
 
     // connect and select: a Chrome profile ready for a session.

@@ -130,6 +130,12 @@ void FakeChrome::setResponder(Responder responder)
     m_inbox->responder = std::move(responder);
 }
 
+bool FakeChrome::hasResponder() const
+{
+    const std::lock_guard guard(m_inbox->mutex);
+    return static_cast<bool>(m_inbox->responder);
+}
+
 void FakeChrome::send(const BrowserMessage& message)
 {
     sendFrame(message.encodedBytes());

@@ -44,6 +44,7 @@ public:
     // Pings are answered with a pong at once unless this is turned off; answered pings are not queued.
     void setAnswersPings(bool answers);
     void setResponder(Responder responder);
+    bool hasResponder() const;
 
     void send(const BrowserMessage& message);
     void sendFrame(std::string bytes);
