@@ -35,32 +35,29 @@ public:
         m_server.listen(QHostAddress::LocalHost, 0);
         QObject::connect(&m_server, &QTcpServer::newConnection, &m_server, [this, answers] {
             while (QTcpSocket* socket = m_server.nextPendingConnection()) {
-                m_lastConnection = socket;
-                if (answers) {
-                    QObject::connect(socket, &QTcpSocket::readyRead, socket, [socket] {
-                        if (socket->readAll().contains("\r\n\r\n")) {
-                            socket->write("HTTP/1.1 200 OK\r\nContent-Length: 2\r\nConnection: close\r\n\r\nok");
-                        }
-                    });
-                }
+                QObject::connect(socket, &QTcpSocket::readyRead, socket, [this, socket, answers] {
+                    m_received += socket->readAll();
+                    if (!m_received.contains("\r\n\r\n")) {
+                        return;
+                    }
+                    m_requestConnection = socket;
+                    if (answers) {
+                        socket->write("HTTP/1.1 200 OK\r\nContent-Length: 2\r\nConnection: close\r\n\r\nok");
+                    }
+                });
             }
         });
     }
 
     QUrl url() const { return QUrl(QStringLiteral("http://127.0.0.1:%1/").arg(m_server.serverPort())); }
 
-    // The server's end of the first connection, once it was accepted.
-    QCoro::Task<QTcpSocket*> connection()
-    {
-        while (m_lastConnection == nullptr) {
-            co_await waitForSignal(&m_server, &QTcpServer::newConnection, {});
-        }
-        co_return m_lastConnection;
-    }
+    // The server's end of the connection that carried a whole request, once one has.
+    QTcpSocket* requestConnection() const { return m_requestConnection; }
 
 private:
     QTcpServer m_server;
-    QTcpSocket* m_lastConnection = nullptr;
+    QByteArray m_received;
+    QTcpSocket* m_requestConnection = nullptr;
 };
 
 class NetworkReplyWaitTest : public testing::Test
@@ -116,8 +113,9 @@ TEST_F(NetworkReplyWaitTest, stop_abortsTheReplyBeforeTheWaiterContinues_andClos
             }
         };
         QCoro::Task<void> waiting = waiter();
-        // Stopped once the request is on the wire, so the abort has a connection to close.
-        QTcpSocket* const connection = test::waitBounded(server.connection());
+        // Stopped once the request has arrived, so the abort has a request in flight and a connection to close.
+        ASSERT_TRUE(test::waitUntil([&server] { return server.requestConnection() != nullptr; }));
+        QTcpSocket* const connection = server.requestConnection();
         if (row.fromAnotherThread) {
             std::thread([&source] { source.request_stop(); }).join();
         } else {
