@@ -1,18 +1,16 @@
 #include "HttpExchange.h"
 
 #include "CancelledError.h"
-#include "Completion.h"
 #include "HttpLogFormat.h"
+#include "NetworkReplyWait.h"
 #include "ProvidersLog.h"
+#include "Timeout.h"
 
 #include <QIODevice>
 #include <QNetworkAccessManager>
 #include <QNetworkProxy>
 #include <QNetworkReply>
 #include <QNetworkRequest>
-#include <QPointer>
-#include <QThread>
-#include <QTimer>
 
 #include <algorithm>
 #include <chrono>
@@ -29,12 +27,12 @@ namespace {
 // How much Qt may buffer ahead of the collector; the body itself is capped by the request's limit.
 constexpr qint64 readAheadBytes = 256 * 1024;
 
-// QTimer takes whole milliseconds in an int.
-std::chrono::milliseconds timerInterval(std::chrono::nanoseconds timeout)
+// Deadlines run in whole milliseconds; a time-out is never rounded down to nothing.
+std::chrono::milliseconds timeLimit(std::chrono::nanoseconds timeout)
 {
-    const auto rounded = std::chrono::ceil<std::chrono::milliseconds>(timeout);
-    return std::clamp(
-        rounded, std::chrono::milliseconds(1), std::chrono::milliseconds(std::numeric_limits<int>::max()));
+    constexpr auto longest = std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::hours(24 * 365 * 100));
+    return std::max(std::chrono::ceil<std::chrono::milliseconds>(std::min(timeout, longest)),
+                    std::chrono::milliseconds(1));
 }
 
 // What the reply's signals gather while the exchange waits, shared with their handlers so that a late signal never
@@ -122,22 +120,6 @@ QNetworkRequest makeRequest(const HttpExchangeRequest& request)
         made.setRawHeader(QByteArray::fromStdString(name), QByteArray::fromStdString(value));
     }
     return made;
-}
-
-// Aborts the reply when stop is requested: at once on the reply's own thread, through its loop from any other.
-std::function<void()> abortOnStop(QNetworkReply* reply)
-{
-    return [guard = QPointer<QNetworkReply>(reply)] {
-        QNetworkReply* const target = guard.data();
-        if (target == nullptr) {
-            return;
-        }
-        if (QThread::currentThread() == target->thread()) {
-            target->abort();
-        } else {
-            QMetaObject::invokeMethod(target, &QNetworkReply::abort, Qt::QueuedConnection);
-        }
-    };
 }
 
 // A request body that is sent once. Qt's HTTP stack sends a request again when its connection closes before the
@@ -250,22 +232,20 @@ QCoro::Task<HttpExchangeResponse> exchangeHttp(HttpExchangeRequest request, std:
     QObject::connect(
         raw, &QNetworkReply::metaDataChanged, &context, [exchange, raw] { exchange->checkAnnouncedLength(*raw); });
     QObject::connect(raw, &QNetworkReply::readyRead, &context, [exchange, raw] { exchange->collect(*raw); });
-    Completion<void> finished;
-    QObject::connect(raw, &QNetworkReply::finished, &context, [finished] { finished.resume(); });
-    QTimer deadline;
-    deadline.setSingleShot(true);
-    deadline.setTimerType(Qt::PreciseTimer);
-    QObject::connect(&deadline, &QTimer::timeout, &context, [exchange, raw] {
-        exchange->fail(*raw, HttpExchangeFailure::Kind::timedOut);
-    });
-    deadline.start(timerInterval(request.timeout));
-    {
-        const std::stop_callback onStop(stop, abortOnStop(raw));
-        if (!raw->isFinished()) {
-            co_await finished.wait();
+    try {
+        // A stop or the deadline aborts the reply at once.
+        auto finished = withTimeout(
+            timeLimit(request.timeout),
+            stop,
+            [raw](std::stop_token limit) { return waitForFinished(*raw, std::move(limit)); },
+            request.time != nullptr ? *request.time : systemTime());
+        co_await std::move(finished);
+    } catch (const TimedOutError&) {
+        if (!exchange->failure) {
+            exchange->failure = HttpExchangeFailure::Kind::timedOut;
         }
+    } catch (const CancelledError&) {
     }
-    deadline.stop();
     if (raw->isRunning()) {
         raw->abort();
     }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "TimeSource.h"
+
 #include <QUrl>
 
 #include <chrono>
@@ -25,6 +27,8 @@ struct HttpExchangeRequest
     std::chrono::nanoseconds timeout{0};
     // Reach the server without any proxy (a server the user runs on their own network).
     bool direct = false;
+    // Where the time-out runs; the system's clocks when null. Must outlive the exchange.
+    const TimeSource* time = nullptr;
 };
 
 // A complete HTTP answer: any status, the body within the request's byte limit.

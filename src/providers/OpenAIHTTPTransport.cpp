@@ -10,8 +10,9 @@ QUrl OpenAIHTTPTransport::defaultBaseURL()
     return QUrl(QStringLiteral("https://api.openai.com/v1/"));
 }
 
-OpenAIHTTPTransport::OpenAIHTTPTransport(QUrl baseURL)
+OpenAIHTTPTransport::OpenAIHTTPTransport(QUrl baseURL, const TimeSource& time)
     : m_baseURL(std::move(baseURL))
+    , m_time(&time)
 {}
 
 QCoro::Task<OpenAIHTTPResponse> OpenAIHTTPTransport::send(std::string path,
@@ -35,6 +36,7 @@ QCoro::Task<OpenAIHTTPResponse> OpenAIHTTPTransport::send(std::string path,
     request.headers = {{"Authorization", "Bearer " + apiKey}, {"Content-Type", "application/json"}};
     request.byteLimit = responseByteLimit;
     request.timeout = exchangeTimeout(timeoutSeconds);
+    request.time = m_time;
     HttpExchangeResponse response;
     try {
         auto exchange = exchangeHttp(std::move(request), std::move(stop));

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "OpenAITransport.h"
+#include "TimeSource.h"
 
 #include <QUrl>
 
@@ -14,8 +15,9 @@ public:
     // "https://api.openai.com/v1/".
     static QUrl defaultBaseURL();
 
-    // baseURL: where the API's paths start, ending with "/" (tests use a loopback server).
-    explicit OpenAIHTTPTransport(QUrl baseURL = defaultBaseURL());
+    // baseURL: where the API's paths start, ending with "/" (tests use a loopback server). time: where the
+    // time-outs run; it must outlive the transport.
+    explicit OpenAIHTTPTransport(QUrl baseURL = defaultBaseURL(), const TimeSource& time = systemTime());
 
     QCoro::Task<OpenAIHTTPResponse> send(std::string path,
                                          std::optional<std::string> body,
@@ -26,6 +28,7 @@ public:
 
 private:
     QUrl m_baseURL;
+    const TimeSource* m_time;
 };
 
 } // namespace tavlen

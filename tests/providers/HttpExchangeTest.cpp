@@ -4,6 +4,7 @@
 #include "CancelledError.h"
 #include "LoopbackHttpServer.h"
 #include "RawHttpServer.h"
+#include "VirtualTime.h"
 #include "WaitUntil.h"
 
 #include <gtest/gtest.h>
@@ -196,7 +197,6 @@ TEST_F(HttpExchangeTest, theTimeLimitCoversTheWholeExchange)
     };
 
     const Case cases[] = {
-        {"no answer at all", {RawHttpServer::hold()}},
         // A byte every 20 ms keeps any idle limit from firing; only a limit on the whole exchange ends it.
         {"a body that drips past the limit",
          {RawHttpServer::send(RawHttpServer::head(200, {{"Content-Length", "100000"}})),
@@ -210,6 +210,28 @@ TEST_F(HttpExchangeTest, theTimeLimitCoversTheWholeExchange)
         request.byteLimit = 1'000'000;
         request.timeout = 300ms;
         EXPECT_EQ(failureOf(request), HttpExchangeFailure::Kind::timedOut);
+    }
+}
+
+TEST_F(HttpExchangeTest, theTimeLimitRunsOnTheGivenTime)
+{
+    RawHttpServer server;
+    server.play(
+        {RawHttpServer::send(RawHttpServer::head(200, {{"Content-Length", "10"}}) + "12345"), RawHttpServer::hold()});
+    VirtualTime time;
+    HttpExchangeRequest request = requestTo(server.baseURL() + "/t", "{}");
+    request.timeout = 60s;
+    request.time = &time;
+    auto task = exchangeHttp(request, {});
+    waitUntil([&] { return server.requestCount() == 1; });
+    time.advance(59s);
+    EXPECT_FALSE(task.isReady());
+    time.advance(1s);
+    try {
+        waitBounded(std::move(task), 5s);
+        ADD_FAILURE() << "the exchange did not time out";
+    } catch (const HttpExchangeFailure& failure) {
+        EXPECT_EQ(failure.kind(), HttpExchangeFailure::Kind::timedOut);
     }
 }
 
