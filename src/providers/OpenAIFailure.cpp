@@ -1,18 +1,9 @@
 #include "OpenAIFailure.h"
 
 #include "TransportText.h"
+#include "UnbilledStatus.h"
 
 namespace tavlen {
-
-namespace {
-
-// The providers do not bill a request they refuse as the client's fault, except a request time-out.
-bool isUnbilledStatus(std::int64_t status)
-{
-    return status >= 400 && status <= 499 && status != 408;
-}
-
-} // namespace
 
 OpenAIFailure::OpenAIFailure(std::string_view code, std::string_view message, bool knownUnbilled)
     : std::runtime_error(std::string(message))

@@ -1,0 +1,64 @@
+#include "OllamaReadingService.h"
+
+#include "OllamaChat.h"
+#include "OllamaFailures.h"
+#include "PreparedPageEvidence.h"
+#include "ProviderFailure.h"
+#include "ReadingRequestSupport.h"
+#include "ReadingTools.h"
+#include "ReadingValidation.h"
+#include "TransportText.h"
+
+namespace tavlen {
+
+OllamaReadingService::OllamaReadingService(OllamaClient client, const TimeSource& time)
+    : m_client(std::move(client))
+    , m_time(&time)
+{}
+
+QCoro::Task<std::vector<Reading>> OllamaReadingService::read(ModelSelection selection,
+                                                             std::int64_t timeoutSeconds,
+                                                             std::vector<ReadingField> fields,
+                                                             std::shared_ptr<const StepsScreenshot> screenshot,
+                                                             BrowserRect region,
+                                                             UsageCallback onUsage,
+                                                             std::stop_token stop)
+{
+    if (selection.provider != ModelSelection::Provider::ollama || !selection.ollamaHost) {
+        throw ollamaUnsupportedModelFailure();
+    }
+    validateReadingFields(fields);
+    auto resolving = m_client.resolveModel(selection, stop);
+    DiscoveredModel model = co_await std::move(resolving);
+    onUsage(ModelRequestReport::model(std::move(model)));
+    throwIfStopped(stop);
+    auto preparing = PreparedPageEvidence::prepare(screenshot, region);
+    const PreparedPageEvidence evidence = co_await std::move(preparing);
+
+    const ProviderJSON schema = ollamaFormatSchema(fields);
+    const std::string fieldList = readingFieldListJSON(fields);
+    const auto build = [&](std::string_view evidenceJSON) {
+        return ollamaChatBody(selection.modelIdentifier, schema, fieldList, evidence.png, evidenceJSON);
+    };
+    std::optional<std::string> body = encodeReadingBody(build, evidence.treeJSON, requestByteLimit);
+    if (!body) {
+        throw ProviderFailure(provider_code::requestLimit, provider_text::ollamaRequestLimit, false);
+    }
+    throwIfStopped(stop);
+    onUsage(ModelRequestReport::requestSent());
+    const std::chrono::nanoseconds start = m_time->now(TimeSource::Clock::bootTime);
+    auto sending = m_client.transport()->send(
+        *selection.ollamaHost, "chat", std::move(body), responseByteLimit, static_cast<double>(timeoutSeconds), stop);
+    const std::string answer = co_await std::move(sending);
+    try {
+        ModelUsage usage = ollamaUsage(ProviderJSON::parse(answer));
+        usage.durationSeconds = secondsSince(*m_time, start);
+        onUsage(ModelRequestReport::usage(std::move(usage)));
+    } catch (const ProviderFailure&) {
+        // Not JSON: nothing to report, and the answer below fails on the same body.
+    }
+    throwIfStopped(stop);
+    co_return parseOllamaChatResponse(answer, fields, selection.modelIdentifier);
+}
+
+} // namespace tavlen
