@@ -20,11 +20,6 @@
 
 namespace tavlen {
 
-// The one rule by which a rectangle drawn on a screenshot becomes a region in image pixels: none for a
-// non-finite coordinate; a negative extent is standardised by moving the origin; the rectangle is cut to the
-// image and refused when less than one pixel wide or high remains. Fractions are kept. Pure.
-std::optional<BrowserRect> clampRegionToImage(const BrowserRect& rect, double imageWidth, double imageHeight);
-
 // The editable Steps workflow of one monitor: an Open page step first, then Read steps that read from it.
 // Every change of the workflow (a step's edit, a move, a removal, an added step) gives a new revision, resets
 // the execution of the changed step and all later ones, and calls onEdit. Refused requests change nothing.
