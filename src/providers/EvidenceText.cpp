@@ -84,14 +84,4 @@ std::string_view utf16Substring(std::string_view text, std::int64_t start, std::
     return begin >= end ? std::string_view() : text.substr(begin, end - begin);
 }
 
-std::string identityKey(std::string_view id)
-{
-    for (const char c : id) {
-        if (static_cast<unsigned char>(c) >= 0x80) {
-            return normalizedNFC(id);
-        }
-    }
-    return std::string(id);
-}
-
 } // namespace tavlen

@@ -15,8 +15,4 @@ std::string collapseWhitespace(std::string_view text);
 // that character's start, so the result is always whole characters of the text.
 std::string_view utf16Substring(std::string_view text, std::int64_t start, std::int64_t length);
 
-// The NFC form of an identifier, so ids that are canonically equivalent name the same node. ASCII ids, the
-// usual kind, are returned as they are.
-std::string identityKey(std::string_view id);
-
 } // namespace tavlen

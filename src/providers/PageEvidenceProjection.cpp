@@ -6,10 +6,12 @@
 #include "PageEvidenceRoles.h"
 #include "ReadingFailure.h"
 #include "StepsScreenshot.h"
+#include "Utf8.h"
 
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
+#include <deque>
 #include <limits>
 #include <stdexcept>
 #include <unordered_map>
@@ -24,31 +26,40 @@ constexpr std::size_t noNode = std::numeric_limits<std::size_t>::max();
 // A name longer than this is not offered as an accessible label.
 constexpr std::size_t maximumNameBytes = 256;
 
-// Who is whose child, by position. A child id that names no node is skipped; a node listed by two parents
-// belongs to the later one.
+// Who is whose child, by position: node i's children are childList[childStart[i]] up to childStart[i + 1]. A
+// child id that names no node is skipped; a node listed by two parents belongs to the later one.
 struct TreeIndex
 {
-    std::vector<std::vector<std::size_t>> children;
+    std::vector<std::size_t> childStart;
+    std::vector<std::size_t> childList;
     std::vector<std::size_t> parent;
 };
 
 TreeIndex indexTree(const std::vector<Node>& nodes)
 {
-    std::unordered_map<std::string, std::size_t> positions;
+    // Ids are matched by canonical equivalence. ASCII ids, the usual kind, are their own keys; the normal forms
+    // of the others are kept here for the map's views.
+    std::deque<std::string> normalizedIDs;
+    std::unordered_map<std::string_view, std::size_t> positions;
     positions.reserve(nodes.size());
     for (std::size_t i = 0; i < nodes.size(); ++i) {
-        positions.emplace(identityKey(nodes[i].id), i);
+        const std::string& id = nodes[i].id;
+        positions.emplace(isASCII(id) ? std::string_view(id) : normalizedIDs.emplace_back(normalizedNFC(id)), i);
     }
-    TreeIndex index{std::vector<std::vector<std::size_t>>(nodes.size()),
-                    std::vector<std::size_t>(nodes.size(), noNode)};
+    TreeIndex index{{}, {}, std::vector<std::size_t>(nodes.size(), noNode)};
+    index.childStart.reserve(nodes.size() + 1);
+    index.childList.reserve(nodes.size());
     for (std::size_t i = 0; i < nodes.size(); ++i) {
+        index.childStart.push_back(index.childList.size());
         for (const std::string& child : nodes[i].children) {
-            if (const auto found = positions.find(identityKey(child)); found != positions.end()) {
-                index.children[i].push_back(found->second);
+            const auto found = isASCII(child) ? positions.find(child) : positions.find(normalizedNFC(child));
+            if (found != positions.end()) {
+                index.childList.push_back(found->second);
                 index.parent[found->second] = i;
             }
         }
     }
+    index.childStart.push_back(index.childList.size());
     return index;
 }
 
@@ -56,7 +67,7 @@ TreeIndex indexTree(const std::vector<Node>& nodes)
 // read there.
 struct DirectEvidence
 {
-    std::vector<Record> records;
+    std::unordered_map<std::size_t, Record> records; // by position; only nodes that may become records
     std::vector<bool> isDirect;
     std::unordered_set<std::string> seenTexts; // identity keys of every readable fragment text
 };
@@ -83,7 +94,7 @@ void addDirectEvidence(const Node& node, const CropMapping& mapping, DirectEvide
         if (clippingKnown && containsRect(*visible, fragment.bounds)) {
             const std::string_view text = node.text ? std::string_view(*node.text) : std::string_view();
             shown.text = collapseWhitespace(utf16Substring(text, fragment.start, fragment.length));
-            evidence.seenTexts.insert(identityKey(*shown.text));
+            evidence.seenTexts.insert(normalizedNFC(*shown.text));
         } else {
             shown.partial = true;
         }
@@ -104,7 +115,7 @@ void addDirectEvidence(const Node& node, const CropMapping& mapping, DirectEvide
 
 DirectEvidence findDirectEvidence(const std::vector<Node>& nodes, const CropMapping& mapping)
 {
-    DirectEvidence evidence{std::vector<Record>(nodes.size()), std::vector<bool>(nodes.size(), false), {}};
+    DirectEvidence evidence{{}, std::vector<bool>(nodes.size(), false), {}};
     for (std::size_t i = 0; i < nodes.size(); ++i) {
         addDirectEvidence(nodes[i], mapping, evidence, i);
     }
@@ -119,7 +130,7 @@ std::optional<std::string> semanticName(const Node& node, const std::unordered_s
         return std::nullopt;
     }
     std::string collapsed = collapseWhitespace(*node.name);
-    if (collapsed.empty() || seenTexts.contains(identityKey(collapsed))) {
+    if (collapsed.empty() || seenTexts.contains(normalizedNFC(collapsed))) {
         return std::nullopt;
     }
     return collapsed;
@@ -145,8 +156,12 @@ Decisions decideEntries(const std::vector<Node>& nodes,
     for (std::size_t i = n; i-- > 0;) {
         const Node& node = nodes[i];
         int h = 0;
-        for (const std::size_t child : index.children[i]) {
-            h = std::min(2, h + counts[child]);
+        for (std::size_t k = index.childStart[i]; k < index.childStart[i + 1]; ++k) {
+            h = std::min(2, h + counts[index.childList[k]]);
+        }
+        const bool isDirect = direct.isDirect[i];
+        if (!isDirect && h == 0) {
+            continue; // shows nothing and stands for nothing: most nodes of a long page
         }
         const std::string role = lowercasedRole(node.role.value_or(std::string()));
         if (node.kind == "document" || isDocumentRole(role)) {
@@ -156,7 +171,6 @@ Decisions decideEntries(const std::vector<Node>& nodes,
         const bool named = !isGenericRole(role) && !isGraphicRole(role);
         const bool container =
             !isControlRole(role) && (isStructuralRole(role) || node.structure.has_value() || isGenericRole(role));
-        const bool isDirect = direct.isDirect[i];
         Record& record = direct.records[i];
         record.structure = normalizedStructure(node.structure);
         if (isDirect) {
@@ -193,7 +207,7 @@ Decisions decideEntries(const std::vector<Node>& nodes,
 // The entries in document order, each naming its nearest ancestor entry as parent.
 std::vector<Entry> linkEntries(const std::vector<Node>& nodes,
                                const TreeIndex& index,
-                               std::vector<Record>& records,
+                               std::unordered_map<std::size_t, Record>& records,
                                const Decisions& decisions)
 {
     std::vector<std::size_t> nearest(nodes.size(), noNode);
@@ -206,7 +220,7 @@ std::vector<Entry> linkEntries(const std::vector<Node>& nodes,
         if (!decisions.isEntry[i]) {
             continue;
         }
-        Record record = std::move(records[i]);
+        Record record = std::move(records.at(i));
         if (above != noNode) {
             record.parent = nodes[above].id;
         }
@@ -272,14 +286,14 @@ std::vector<Entry> prune(std::vector<Entry> entries)
     std::vector<bool> stays(entries.size(), false);
     for (std::size_t i = entries.size(); i-- > 0;) {
         const Entry& entry = entries[i];
-        std::string key = identityKey(entry.sourceID);
+        std::string key = normalizedNFC(entry.sourceID);
         if (!entry.hasEvidence && !referenced.contains(key)) {
             continue;
         }
         stays[i] = true;
         kept.insert(std::move(key));
         if (entry.record.parent) {
-            referenced.insert(identityKey(*entry.record.parent));
+            referenced.insert(normalizedNFC(*entry.record.parent));
         }
     }
     std::vector<Entry> staying;
@@ -295,17 +309,17 @@ std::vector<Entry> prune(std::vector<Entry> entries)
         }
         std::vector<std::string> headers;
         for (std::string& header : *structure->headers) {
-            std::string key = identityKey(header);
+            std::string key = normalizedNFC(header);
             if (kept.contains(key)) {
                 referenced.insert(std::move(key));
                 headers.push_back(std::move(header));
             }
         }
         structure->headers = std::move(headers);
-        structure = normalizedStructure(structure);
+        structure = normalizedStructure(std::move(structure));
     }
     for (Entry& entry : staying) {
-        if (referenced.contains(identityKey(entry.sourceID))) {
+        if (referenced.contains(normalizedNFC(entry.sourceID))) {
             entry.record.id = entry.sourceID;
         } else {
             entry.record.id.reset();

@@ -89,24 +89,23 @@ nlohmann::json Record::toJson() const
     return object;
 }
 
-std::optional<BrowserPageTree::Structure> normalizedStructure(const std::optional<BrowserPageTree::Structure>& value)
+std::optional<BrowserPageTree::Structure> normalizedStructure(std::optional<BrowserPageTree::Structure> structure)
 {
-    if (!value) {
-        return std::nullopt;
+    if (!structure) {
+        return structure;
     }
-    BrowserPageTree::Structure structure = *value;
-    if (structure.rowSpan == 1) {
-        structure.rowSpan.reset();
+    if (structure->rowSpan == 1) {
+        structure->rowSpan.reset();
     }
-    if (structure.columnSpan == 1) {
-        structure.columnSpan.reset();
+    if (structure->columnSpan == 1) {
+        structure->columnSpan.reset();
     }
-    if (structure.headers && structure.headers->empty()) {
-        structure.headers.reset();
+    if (structure->headers && structure->headers->empty()) {
+        structure->headers.reset();
     }
-    if (!structure.level && !structure.row && !structure.column && !structure.rowSpan && !structure.columnSpan &&
-        !structure.headers) {
-        return std::nullopt;
+    if (!structure->level && !structure->row && !structure->column && !structure->rowSpan && !structure->columnSpan &&
+        !structure->headers) {
+        structure.reset();
     }
     return structure;
 }

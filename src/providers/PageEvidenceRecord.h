@@ -50,7 +50,7 @@ struct Entry
 };
 
 // rowSpan and columnSpan of 1 and an empty header list dropped; nothing when nothing is left.
-std::optional<BrowserPageTree::Structure> normalizedStructure(const std::optional<BrowserPageTree::Structure>& value);
+std::optional<BrowserPageTree::Structure> normalizedStructure(std::optional<BrowserPageTree::Structure> structure);
 
 // disabled, readonly and required kept only when true (the other four as received); nothing when nothing is left.
 std::optional<BrowserPageTree::States> normalizedStates(const std::optional<BrowserPageTree::States>& value);

@@ -19,16 +19,6 @@ struct ProviderJSON::Payload
 
 namespace {
 
-bool isASCII(std::string_view text)
-{
-    for (const char c : text) {
-        if (static_cast<unsigned char>(c) >= 0x80) {
-            return false;
-        }
-    }
-    return true;
-}
-
 // The member whose key is canonically equivalent to key. Byte-equal keys are found by the map itself; only a
 // non-ASCII key on either side can be equivalent without being byte-equal.
 const ProviderJSON* findMember(const ProviderJSON::Object& object, std::string_view key)

@@ -21,18 +21,6 @@ bool endsScalar(char byte)
     return isJSONWhitespace(byte) || byte == ',' || byte == ']' || byte == '}';
 }
 
-// Keys are told apart as Unicode text, so a key and its canonically equivalent spelling are the same key.
-// ASCII keys, the usual kind, are already normalised.
-std::string keyIdentity(std::string key)
-{
-    for (const char c : key) {
-        if (static_cast<unsigned char>(c) >= 0x80) {
-            return normalizedNFC(key);
-        }
-    }
-    return key;
-}
-
 } // namespace
 
 bool ProviderJSONScanner::scanDocument()
@@ -99,8 +87,9 @@ bool ProviderJSONScanner::scanObject(int depth)
     }
     std::unordered_set<std::string> seenKeys;
     while (true) {
+        // Keys are told apart as Unicode text: a key and its canonically equivalent spelling are one key.
         std::optional<std::string> key = scanString(true);
-        if (!key || !seenKeys.insert(keyIdentity(std::move(*key))).second) {
+        if (!key || !seenKeys.insert(normalizedNFC(*key)).second) {
             return false;
         }
         if (!expect(':') || !scanValue(depth + 1)) {
