@@ -11,6 +11,10 @@ namespace provider_text {
 inline constexpr std::string_view fieldIdentity = "Add at least one field with a unique identity.";
 inline constexpr std::string_view fieldName = "Enter a name for every field.";
 
+// A cloud provider's read without its API key: prefix, the provider's name, suffix.
+inline constexpr std::string_view saveAPIKeyPrefix = "Save your ";
+inline constexpr std::string_view saveAPIKeySuffix = " API key in Settings to execute Read.";
+
 // The model's answer.
 inline constexpr std::string_view invalidReadings =
     "The model returned incomplete or invalid readings. Choose Test step to try again.";

@@ -40,6 +40,13 @@ ReadingFailure ReadingFailure::regionNotPrepared()
     return ReadingFailure(provider_text::regionNotPrepared);
 }
 
+ReadingFailure ReadingFailure::missingAPIKey(ModelSelection::Provider provider)
+{
+    std::string message(provider_text::saveAPIKeyPrefix);
+    message.append(ModelSelection::label(provider)).append(provider_text::saveAPIKeySuffix);
+    return ReadingFailure(message);
+}
+
 ReadingFailure ReadingFailure::screenshotUnreadable()
 {
     return ReadingFailure(steps_text::screenshotUnreadable);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ModelSelection.h"
+
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -30,6 +32,8 @@ public:
     static ReadingFailure regionOutsideScreenshot();
     // A crop that could not be written as PNG, or page coordinates that cannot be mapped onto it.
     static ReadingFailure regionNotPrepared();
+    // A cloud provider's read without a saved API key: "Save your <provider> API key in Settings to execute Read."
+    static ReadingFailure missingAPIKey(ModelSelection::Provider provider);
     // A captured image that cannot be opened.
     static ReadingFailure screenshotUnreadable();
 

@@ -204,5 +204,15 @@ TEST(ReadingValidationTest, fieldsNeedAnIdentityFirstAndThenANameEach)
     }
 }
 
+TEST(ReadingFailureTest, aMissingKeyNamesTheProviderAndFailuresCompareBySentence)
+{
+    EXPECT_EQ(ReadingFailure::missingAPIKey(ModelSelection::Provider::anthropic).message(),
+              "Save your Anthropic API key in Settings to execute Read.");
+    EXPECT_EQ(ReadingFailure::missingAPIKey(ModelSelection::Provider::gemini).message(),
+              "Save your Gemini API key in Settings to execute Read.");
+    EXPECT_EQ(ReadingFailure::invalidReadings(), ReadingFailure(provider_text::invalidReadings));
+    EXPECT_FALSE(ReadingFailure::fieldsNotFound() == ReadingFailure::fieldsUncertain());
+}
+
 } // namespace
 } // namespace tavlen
