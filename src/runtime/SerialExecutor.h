@@ -43,18 +43,7 @@ public:
         }
         Completion<R> done;
         auto shared = std::make_shared<F>(std::move(job)); // queued jobs are copyable; F need not be
-        m_queue.post([done, shared] {
-            try {
-                if constexpr (std::is_void_v<R>) {
-                    (*shared)();
-                    done.resume();
-                } else {
-                    done.resume((*shared)());
-                }
-            } catch (...) {
-                done.fail(std::current_exception());
-            }
-        });
+        m_queue.post([done, shared] { done.resumeWithResultOf(*shared); });
         if constexpr (std::is_void_v<R>) {
             co_await done.wait(std::move(token));
         } else {

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -43,6 +44,27 @@ TEST(BackgroundTest, whatTheJobThrowsIsRethrownToTheWaiterAndMoveOnlyJobsAreTake
     } catch (const std::runtime_error& error) {
         EXPECT_STREQ(error.what(), "job 7");
     }
+}
+
+TEST(BackgroundTest, aCallerWithoutEventLoopIsRefusedAndNothingRuns)
+{
+    std::atomic<bool> ran = false;
+    std::string refusal;
+    std::thread([&] {
+        auto start = [&]() -> QCoro::Task<void> {
+            try {
+                auto job = [&ran] { ran = true; };
+                auto task = runInBackground(std::move(job));
+                co_await std::move(task);
+            } catch (const std::logic_error& error) {
+                refusal = error.what();
+            }
+        };
+        QCoro::Task<void> task = start();
+    }).join();
+    QThreadPool::globalInstance()->waitForDone();
+    EXPECT_EQ(refusal, "runInBackground needs a caller with a running Qt event loop");
+    EXPECT_FALSE(ran);
 }
 
 } // namespace
