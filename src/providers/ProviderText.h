@@ -4,16 +4,13 @@
 
 namespace tavlen {
 
-// Every sentence the model providers show to the user, spelled once.
+// The sentences of reading and page evidence, spelled once; those of the transports and keys are in
+// TransportText.h.
 namespace provider_text {
 
 // Fields of a Read step, checked before a request.
 inline constexpr std::string_view fieldIdentity = "Add at least one field with a unique identity.";
 inline constexpr std::string_view fieldName = "Enter a name for every field.";
-
-// A cloud provider's read without its API key: prefix, the provider's name, suffix.
-inline constexpr std::string_view saveAPIKeyPrefix = "Save your ";
-inline constexpr std::string_view saveAPIKeySuffix = " API key in Settings to execute Read.";
 
 // The model's answer.
 inline constexpr std::string_view invalidReadings =

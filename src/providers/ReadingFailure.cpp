@@ -2,6 +2,7 @@
 
 #include "ProviderText.h"
 #include "StepsText.h"
+#include "TransportText.h"
 
 namespace tavlen {
 
@@ -42,8 +43,8 @@ ReadingFailure ReadingFailure::regionNotPrepared()
 
 ReadingFailure ReadingFailure::missingAPIKey(ModelSelection::Provider provider)
 {
-    std::string message(provider_text::saveAPIKeyPrefix);
-    message.append(ModelSelection::label(provider)).append(provider_text::saveAPIKeySuffix);
+    std::string message(provider_text::cloudMissingKeyStart);
+    message.append(ModelSelection::label(provider)).append(provider_text::cloudMissingKeyEnd);
     return ReadingFailure(message);
 }
 
