@@ -1,7 +1,6 @@
 #include "BrowserCaptureSettings.h"
 
 #include "BridgeFailure.h"
-#include "BrowserConfiguration.h"
 #include "WireCoding.h"
 
 #include <cmath>
@@ -10,13 +9,6 @@ namespace tavlen {
 
 namespace {
 constexpr std::int64_t maximumViewportSide = 8'000'000;
-}
-
-const BrowserCaptureSettings& BrowserCaptureSettings::standard()
-{
-    // Function-local statics are initialised once and thread-safely; a throwing first use is retried.
-    static const BrowserCaptureSettings settings = BrowserConfiguration::shared().captureSettings;
-    return settings;
 }
 
 void BrowserCaptureSettings::validate() const

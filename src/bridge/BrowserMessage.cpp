@@ -1,7 +1,6 @@
 #include "BrowserMessage.h"
 
 #include "BridgeFailure.h"
-#include "BrowserConfiguration.h"
 #include "JsonWriter.h"
 #include "WireCoding.h"
 
@@ -146,11 +145,6 @@ bool BrowserMessage::travelsToChrome(Kind kind)
     return kind != Kind::hello && kind != Kind::response && kind != Kind::status;
 }
 
-nlohmann::json BrowserMessage::encode() const
-{
-    return encode(BrowserConfiguration::shared().protocolVersion);
-}
-
 nlohmann::json BrowserMessage::encode(std::int64_t protocolVersion) const
 {
     nlohmann::json object = nlohmann::json::object();
@@ -163,14 +157,9 @@ nlohmann::json BrowserMessage::encode(std::int64_t protocolVersion) const
     return object;
 }
 
-std::string BrowserMessage::encodedBytes() const
+std::string BrowserMessage::encodedBytes(std::int64_t protocolVersion) const
 {
-    return writeJson(encode());
-}
-
-BrowserMessage BrowserMessage::decode(const nlohmann::json& value)
-{
-    return decode(value, BrowserConfiguration::shared().protocolVersion);
+    return writeJson(encode(protocolVersion));
 }
 
 BrowserMessage BrowserMessage::decode(const nlohmann::json& value, std::int64_t protocolVersion)

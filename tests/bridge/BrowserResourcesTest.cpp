@@ -8,6 +8,7 @@
 #include "ExtensionIdentifier.h"
 #include "MainBundle.h"
 #include "Sha256.h"
+#include "ShippedConfiguration.h"
 #include "TemporaryDirectory.h"
 #include "WireCoding.h"
 #include "WireSamples.h"
@@ -15,14 +16,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <array>
 #include <cerrno>
-#include <cstdlib>
 #include <fstream>
 #include <functional>
 #include <sstream>
 #include <system_error>
-#include <thread>
 
 namespace tavlen {
 namespace {
@@ -81,20 +79,18 @@ TEST(BrowserResources, readsBothResourcesFromTheBundle)
     const fs::path source = fs::path(TAVLEN_SOURCE_DIR) / "resources";
     EXPECT_EQ(loadBrowserResource("config"), readFile(source / "config.json"));
     EXPECT_EQ(loadBrowserResource("schema"), readFile(source / "schema.json"));
-    const auto& configuration = BrowserConfiguration::shared();
-    EXPECT_EQ(configuration.protocolVersion, 1);
-    EXPECT_EQ(&configuration, &BrowserConfiguration::shared());
+    EXPECT_EQ(BrowserConfiguration::load(), test::shippedConfiguration());
+    EXPECT_EQ(test::shippedConfiguration().protocolVersion, 1);
 }
 
 TEST(BrowserResources, aMissingResourceAsksForAReinstall)
 {
     const CopiedBundle bundle;
-    BrowserConfiguration::shared(); // loaded once, before the file goes
     EXPECT_NO_THROW(BrowserWireValidator::load());
     fs::remove(bundle / "Resources/schema.json");
     EXPECT_TRUE(failsAsMissing([] { loadBrowserResource("schema"); }));
     EXPECT_TRUE(failsAsMissing([] { BrowserWireValidator::load(); }));
-    EXPECT_NO_THROW(BrowserMessage{BrowserMessage::Ping{"c"}}.encode());
+    EXPECT_NO_THROW(BrowserConfiguration::loadInstalled());
     EXPECT_TRUE(failsAsMissing([] { loadBrowserResource("nothing"); }));
 }
 
@@ -191,7 +187,7 @@ TEST(BrowserResources, appVersionKeepsOnlyVersionShapedTexts)
 
 TEST(BrowserResources, allowedExtensionIsTheOneOfTheShippedKey)
 {
-    const auto& configuration = BrowserConfiguration::shared();
+    const BrowserConfiguration& configuration = test::shippedConfiguration();
     const std::string keyFile = readFile(fs::path(TAVLEN_SOURCE_DIR) / "resources/extension-public-key.pub");
     EXPECT_EQ(keyFile.substr(0, keyFile.find('\n')), configuration.extensionKey);
     ASSERT_EQ(configuration.allowedExtensionIDs.size(), 1u);
@@ -249,7 +245,7 @@ BrowserMessage largestCapture()
 
 TEST(BrowserResources, shippedLimitsKeepChromesBoundsAndCarryAFullPageCapture)
 {
-    const BrowserLimits& limits = BrowserConfiguration::shared().limits;
+    const BrowserLimits& limits = test::shippedConfiguration().limits;
     // Chrome closes a connection whose host sends a message over 1 MB, and takes at most 64 MiB the other way.
     EXPECT_LE(limits.requestBytes, 1 << 20);
     EXPECT_LE(limits.resultBytes, std::int64_t(64) << 20);
@@ -260,69 +256,29 @@ TEST(BrowserResources, shippedLimitsKeepChromesBoundsAndCarryAFullPageCapture)
     const BrowserMessage capture = largestCapture();
     const auto& tree = std::get<BrowserMessage::Response>(capture.payload).response.snapshot->pageTree;
     EXPECT_EQ(tree.sortedJSON().size(), 4'194'304u);
-    const std::string frame = capture.encodedBytes();
+    const std::string frame = capture.encodedBytes(test::shippedConfiguration().protocolVersion);
     EXPECT_LE(static_cast<std::int64_t>(frame.size()), limits.resultBytes);
     EXPECT_EQ(BrowserWireValidator::load().decode(frame), capture);
 }
 
-// An undecodable "config" is reported like a missing one instead of stopping the process. The shared
-// configuration loads once per process, so this runs in a fresh one.
-TEST(BrowserResourcesDeathTest, undecodableConfigurationFailsEveryUseWithoutCrashing)
+// Whatever keeps the configuration from loading at a program's start reaches it as the one installation fault,
+// which it reports instead of stopping.
+TEST(BrowserResources, loadInstalledReportsEveryBrokenConfigurationAsMissingResources)
 {
-    GTEST_FLAG_SET(death_test_style, "threadsafe");
-    EXPECT_EXIT(
-        {
-            char pattern[] = "/tmp/tavlen-bundle-XXXXXX";
-            const fs::path directory = mkdtemp(pattern);
-            writeFile(directory / "Resources/config.json", R"({"hostName": 7})");
-            overrideMainBundleDirectory(directory);
-            const bool first = failsAsMissing([] { BrowserConfiguration::shared(); });
-            const bool again = failsAsMissing([] { BrowserMessage{BrowserMessage::Ping{"c"}}.encode(); });
-            const bool status = failsAsMissing([] { BrowserStatus::initial(); });
-            fs::remove_all(directory);
-            std::_Exit(first && again && status ? 0 : 1);
-        },
-        ::testing::ExitedWithCode(0),
-        "");
-}
+    const CopiedBundle bundle;
+    EXPECT_EQ(BrowserConfiguration::loadInstalled(), test::shippedConfiguration());
 
-// Concurrent first uses of the shared values: one load, every caller handed the same value.
-bool concurrentFirstUsesAgree()
-{
-    constexpr std::size_t count = 8;
-    std::array<const void*, count * 3> seen{};
-    std::vector<std::thread> threads;
-    for (std::size_t i = 0; i < count; ++i) {
-        threads.emplace_back([&seen, i] {
-            try {
-                seen[3 * i] = &BrowserConfiguration::shared();
-                seen[3 * i + 1] = &BrowserCaptureSettings::standard();
-                seen[3 * i + 2] = &BrowserStatus::initial();
-            } catch (const std::exception&) {
-            }
-        });
-    }
-    for (auto& thread : threads) {
-        thread.join();
-    }
-    bool same = seen[0] && seen[1] && seen[2];
-    for (std::size_t i = 3; i < seen.size(); ++i) {
-        same = same && seen[i] == seen[i % 3];
-    }
-    return same;
-}
-
-// Runs in a fresh process, where nothing has loaded the shared values yet.
-TEST(BrowserResourcesDeathTest, concurrentFirstUsesShareOneConfiguration)
-{
-    GTEST_FLAG_SET(death_test_style, "threadsafe");
-    EXPECT_EXIT(
-        {
-            overrideMainBundleDirectory(fs::path(TAVLEN_BUNDLE_DIR));
-            std::_Exit(concurrentFirstUsesAgree() ? 0 : 1);
-        },
-        ::testing::ExitedWithCode(0),
-        "");
+    writeFile(bundle / "Resources/config.json", R"({"hostName": 7})");
+    EXPECT_THROW(BrowserConfiguration::load(), WireDecodingError);
+    EXPECT_TRUE(failsAsMissing([] { BrowserConfiguration::loadInstalled(); }));
+    writeFile(bundle / "Resources/config.json", "{");
+    EXPECT_TRUE(failsAsMissing([] { BrowserConfiguration::loadInstalled(); }));
+    fs::remove(bundle / "Resources/config.json");
+    fs::create_directory(bundle / "Resources/config.json");
+    EXPECT_THROW(BrowserConfiguration::load(), std::system_error);
+    EXPECT_TRUE(failsAsMissing([] { BrowserConfiguration::loadInstalled(); }));
+    fs::remove(bundle / "Resources/config.json");
+    EXPECT_TRUE(failsAsMissing([] { BrowserConfiguration::loadInstalled(); }));
 }
 
 } // namespace

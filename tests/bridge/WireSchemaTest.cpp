@@ -18,7 +18,7 @@ nlohmann::json json(std::string_view text)
 TEST(WireSchema, interpretsTheKeywordSubset)
 {
     const BrowserWireValidator validator(
-        json(R"({"$defs":{"number":{"type":"number"},"loop":{"$ref":"#/$defs/loop"}}})"), BrowserLimits{});
+        json(R"({"$defs":{"number":{"type":"number"},"loop":{"$ref":"#/$defs/loop"}}})"), BrowserLimits{}, 1);
 
     struct Row
     {

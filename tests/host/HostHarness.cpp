@@ -1,8 +1,7 @@
 #include "HostHarness.h"
 
-#include "BrowserConfiguration.h"
 #include "BrowserConnectionDirectory.h"
-#include "MainBundle.h"
+#include "ShippedConfiguration.h"
 #include "Uuid.h"
 
 #include <gtest/gtest.h>
@@ -26,15 +25,6 @@ namespace tavlen::test {
 namespace fs = std::filesystem;
 
 namespace {
-
-// The test program reads the bridge resources of the built bundle.
-class BundleEnvironment : public ::testing::Environment
-{
-public:
-    void SetUp() override { overrideMainBundleDirectory(fs::path(TAVLEN_BUNDLE_DIR)); }
-};
-
-[[maybe_unused]] const auto* const bundleEnvironment = ::testing::AddGlobalTestEnvironment(new BundleEnvironment);
 
 int remainingMilliseconds(std::chrono::steady_clock::time_point deadline)
 {
@@ -71,7 +61,7 @@ TestBundle::~TestBundle()
 
 std::string TestBundle::origin() const
 {
-    return "chrome-extension://" + BrowserConfiguration::shared().allowedExtensionIDs.at(0) + "/";
+    return "chrome-extension://" + shippedConfiguration().allowedExtensionIDs.at(0) + "/";
 }
 
 HostProcess::HostProcess(const fs::path& executable, const std::vector<std::string>& arguments)
