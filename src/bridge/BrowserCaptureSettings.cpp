@@ -7,16 +7,14 @@
 
 namespace tavlen {
 
-namespace {
-constexpr std::int64_t maximumViewportSide = 8'000'000;
+bool BrowserCaptureSettings::isValid() const
+{
+    return isValidSide(width) && isValidSide(height) && std::isfinite(deviceScaleFactor) && deviceScaleFactor > 0;
 }
 
 void BrowserCaptureSettings::validate() const
 {
-    const bool sidesInRange =
-        width >= 1 && width <= maximumViewportSide && height >= 1 && height <= maximumViewportSide;
-    const bool scaleValid = std::isfinite(deviceScaleFactor) && deviceScaleFactor > 0;
-    if (!sidesInRange || !scaleValid) {
+    if (!isValid()) {
         throw BridgeFailure(bridge_text::invalidCaptureSettings, bridge_code::invalidRequest);
     }
 }

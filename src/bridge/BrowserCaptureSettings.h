@@ -14,8 +14,17 @@ struct BrowserCaptureSettings
     double deviceScaleFactor = 1;
     bool mobile = false;
 
-    // Width and height from 1 to 8,000,000, a positive finite scale factor; mobile is not examined.
-    // Throws BridgeFailure "Enter positive viewport dimensions and device scale factor." code "invalid_request".
+    // The largest width or height Tavlen asks for, in CSS pixels.
+    static constexpr std::int64_t maximumSide = 8'000'000;
+
+    // A width or height from 1 to maximumSide.
+    static constexpr bool isValidSide(std::int64_t side) { return side >= 1 && side <= maximumSide; }
+
+    // Width and height valid sides, a positive finite scale factor; mobile is not examined.
+    bool isValid() const;
+
+    // Throws BridgeFailure "Enter positive viewport dimensions and device scale factor." code "invalid_request"
+    // unless isValid().
     void validate() const;
 
     nlohmann::json encode() const;
