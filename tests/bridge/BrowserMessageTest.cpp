@@ -2,7 +2,7 @@
 
 #include "BridgeFailure.h"
 #include "BrowserWireValidator.h"
-#include "JsonParse.h"
+#include "JsonText.h"
 #include "JsonWriter.h"
 #include "WireCoding.h"
 #include "WireSamples.h"
@@ -12,12 +12,7 @@
 namespace tavlen {
 namespace {
 
-nlohmann::json json(std::string_view text)
-{
-    auto value = parseJson(text);
-    EXPECT_TRUE(value.has_value()) << text;
-    return value.value_or(nlohmann::json());
-}
+using test::json;
 
 TEST(BrowserMessage, everyKindRoundTripsThroughTheValidatorWithTheRealResources)
 {

@@ -1,6 +1,6 @@
 #include "Base64.h"
 #include "BrowserWireValidator.h"
-#include "JsonParse.h"
+#include "JsonText.h"
 #include "WireFormats.h"
 
 #include <gtest/gtest.h>
@@ -8,12 +8,7 @@
 namespace tavlen {
 namespace {
 
-nlohmann::json json(std::string_view text)
-{
-    auto value = parseJson(text);
-    EXPECT_TRUE(value.has_value()) << text;
-    return value.value_or(nlohmann::json());
-}
+using test::json;
 
 TEST(WireSchema, interpretsTheKeywordSubset)
 {

@@ -3,6 +3,7 @@
 #include "BoundedWait.h"
 #include "CancelledError.h"
 #include "Completion.h"
+#include "EventLoopTest.h"
 
 #include <QThread>
 
@@ -17,11 +18,8 @@ namespace {
 
 using namespace std::chrono_literals;
 
-class SleepTest : public testing::Test
-{
-protected:
-    void TearDown() override { test::flushDeferredDeletes(); }
-};
+class SleepTest : public test::EventLoopTest
+{};
 
 TEST_F(SleepTest, stopRequested_wakesLongSleepWithCancelledError)
 {

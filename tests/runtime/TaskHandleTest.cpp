@@ -3,6 +3,7 @@
 #include "BoundedWait.h"
 #include "CancelledError.h"
 #include "Completion.h"
+#include "EventLoopTest.h"
 #include "MainThread.h"
 #include "Sleep.h"
 
@@ -18,11 +19,8 @@ namespace {
 
 using namespace std::chrono_literals;
 
-class TaskHandleTest : public testing::Test
-{
-protected:
-    void TearDown() override { test::flushDeferredDeletes(); }
-};
+class TaskHandleTest : public test::EventLoopTest
+{};
 
 // The outcome one waiter saw.
 struct Seen

@@ -4,6 +4,7 @@
 #include "DatabaseFailure.h"
 #include "MonitorCheckError.h"
 #include "MonitorStoreError.h"
+#include "ScopedEnvironment.h"
 #include "SqliteError.h"
 #include "SqliteStatement.h"
 #include "TemporaryDirectory.h"
@@ -428,23 +429,19 @@ TEST_F(MonitorDatabaseTest, aLocationThatCannotHoldTheFileIsAStorageFailureRetri
 
 TEST_F(MonitorDatabaseTest, theDefaultLocationFollowsTheDataHome)
 {
-    const char* savedDataHome = std::getenv("XDG_DATA_HOME");
-    const std::optional<std::string> saved = savedDataHome ? std::optional<std::string>(savedDataHome) : std::nullopt;
-    ::setenv("XDG_DATA_HOME", "/srv/data", 1);
-    EXPECT_EQ(MonitorDatabase::defaultFileURL("org.tavlen.Tavlen"), "/srv/data/org.tavlen.Tavlen/Tavlen.sqlite");
-    ::unsetenv("XDG_DATA_HOME");
-    const std::string home = std::getenv("HOME");
+    {
+        const test::ScopedEnvironment dataHome("XDG_DATA_HOME", "/srv/data");
+        EXPECT_EQ(MonitorDatabase::defaultFileURL("org.tavlen.Tavlen"), "/srv/data/org.tavlen.Tavlen/Tavlen.sqlite");
+    }
+    const test::ScopedEnvironment noDataHome("XDG_DATA_HOME", nullptr);
+    const test::ScopedEnvironment home("HOME", "/home/someone");
     EXPECT_EQ(MonitorDatabase::defaultFileURL("org.tavlen.Tavlen"),
-              std::filesystem::path(home) / ".local/share/org.tavlen.Tavlen/Tavlen.sqlite");
+              "/home/someone/.local/share/org.tavlen.Tavlen/Tavlen.sqlite");
     // Without HOME the file still lies in a home directory, never relative to the working directory.
-    ::unsetenv("HOME");
+    const test::ScopedEnvironment noHome("HOME", nullptr);
     const std::filesystem::path withoutHome = MonitorDatabase::defaultFileURL("org.tavlen.Tavlen");
-    ::setenv("HOME", home.c_str(), 1);
     EXPECT_TRUE(withoutHome.is_absolute()) << withoutHome;
     EXPECT_TRUE(withoutHome.string().ends_with("/.local/share/org.tavlen.Tavlen/Tavlen.sqlite")) << withoutHome;
-    if (saved) {
-        ::setenv("XDG_DATA_HOME", saved->c_str(), 1);
-    }
 }
 
 } // namespace
