@@ -106,6 +106,9 @@ const icu::Normalizer2* nfcInstance() noexcept
 // when the text is not valid UTF-8 or ICU fails.
 std::optional<std::string_view> normalizedView(std::string_view text, std::string& buffer)
 {
+    if (isASCII(text)) {
+        return text;
+    }
     if (!isValidUTF8(text) || text.size() > static_cast<std::size_t>(std::numeric_limits<int32_t>::max())) {
         return std::nullopt;
     }
@@ -155,6 +158,16 @@ int textCompare(std::string_view a, std::string_view b)
     const std::string_view right = normalizedView(b, bufferB).value_or(b);
     const int order = left.compare(right);
     return order < 0 ? -1 : (order > 0 ? 1 : 0);
+}
+
+bool isASCII(std::string_view text) noexcept
+{
+    for (const char c : text) {
+        if (static_cast<unsigned char>(c) >= 0x80) {
+            return false;
+        }
+    }
+    return true;
 }
 
 std::string normalizedNFC(std::string_view text)

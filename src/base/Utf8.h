@@ -16,6 +16,9 @@ bool textEqual(std::string_view a, std::string_view b);
 // Orders texts by the bytes of their NFC forms: negative, zero or positive. Zero exactly when textEqual.
 int textCompare(std::string_view a, std::string_view b);
 
+// True when every byte is below 0x80. ASCII text is always valid UTF-8 in NFC.
+bool isASCII(std::string_view text) noexcept;
+
 // The NFC form of the text. Text that is not valid UTF-8, or that ICU cannot normalise, is returned unchanged.
 std::string normalizedNFC(std::string_view text);
 

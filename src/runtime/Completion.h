@@ -6,6 +6,7 @@
 #include <exception>
 #include <memory>
 #include <stop_token>
+#include <type_traits>
 #include <utility>
 
 namespace tavlen {
@@ -32,6 +33,22 @@ public:
 
     // Completes with an error, rethrown in the waiter. Ignored if already completed.
     void fail(std::exception_ptr error) const { m_owner->state->finish(std::in_place_index<2>, std::move(error)); }
+
+    // Calls job (no arguments) and completes with what it returns, or with what it throws: the body of a job
+    // handed to another thread for a waiter on this completion.
+    template <class F> void resumeWithResultOf(F& job) const
+    {
+        try {
+            if constexpr (std::is_void_v<T>) {
+                job();
+                resume();
+            } else {
+                resume(job());
+            }
+        } catch (...) {
+            fail(std::current_exception());
+        }
+    }
 
     // co_await wait(token) gives the value or rethrows the error; it does not suspend when already completed.
     // Throws CancelledError once a stop is requested on token, also when the value came at the same time.

@@ -49,16 +49,7 @@ public:
         m_inbox.jobQueued();
         m_queue.post([done, shared, inbox = &m_inbox] {
             const detail::HandOffInbox::JobScope scope(*inbox);
-            try {
-                if constexpr (std::is_void_v<R>) {
-                    (*shared)();
-                    done.resume();
-                } else {
-                    done.resume((*shared)());
-                }
-            } catch (...) {
-                done.fail(std::current_exception());
-            }
+            done.resumeWithResultOf(*shared);
         });
         if constexpr (std::is_void_v<R>) {
             co_await done.wait(std::move(token));

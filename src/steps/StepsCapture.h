@@ -5,7 +5,7 @@
 namespace tavlen {
 
 // What an Open page step holds of its latest capture. The step model only keeps it, passes it on and compares
-// identities; whoever captures pages makes it (the workspace's StepsScreenshot). Immutable once made and shared by
+// identities; whoever captures pages makes it (the providers' StepsScreenshot). Immutable once made and shared by
 // reference; safe to read from any thread.
 class StepsCapture
 {

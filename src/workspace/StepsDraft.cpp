@@ -3,37 +3,13 @@
 #include "BrowserCaptureSettings.h"
 #include "MainThread.h"
 #include "StepsConversion.h"
+#include "StepsScreenshot.h"
 
 #include <algorithm>
 #include <cmath>
 #include <unordered_map>
 
 namespace tavlen {
-
-std::optional<BrowserRect> clampRegionToImage(const BrowserRect& rect, double imageWidth, double imageHeight)
-{
-    if (!std::isfinite(rect.x) || !std::isfinite(rect.y) || !std::isfinite(rect.width) || !std::isfinite(rect.height)) {
-        return std::nullopt;
-    }
-    // std::min ignores a NaN bound, which would let the region through uncut; an image less than a pixel
-    // across keeps nothing anyway.
-    if (!(imageWidth >= 1) || !(imageHeight >= 1)) {
-        return std::nullopt;
-    }
-    double left = rect.width < 0 ? rect.x + rect.width : rect.x;
-    double top = rect.height < 0 ? rect.y + rect.height : rect.y;
-    double right = left + std::abs(rect.width);
-    double bottom = top + std::abs(rect.height);
-    left = std::max(left, 0.0);
-    top = std::max(top, 0.0);
-    right = std::min(right, imageWidth);
-    bottom = std::min(bottom, imageHeight);
-    // Written so that a NaN extent also counts as too small.
-    if (!(right - left >= 1) || !(bottom - top >= 1)) {
-        return std::nullopt;
-    }
-    return BrowserRect{left, top, right - left, bottom - top};
-}
 
 StepsDraft::StepsDraft(StepList steps)
     : m_steps(std::move(steps))
@@ -50,9 +26,8 @@ std::shared_ptr<StepsDraft> StepsDraft::create(StepList steps)
     return draft;
 }
 
-std::shared_ptr<StepsDraft> StepsDraft::makeNew(std::string url)
+std::shared_ptr<StepsDraft> StepsDraft::makeNew(std::string url, const BrowserCaptureSettings& capture)
 {
-    const BrowserCaptureSettings& capture = BrowserCaptureSettings::standard();
     auto settings = std::make_shared<StepsOpenPageSettings>(
         std::move(url), capture.width, capture.height, capture.mobile, capture.deviceScaleFactor);
     return create(
@@ -60,12 +35,13 @@ std::shared_ptr<StepsDraft> StepsDraft::makeNew(std::string url)
 }
 
 std::shared_ptr<StepsDraft> StepsDraft::makeFromDocument(const std::vector<StepsDocument::Entry>& entries,
-                                                         std::shared_ptr<const StepsCapture> screenshot)
+                                                         std::shared_ptr<const StepsCapture> screenshot,
+                                                         const BrowserCaptureSettings& defaultCapture)
 {
     StepList steps;
     steps.reserve(entries.size());
     for (const StepsDocument::Entry& entry : entries) {
-        steps.push_back(makeStep(entry, screenshot));
+        steps.push_back(makeStep(entry, screenshot, defaultCapture));
     }
     return create(std::move(steps));
 }

@@ -2,6 +2,7 @@
 
 // moc cannot parse the C++20 standard headers that these pull in; it needs none of them.
 #ifndef Q_MOC_RUN
+#include "BrowserCaptureSettings.h"
 #include "BrowserRect.h"
 #include "Step.h"
 #include "StepsDocument.h"
@@ -20,11 +21,6 @@
 
 namespace tavlen {
 
-// The one rule by which a rectangle drawn on a screenshot becomes a region in image pixels: none for a
-// non-finite coordinate; a negative extent is standardised by moving the origin; the rectangle is cut to the
-// image and refused when less than one pixel wide or high remains. Fractions are kept. Pure.
-std::optional<BrowserRect> clampRegionToImage(const BrowserRect& rect, double imageWidth, double imageHeight);
-
 // The editable Steps workflow of one monitor: an Open page step first, then Read steps that read from it.
 // Every change of the workflow (a step's edit, a move, a removal, an added step) gives a new revision, resets
 // the execution of the changed step and all later ones, and calls onEdit. Refused requests change nothing.
@@ -39,11 +35,14 @@ public:
     // A draft of the given steps with a fresh revision, no hook and no selection; every step's onEdit becomes
     // the draft's relay (holding draft and step weakly).
     static std::shared_ptr<StepsDraft> create(StepList steps);
-    // A draft with one Open page step made from the URL text and the configured default capture settings.
-    static std::shared_ptr<StepsDraft> makeNew(std::string url);
-    // A draft of the stored entries, the Open page step holding the given screenshot. Reports no edit.
+    // A draft with one Open page step made from the URL text and the default capture settings (the
+    // configuration's).
+    static std::shared_ptr<StepsDraft> makeNew(std::string url, const BrowserCaptureSettings& capture);
+    // A draft of the stored entries, the Open page step holding the given screenshot; an entry without a viewport
+    // gets the default capture settings. Reports no edit.
     static std::shared_ptr<StepsDraft> makeFromDocument(const std::vector<StepsDocument::Entry>& entries,
-                                                        std::shared_ptr<const StepsCapture> screenshot);
+                                                        std::shared_ptr<const StepsCapture> screenshot,
+                                                        const BrowserCaptureSettings& defaultCapture);
 
     const StepList& steps() const { return m_steps; }
 

@@ -8,9 +8,15 @@
 #include "Uuid.h"
 
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace tavlen {
+
+// The one rule by which a rectangle drawn on a screenshot becomes a region in image pixels: none for a
+// non-finite coordinate; a negative extent is standardised by moving the origin; the rectangle is cut to the
+// image and refused when less than one pixel wide or high remains. Fractions are kept. Pure.
+std::optional<BrowserRect> clampRegionToImage(const BrowserRect& rect, double imageWidth, double imageHeight);
 
 // The decoded result of one Open page capture: the full-page bitmap, its PNG bytes and the page facts that came
 // with it. Immutable once made and shared by reference; safe to read from any thread. Region coordinates
@@ -21,7 +27,7 @@ public:
     // Validates the page tree (its BridgeFailure passes unchanged, before any image work), then decodes the
     // base64 text strictly and the PNG at once. The PNG's header size must equal the snapshot's image size
     // before its pixels are decoded, so an oversized image is never inflated. Any image problem throws
-    // StepsScreenshotError "Chrome returned an image that could not be opened. …". Any thread.
+    // ReadingFailure::screenshotUnreadable(). Any thread.
     static std::shared_ptr<const StepsScreenshot> make(const BrowserSnapshot& snapshot);
 
     const Uuid& id() const { return m_id; }

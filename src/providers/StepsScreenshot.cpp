@@ -1,18 +1,45 @@
 #include "StepsScreenshot.h"
 
 #include "Base64.h"
-#include "StepsScreenshotError.h"
-#include "StepsText.h"
+#include "ReadingFailure.h"
+
+#include <algorithm>
+#include <cmath>
 
 namespace tavlen {
 namespace {
 
 [[noreturn]] void refuseImage()
 {
-    throw StepsScreenshotError(steps_text::screenshotUnreadable);
+    throw ReadingFailure::screenshotUnreadable();
 }
 
 } // namespace
+
+std::optional<BrowserRect> clampRegionToImage(const BrowserRect& rect, double imageWidth, double imageHeight)
+{
+    if (!std::isfinite(rect.x) || !std::isfinite(rect.y) || !std::isfinite(rect.width) || !std::isfinite(rect.height)) {
+        return std::nullopt;
+    }
+    // std::min ignores a NaN bound, which would let the region through uncut; an image less than a pixel
+    // across keeps nothing anyway.
+    if (!(imageWidth >= 1) || !(imageHeight >= 1)) {
+        return std::nullopt;
+    }
+    double left = rect.width < 0 ? rect.x + rect.width : rect.x;
+    double top = rect.height < 0 ? rect.y + rect.height : rect.y;
+    double right = left + std::abs(rect.width);
+    double bottom = top + std::abs(rect.height);
+    left = std::max(left, 0.0);
+    top = std::max(top, 0.0);
+    right = std::min(right, imageWidth);
+    bottom = std::min(bottom, imageHeight);
+    // Written so that a NaN extent also counts as too small.
+    if (!(right - left >= 1) || !(bottom - top >= 1)) {
+        return std::nullopt;
+    }
+    return BrowserRect{left, top, right - left, bottom - top};
+}
 
 StepsScreenshot::StepsScreenshot(RgbaImage image, std::string png, const BrowserSnapshot& snapshot)
     : m_id(Uuid::random())

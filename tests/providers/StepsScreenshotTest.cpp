@@ -3,7 +3,7 @@
 #include "Base64.h"
 #include "BridgeFailure.h"
 #include "MainBundle.h"
-#include "StepsScreenshotError.h"
+#include "ReadingFailure.h"
 #include "StepsText.h"
 
 #include <gtest/gtest.h>
@@ -90,7 +90,7 @@ TEST_F(StepsScreenshotTest, refusesImagesThatCannotBeUsed)
         try {
             StepsScreenshot::make(snapshot);
             ADD_FAILURE() << "accepted";
-        } catch (const StepsScreenshotError& error) {
+        } catch (const ReadingFailure& error) {
             EXPECT_EQ(error.message(), steps_text::screenshotUnreadable);
         }
     }
