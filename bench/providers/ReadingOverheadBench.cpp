@@ -77,8 +77,8 @@ std::string answerBody()
 {
     nlohmann::json arguments = nlohmann::json::object();
     for (const ReadingField& field : fields()) {
-        arguments[fieldKey(field)] = {{"value", field.type == ReadingFieldType::text ? nlohmann::json("Café")
-                                                                                      : nlohmann::json(19.99)}};
+        arguments[fieldKey(field)] = {
+            {"value", field.type == ReadingFieldType::text ? nlohmann::json("Café") : nlohmann::json(19.99)}};
     }
     return nlohmann::json{
         {"status", "completed"},
@@ -117,7 +117,10 @@ public:
         m_thread.join();
     }
 
-    QUrl url(const char* path) const { return QUrl(QStringLiteral("http://127.0.0.1:%1%2").arg(m_port).arg(QLatin1String(path))); }
+    QUrl url(const char* path) const
+    {
+        return QUrl(QStringLiteral("http://127.0.0.1:%1%2").arg(m_port).arg(QLatin1String(path)));
+    }
 
 private:
     httplib::Server m_server;
@@ -199,6 +202,7 @@ void BM_ReadingOverhead_OpenAI(benchmark::State& state)
     }
     state.counters["body_bytes"] = static_cast<double>(readingBodyBytes().size());
 }
+
 BENCHMARK(BM_ReadingOverhead_OpenAI)->Unit(benchmark::kMicrosecond)->UseRealTime();
 
 // A fresh manager per request, as every reading gets a client of its own.
@@ -211,6 +215,7 @@ void BM_BareRoundTrip_FreshManager(benchmark::State& state)
         benchmark::DoNotOptimize(bareRoundTrip(manager, server.url("/v1/responses"), body));
     }
 }
+
 BENCHMARK(BM_BareRoundTrip_FreshManager)->Unit(benchmark::kMicrosecond)->UseRealTime();
 
 // One manager for every request (its connection reused): the floor of what Qt's HTTP costs here.
@@ -223,6 +228,7 @@ void BM_BareRoundTrip_SharedManager(benchmark::State& state)
         benchmark::DoNotOptimize(bareRoundTrip(manager, server.url("/v1/responses"), body));
     }
 }
+
 BENCHMARK(BM_BareRoundTrip_SharedManager)->Unit(benchmark::kMicrosecond)->UseRealTime();
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "CloudFailures.h"
 
 #include "ProviderJSON.h"
+#include "ProviderText.h"
 #include "TransportText.h"
 #include "UnbilledStatus.h"
 #include "Utf8.h"
@@ -18,8 +19,8 @@ std::string nameOf(ModelSelection::Provider provider)
 std::string unavailableDetail(const std::string& body)
 {
     try {
-        const std::optional<ProviderJSON> message = ProviderJSON::parse(body).member("error").value_or(ProviderJSON())
-                                                        .member("message");
+        const std::optional<ProviderJSON> message =
+            ProviderJSON::parse(body).member("error").value_or(ProviderJSON()).member("message");
         if (message && message->asString()) {
             const std::string_view trimmed = trimWhitespaceAndNewlines(*message->asString());
             if (!trimmed.empty()) {
@@ -33,10 +34,8 @@ std::string unavailableDetail(const std::string& body)
 
 } // namespace
 
-std::string cloudStatusFailure(ModelSelection::Provider provider,
-                               std::int64_t byteLimit,
-                               std::int64_t status,
-                               std::string body)
+std::string
+cloudStatusFailure(ModelSelection::Provider provider, std::int64_t byteLimit, std::int64_t status, std::string body)
 {
     if (static_cast<std::int64_t>(body.size()) > byteLimit) {
         throw budgetExceededFailure(provider);
@@ -48,9 +47,8 @@ std::string cloudStatusFailure(ModelSelection::Provider provider,
     const std::string decimal = std::to_string(status);
     const bool unbilled = isUnbilledStatus(status);
     if (status == 401 || status == 403) {
-        throw ProviderFailure(provider_code::providerAuthentication,
-                              name + std::string(provider_text::cloudAuthentication),
-                              unbilled);
+        throw ProviderFailure(
+            provider_code::providerAuthentication, name + std::string(provider_text::cloudAuthentication), unbilled);
     }
     const std::string code = std::string(provider_code::providerHTTPPrefix) + decimal;
     if (status == 429) {
@@ -69,13 +67,15 @@ std::string cloudStatusFailure(ModelSelection::Provider provider,
 ProviderFailure budgetExceededFailure(ModelSelection::Provider provider)
 {
     return {provider_code::budgetExceeded,
-            std::string(provider_text::cloudTooLargeStart) + nameOf(provider) + std::string(provider_text::cloudTooLarge),
+            std::string(provider_text::cloudTooLargeStart) + nameOf(provider) +
+                std::string(provider_text::cloudTooLarge),
             false};
 }
 
 ProviderFailure invalidResponseFailure(ModelSelection::Provider provider)
 {
-    return {provider_code::invalidProviderResponse, nameOf(provider) + std::string(provider_text::cloudInvalidResponse),
+    return {provider_code::invalidProviderResponse,
+            nameOf(provider) + std::string(provider_text::cloudInvalidResponse),
             false};
 }
 
@@ -87,7 +87,8 @@ ProviderFailure modelTimeoutFailure()
 ProviderFailure cloudNetworkFailure(ModelSelection::Provider provider)
 {
     return {provider_code::providerNetwork,
-            std::string(provider_text::cloudNetworkStart) + nameOf(provider) + std::string(provider_text::cloudNetworkEnd),
+            std::string(provider_text::cloudNetworkStart) + nameOf(provider) +
+                std::string(provider_text::cloudNetworkEnd),
             false};
 }
 

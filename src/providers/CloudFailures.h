@@ -13,10 +13,8 @@ namespace tavlen {
 // provider_authentication for 401 and 403, "provider_http_" and the status for the rest, with the sentence of the
 // status (429 and 503 have their own; 503 quotes the provider's error message). knownUnbilled for 400 to 499
 // except 408.
-std::string cloudStatusFailure(ModelSelection::Provider provider,
-                               std::int64_t byteLimit,
-                               std::int64_t status,
-                               std::string body);
+std::string
+cloudStatusFailure(ModelSelection::Provider provider, std::int64_t byteLimit, std::int64_t status, std::string body);
 
 // "budget_exceeded": a request or answer over its size limit.
 ProviderFailure budgetExceededFailure(ModelSelection::Provider provider);

@@ -97,23 +97,20 @@ QCoro::Task<CloudHTTPResponse> CloudHTTPTransport::send(ModelSelection::Provider
                                                         std::stop_token stop)
 {
     HttpExchangeRequest made = makeRequest(provider, request, apiKey, byteLimit, timeoutSeconds);
-    HttpExchangeResponse response;
-    try {
-        auto exchange = exchangeHttp(std::move(made), std::move(stop));
-        response = co_await std::move(exchange);
-    } catch (const HttpExchangeFailure& failure) {
-        switch (failure.kind()) {
+    auto exchange = exchangeHttp(std::move(made), std::move(stop), [provider](HttpExchangeFailure::Kind kind) {
+        switch (kind) {
         case HttpExchangeFailure::Kind::tooLarge:
-            throw budgetExceededFailure(provider);
+            return std::make_exception_ptr(budgetExceededFailure(provider));
         case HttpExchangeFailure::Kind::notHttp:
-            throw invalidResponseFailure(provider);
+            return std::make_exception_ptr(invalidResponseFailure(provider));
         case HttpExchangeFailure::Kind::timedOut:
-            throw modelTimeoutFailure();
+            return std::make_exception_ptr(modelTimeoutFailure());
         case HttpExchangeFailure::Kind::network:
             break;
         }
-        throw cloudNetworkFailure(provider);
-    }
+        return std::make_exception_ptr(cloudNetworkFailure(provider));
+    });
+    HttpExchangeResponse response = co_await std::move(exchange);
     co_return CloudHTTPResponse{response.status, std::move(response.body)};
 }
 

@@ -24,12 +24,12 @@ ProviderJSON anthropicBody(const std::string& modelIdentifier,
     const auto textPart = [](std::string value) {
         return ProviderJSON::object({{"type", text("text")}, {"text", ProviderJSON::string(std::move(value))}});
     };
-    const ProviderJSON image = ProviderJSON::object(
-        {{"type", text("image")},
-         {"source",
-          ProviderJSON::object({{"type", text("base64")},
-                                {"media_type", text("image/png")},
-                                {"data", ProviderJSON::string(pngBase64)}})}});
+    const ProviderJSON image =
+        ProviderJSON::object({{"type", text("image")},
+                              {"source",
+                               ProviderJSON::object({{"type", text("base64")},
+                                                     {"media_type", text("image/png")},
+                                                     {"data", ProviderJSON::string(pngBase64)}})}});
     const auto tool = [](const ReadingTool& readingTool, ProviderJSON schema) {
         return ProviderJSON::object({{"name", text(readingTool.name)},
                                      {"description", text(readingTool.description)},
@@ -83,12 +83,11 @@ ProviderJSON geminiBody(const std::vector<ReadingField>& fields,
                 ProviderJSON::array({declaration(submitReadingsTool, submitReadingsSchema(fields)),
                                      declaration(reportFailureTool, reportFailureSchema())})}})})},
          {"toolConfig",
-          ProviderJSON::object(
-              {{"functionCallingConfig",
-                ProviderJSON::object(
-                    {{"mode", text("ANY")},
-                     {"allowedFunctionNames",
-                      ProviderJSON::array({text(submitReadingsTool.name), text(reportFailureTool.name)})}})}})},
+          ProviderJSON::object({{"functionCallingConfig",
+                                 ProviderJSON::object({{"mode", text("ANY")},
+                                                       {"allowedFunctionNames",
+                                                        ProviderJSON::array({text(submitReadingsTool.name),
+                                                                             text(reportFailureTool.name)})}})}})},
          {"generationConfig",
           ProviderJSON::object({{"candidateCount", ProviderJSON::number(1)},
                                 {"maxOutputTokens", ProviderJSON::number(static_cast<double>(outputTokens))}})}});

@@ -36,16 +36,11 @@ QCoro::Task<std::vector<Reading>> CloudReadingService::read(ModelSelection selec
     }
     selection.validate();
     validateReadingFields(fields);
-    throwIfStopped(stop);
-    auto lookup = m_keyStore->apiKey();
-    const std::optional<std::string> apiKey = co_await std::move(lookup);
-    if (!apiKey) {
-        throw ReadingFailure::missingAPIKey(m_provider);
-    }
-    throwIfStopped(stop);
-    auto preparing = PreparedPageEvidence::prepare(screenshot, region);
-    const PreparedPageEvidence evidence = co_await std::move(preparing);
-    throwIfStopped(stop);
+    auto preparing =
+        prepareKeyedRead(m_keyStore, ReadingFailure::missingAPIKey(m_provider), std::move(screenshot), region, stop);
+    const KeyedReadInputs inputs = co_await std::move(preparing);
+    const PreparedPageEvidence& evidence = inputs.evidence;
+    const std::string& apiKey = inputs.apiKey;
 
     const std::string fieldList = readingFieldListJSON(fields);
     const auto build = [&](std::string_view evidenceJSON) {
@@ -67,7 +62,7 @@ QCoro::Task<std::vector<Reading>> CloudReadingService::read(ModelSelection selec
     try {
         auto sending = m_transport->send(m_provider,
                                          CloudRequest::generate(selection.modelIdentifier, std::move(*body)),
-                                         *apiKey,
+                                         apiKey,
                                          m_limits.responseBytes,
                                          static_cast<double>(timeoutSeconds),
                                          stop);

@@ -273,4 +273,18 @@ QCoro::Task<HttpExchangeResponse> exchangeHttp(HttpExchangeRequest request, std:
     co_return response;
 }
 
+QCoro::Task<HttpExchangeResponse> exchangeHttp(HttpExchangeRequest request,
+                                               std::stop_token stop,
+                                               std::function<std::exception_ptr(HttpExchangeFailure::Kind)> failureFor)
+{
+    std::exception_ptr failure;
+    try {
+        auto exchange = exchangeHttp(std::move(request), std::move(stop));
+        co_return co_await std::move(exchange);
+    } catch (const HttpExchangeFailure& exchangeFailure) {
+        failure = failureFor(exchangeFailure.kind());
+    }
+    std::rethrow_exception(failure);
+}
+
 } // namespace tavlen

@@ -5,6 +5,8 @@
 
 #include <QCoroTask>
 
+#include <exception>
+#include <functional>
 #include <stop_token>
 
 namespace tavlen {
@@ -17,5 +19,11 @@ namespace tavlen {
 // Throws CancelledError when stop is requested (whatever else went wrong; the request is aborted at once),
 // else HttpExchangeFailure. Runs on the calling thread's event loop; the network work runs on Qt's own thread.
 QCoro::Task<HttpExchangeResponse> exchangeHttp(HttpExchangeRequest request, std::stop_token stop);
+
+// exchangeHttp, with each HttpExchangeFailure replaced by what failureFor makes of its kind: how a transport
+// gives its own failures.
+QCoro::Task<HttpExchangeResponse> exchangeHttp(HttpExchangeRequest request,
+                                               std::stop_token stop,
+                                               std::function<std::exception_ptr(HttpExchangeFailure::Kind)> failureFor);
 
 } // namespace tavlen

@@ -43,16 +43,17 @@ ProviderJSON ollamaFormatSchema(const std::vector<ReadingField>& fields)
 {
     ProviderJSON::Object values;
     for (const ReadingField& field : fields) {
-        values.emplace(fieldKey(field),
-                       ProviderJSON::object(
-                           {{"type", text(field.type == ReadingFieldType::number ? "number" : "string")}}));
+        values.emplace(
+            fieldKey(field),
+            ProviderJSON::object({{"type", text(field.type == ReadingFieldType::number ? "number" : "string")}}));
     }
     const ProviderJSON success =
         strictObjectSchema({{"status", constant("success")}, {"values", strictObjectSchema(values)}});
     const ProviderJSON failure = strictObjectSchema(
         {{"status", constant("failure")},
-         {"reason", ProviderJSON::object({{"type", text("string")},
-                                          {"enum", ProviderJSON::array({text("not_found"), text("uncertain")})}})}});
+         {"reason",
+          ProviderJSON::object(
+              {{"type", text("string")}, {"enum", ProviderJSON::array({text("not_found"), text("uncertain")})}})}});
     return ProviderJSON::object({{"oneOf", ProviderJSON::array({success, failure})}});
 }
 
@@ -74,7 +75,8 @@ ProviderJSON ollamaChatBody(const std::string& modelIdentifier,
          {"stream", ProviderJSON::boolean(false)},
          {"format", formatSchema},
          {"options",
-          ProviderJSON::object({{"temperature", ProviderJSON::number(0)}, {"num_predict", ProviderJSON::number(outputTokens)}})},
+          ProviderJSON::object(
+              {{"temperature", ProviderJSON::number(0)}, {"num_predict", ProviderJSON::number(outputTokens)}})},
          {"messages",
           ProviderJSON::array(
               {ProviderJSON::object({{"role", text("system")}, {"content", ProviderJSON::string(std::move(system))}}),

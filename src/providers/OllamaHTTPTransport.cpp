@@ -62,22 +62,19 @@ QCoro::Task<std::string> OllamaHTTPTransport::send(std::string host,
     request.timeout = exchangeTimeout(timeoutSeconds);
     request.direct = true;
     request.time = m_time;
-    HttpExchangeResponse response;
-    try {
-        auto exchange = exchangeHttp(std::move(request), std::move(stop));
-        response = co_await std::move(exchange);
-    } catch (const HttpExchangeFailure& failure) {
-        switch (failure.kind()) {
+    auto exchange = exchangeHttp(std::move(request), std::move(stop), [](HttpExchangeFailure::Kind kind) {
+        switch (kind) {
         case HttpExchangeFailure::Kind::tooLarge:
         case HttpExchangeFailure::Kind::notHttp:
-            throw ProviderFailure::invalidProviderResponse();
+            return std::make_exception_ptr(ProviderFailure::invalidProviderResponse());
         case HttpExchangeFailure::Kind::timedOut:
-            throw modelTimeoutFailure();
+            return std::make_exception_ptr(modelTimeoutFailure());
         case HttpExchangeFailure::Kind::network:
             break;
         }
-        throw unavailableFailure();
-    }
+        return std::make_exception_ptr(unavailableFailure());
+    });
+    HttpExchangeResponse response = co_await std::move(exchange);
     if (response.status >= 200 && response.status <= 299) {
         co_return std::move(response.body);
     }

@@ -1,5 +1,6 @@
 #include "OpenAIFailure.h"
 
+#include "ProviderText.h"
 #include "TransportText.h"
 #include "UnbilledStatus.h"
 
@@ -13,7 +14,7 @@ OpenAIFailure::OpenAIFailure(std::string_view code, std::string_view message, bo
 
 OpenAIFailure OpenAIFailure::invalidResponse()
 {
-    return {"invalid_provider_response", provider_text::openAIInvalidResponse, false};
+    return {provider_code::invalidProviderResponse, provider_text::openAIInvalidResponse, false};
 }
 
 OpenAIFailure OpenAIFailure::timeout()

@@ -37,22 +37,20 @@ QCoro::Task<OpenAIHTTPResponse> OpenAIHTTPTransport::send(std::string path,
     request.byteLimit = responseByteLimit;
     request.timeout = exchangeTimeout(timeoutSeconds);
     request.time = m_time;
-    HttpExchangeResponse response;
-    try {
-        auto exchange = exchangeHttp(std::move(request), std::move(stop));
-        response = co_await std::move(exchange);
-    } catch (const HttpExchangeFailure& failure) {
-        switch (failure.kind()) {
+    // A time-out of the HTTP client is a network failure for OpenAI.
+    auto exchange = exchangeHttp(std::move(request), std::move(stop), [](HttpExchangeFailure::Kind kind) {
+        switch (kind) {
         case HttpExchangeFailure::Kind::tooLarge:
-            throw OpenAIFailure::responseTooLarge();
+            return std::make_exception_ptr(OpenAIFailure::responseTooLarge());
         case HttpExchangeFailure::Kind::notHttp:
-            throw OpenAIFailure::invalidResponse();
+            return std::make_exception_ptr(OpenAIFailure::invalidResponse());
         case HttpExchangeFailure::Kind::timedOut:
         case HttpExchangeFailure::Kind::network:
             break;
         }
-        throw OpenAIFailure::network();
-    }
+        return std::make_exception_ptr(OpenAIFailure::network());
+    });
+    HttpExchangeResponse response = co_await std::move(exchange);
     co_return OpenAIHTTPResponse{response.status, std::move(response.body)};
 }
 

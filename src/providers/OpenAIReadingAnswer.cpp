@@ -99,8 +99,8 @@ std::vector<Reading> openAIReadings(std::string_view body, const std::vector<Rea
     const std::optional<ProviderJSON> status = call->member("status");
     const std::optional<ProviderJSON> arguments = call->member("arguments");
     const std::optional<ProviderJSON> name = call->member("name");
-    if ((status && !isString(status, "completed")) || !isStringOfBytes(call->member("call_id"), 1, 200) ||
-        !arguments || !arguments->asString()) {
+    if ((status && !isString(status, "completed")) || !isStringOfBytes(call->member("call_id"), 1, 200) || !arguments ||
+        !arguments->asString()) {
         throw ReadingFailure::invalidReadings();
     }
     const ProviderJSON decoded = ProviderJSON::parse(*arguments->asString());

@@ -37,16 +37,11 @@ QCoro::Task<std::vector<Reading>> OpenAIReadingService::read(ModelSelection sele
     }
     selection.validate();
     validateReadingFields(fields);
-    throwIfStopped(stop);
-    auto lookup = m_keyStore->apiKey();
-    const std::optional<std::string> apiKey = co_await std::move(lookup);
-    if (!apiKey) {
-        throw ReadingFailure(provider_text::openAIMissingKey);
-    }
-    throwIfStopped(stop);
-    auto preparing = PreparedPageEvidence::prepare(screenshot, region);
-    const PreparedPageEvidence evidence = co_await std::move(preparing);
-    throwIfStopped(stop);
+    auto preparing = prepareKeyedRead(
+        m_keyStore, ReadingFailure(provider_text::openAIMissingKey), std::move(screenshot), region, stop);
+    const KeyedReadInputs inputs = co_await std::move(preparing);
+    const PreparedPageEvidence& evidence = inputs.evidence;
+    const std::string& apiKey = inputs.apiKey;
 
     const std::string fieldList = readingFieldListJSON(fields);
     const auto build = [&](std::string_view evidenceJSON) {
@@ -62,7 +57,7 @@ QCoro::Task<std::vector<Reading>> OpenAIReadingService::read(ModelSelection sele
     std::string answer;
     try {
         auto sending = m_transport->send(
-            "responses", std::move(body), *apiKey, m_limits.responseBytes, static_cast<double>(timeoutSeconds), stop);
+            "responses", std::move(body), apiKey, m_limits.responseBytes, static_cast<double>(timeoutSeconds), stop);
         OpenAIHTTPResponse response = co_await std::move(sending);
         answer = checkOpenAIResponse(m_limits.responseBytes, response.status, std::move(response.body));
     } catch (const OpenAIFailure& failure) {

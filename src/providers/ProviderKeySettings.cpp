@@ -50,25 +50,10 @@ void ProviderKeySettings::refresh()
     setHasSavedKey(std::nullopt);
     setError(std::nullopt);
     setActivity(Activity::loading);
-    startOperation([this, store = m_store]() -> QCoro::Task<void> {
-        const QPointer<ProviderKeySettings> self(this);
-        std::exception_ptr failure;
-        bool saved = false;
-        try {
-            saved = co_await store->hasKey();
-        } catch (...) {
-            failure = std::current_exception();
-        }
-        if (!self) {
-            co_return;
-        }
-        if (failure) {
-            showError(std::make_exception_ptr(ProviderKeyError::storage()));
-        } else {
-            setHasSavedKey(saved);
-        }
-        finishOperation();
-    });
+    auto saved = std::make_shared<bool>(false);
+    startOperation([store = m_store, saved]() -> QCoro::Task<void> { *saved = co_await store->hasKey(); },
+                   [this, saved] { setHasSavedKey(*saved); },
+                   true);
 }
 
 void ProviderKeySettings::save()
@@ -89,28 +74,9 @@ void ProviderKeySettings::save()
     if (onCredentialsWillChange) {
         onCredentialsWillChange();
     }
-    startOperation([this, store = m_store, key]() -> QCoro::Task<void> {
-        const QPointer<ProviderKeySettings> self(this);
-        std::exception_ptr failure;
-        try {
-            co_await store->save(key);
-        } catch (...) {
-            failure = std::current_exception();
-        }
-        if (!self) {
-            co_return;
-        }
-        if (failure) {
-            showError(failure);
-        } else {
-            setHasSavedKey(true);
-            setDraft(std::string());
-            if (onCredentialsChanged) {
-                onCredentialsChanged();
-            }
-        }
-        finishOperation();
-    });
+    startOperation([store = m_store, key]() -> QCoro::Task<void> { co_await store->save(key); },
+                   [this] { finishChange(true); },
+                   false);
 }
 
 void ProviderKeySettings::remove()
@@ -127,37 +93,49 @@ void ProviderKeySettings::remove()
     if (onWillRemove) {
         onWillRemove();
     }
-    startOperation([this, store = m_store]() -> QCoro::Task<void> {
-        const QPointer<ProviderKeySettings> self(this);
+    startOperation([store = m_store]() -> QCoro::Task<void> { co_await store->deleteKey(); },
+                   [this] { finishChange(false); },
+                   true);
+}
+
+void ProviderKeySettings::startOperation(std::function<QCoro::Task<void>()> work,
+                                         std::function<void()> succeeded,
+                                         bool failuresAreStorage)
+{
+    auto body = [self = QPointer<ProviderKeySettings>(this),
+                 work = std::move(work),
+                 succeeded = std::move(succeeded),
+                 failuresAreStorage](std::stop_token) -> QCoro::Task<void> {
         std::exception_ptr failure;
         try {
-            co_await store->deleteKey();
+            co_await work();
         } catch (...) {
             failure = std::current_exception();
         }
         if (!self) {
             co_return;
         }
-        if (failure) {
-            showError(std::make_exception_ptr(ProviderKeyError::storage()));
+        if (!failure) {
+            succeeded();
         } else {
-            setHasSavedKey(false);
-            setDraft(std::string());
-            if (onCredentialsChanged) {
-                onCredentialsChanged();
-            }
+            self->showError(failuresAreStorage ? std::make_exception_ptr(ProviderKeyError::storage()) : failure);
         }
-        finishOperation();
-    });
-}
-
-void ProviderKeySettings::startOperation(std::function<QCoro::Task<void>()> body)
-{
+        self->finishOperation();
+    };
     // A previous handle is released, not cancelled: it belongs to a finished operation. A body that finished
     // before its handle was made (a store that answers without suspending) has already cleared the operation.
-    TaskHandle<void> operation([body = std::move(body)](std::stop_token) { return body(); });
+    TaskHandle<void> operation(std::move(body));
     if (!operation.isFinished()) {
         m_operation = std::move(operation);
+    }
+}
+
+void ProviderKeySettings::finishChange(bool saved)
+{
+    setHasSavedKey(saved);
+    setDraft(std::string());
+    if (onCredentialsChanged) {
+        onCredentialsChanged();
     }
 }
 

@@ -83,8 +83,12 @@ private:
     void setError(std::optional<ProviderKeyError> value);
     void finishOperation();
     void showError(std::exception_ptr error);
-    // Runs body as the one operation; its handle is kept until it finishes.
-    void startOperation(std::function<QCoro::Task<void>()> body);
+    // Runs work as the one operation, then succeeded, or shows its failure (as storage when failuresAreStorage);
+    // the handle is kept until it finishes. Nothing runs after work once this object is gone.
+    void
+    startOperation(std::function<QCoro::Task<void>()> work, std::function<void()> succeeded, bool failuresAreStorage);
+    // A successful save (saved) or removal.
+    void finishChange(bool saved);
 
     ModelSelection::Provider m_provider;
     std::shared_ptr<ProviderKeyStore> m_store;

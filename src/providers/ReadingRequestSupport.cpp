@@ -12,6 +12,25 @@ void throwIfStopped(const std::stop_token& stop)
     }
 }
 
+QCoro::Task<KeyedReadInputs> prepareKeyedRead(std::shared_ptr<ProviderKeyStore> keyStore,
+                                              ReadingFailure missingKey,
+                                              std::shared_ptr<const StepsScreenshot> screenshot,
+                                              BrowserRect region,
+                                              std::stop_token stop)
+{
+    throwIfStopped(stop);
+    auto lookup = keyStore->apiKey();
+    std::optional<std::string> apiKey = co_await std::move(lookup);
+    if (!apiKey) {
+        throw missingKey;
+    }
+    throwIfStopped(stop);
+    auto preparing = PreparedPageEvidence::prepare(std::move(screenshot), region);
+    PreparedPageEvidence evidence = co_await std::move(preparing);
+    throwIfStopped(stop);
+    co_return KeyedReadInputs{std::move(*apiKey), std::move(evidence)};
+}
+
 std::optional<std::string> encodeReadingBody(const std::function<ProviderJSON(std::string_view evidenceJSON)>& build,
                                              std::string_view evidenceJSON,
                                              std::int64_t limit)

@@ -1,11 +1,18 @@
 #pragma once
 
+#include "BrowserRect.h"
+#include "PreparedPageEvidence.h"
 #include "ProviderJSON.h"
+#include "ProviderKeyStore.h"
+#include "ReadingFailure.h"
 #include "TimeSource.h"
+
+#include <QCoroTask>
 
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <stop_token>
 #include <string>
@@ -17,6 +24,21 @@ namespace tavlen {
 
 // Throws CancelledError once stop is requested: a reader's checkpoint between its steps.
 void throwIfStopped(const std::stop_token& stop);
+
+// What a read with an API key needs before it builds its request.
+struct KeyedReadInputs
+{
+    std::string apiKey;
+    PreparedPageEvidence evidence;
+};
+
+// The saved key, then the page evidence of the region, with a checkpoint before, between and after them. Throws
+// missingKey when no key is saved, and the failures of the key store and of the evidence.
+QCoro::Task<KeyedReadInputs> prepareKeyedRead(std::shared_ptr<ProviderKeyStore> keyStore,
+                                              ReadingFailure missingKey,
+                                              std::shared_ptr<const StepsScreenshot> screenshot,
+                                              BrowserRect region,
+                                              std::stop_token stop);
 
 // The request body that build makes around the page evidence, encoded as provider bodies are (compact, "/"
 // written as \/). A body over limit bytes is built again with empty evidence ({"nodes":[]}), keeping the image

@@ -1,6 +1,7 @@
+#include "CloudModelClient.h"
+
 #include "BoundedWait.h"
 #include "CloudHTTPTransport.h"
-#include "CloudModelClient.h"
 #include "LoopbackHttpServer.h"
 #include "ProviderFailure.h"
 #include "VirtualTime.h"
@@ -137,15 +138,27 @@ TEST_F(CloudModelClientTest, pagesOfTheWrongShapeOrRepeatedTokensFail)
         std::vector<nlohmann::json> pages;
         std::string code;
     };
+
     const Case cases[] = {
-        {"Anthropic without has_more", Provider::anthropic, {{{"data", nlohmann::json::array()}}},
+        {"Anthropic without has_more",
+         Provider::anthropic,
+         {{{"data", nlohmann::json::array()}}},
          "invalid_provider_response"},
-        {"Anthropic with more but an empty last id", Provider::anthropic,
-         {{{"data", nlohmann::json::array()}, {"has_more", true}, {"last_id", ""}}}, "invalid_provider_response"},
-        {"Anthropic repeating the previous last id", Provider::anthropic,
-         {{{"data", nlohmann::json::array()}, {"has_more", true}, {"last_id", "x"}}}, "invalid_provider_response"},
-        {"Gemini with models that are not an array", Provider::gemini, {{{"models", "x"}}}, "invalid_provider_response"},
-        {"Gemini with a token that is not a string", Provider::gemini, {{{"nextPageToken", 3}}},
+        {"Anthropic with more but an empty last id",
+         Provider::anthropic,
+         {{{"data", nlohmann::json::array()}, {"has_more", true}, {"last_id", ""}}},
+         "invalid_provider_response"},
+        {"Anthropic repeating the previous last id",
+         Provider::anthropic,
+         {{{"data", nlohmann::json::array()}, {"has_more", true}, {"last_id", "x"}}},
+         "invalid_provider_response"},
+        {"Gemini with models that are not an array",
+         Provider::gemini,
+         {{{"models", "x"}}},
+         "invalid_provider_response"},
+        {"Gemini with a token that is not a string",
+         Provider::gemini,
+         {{{"nextPageToken", 3}}},
          "invalid_provider_response"},
         {"Gemini answering with an array", Provider::gemini, {nlohmann::json::array()}, "invalid_provider_response"},
     };
@@ -169,7 +182,8 @@ TEST_F(CloudModelClientTest, aListingStopsAfterItsHundredthPage)
 {
     int page = 0;
     m_server.setHandler([&page](const RecordedRequest&) {
-        return ScriptedAnswer::json(200, {{"models", nlohmann::json::array()}, {"nextPageToken", std::to_string(++page)}});
+        return ScriptedAnswer::json(200,
+                                    {{"models", nlohmann::json::array()}, {"nextPageToken", std::to_string(++page)}});
     });
     const std::optional<ProviderFailure> failure = listingFailure(Provider::gemini);
     ASSERT_TRUE(failure);
@@ -179,10 +193,11 @@ TEST_F(CloudModelClientTest, aListingStopsAfterItsHundredthPage)
 
 TEST_F(CloudModelClientTest, aListingThatRunsOutOfTimeSendsNoFurtherPage)
 {
-    m_server.respondInTurn("/v1/models",
-                           {ScriptedAnswer::json(200, {{"data", nlohmann::json::array()}, {"has_more", true}, {"last_id", "1"}}),
-                            ScriptedAnswer::json(200, {{"data", nlohmann::json::array()}, {"has_more", true}, {"last_id", "2"}}),
-                            ScriptedAnswer::json(200, {{"data", nlohmann::json::array()}, {"has_more", false}})});
+    m_server.respondInTurn(
+        "/v1/models",
+        {ScriptedAnswer::json(200, {{"data", nlohmann::json::array()}, {"has_more", true}, {"last_id", "1"}}),
+         ScriptedAnswer::json(200, {{"data", nlohmann::json::array()}, {"has_more", true}, {"last_id", "2"}}),
+         ScriptedAnswer::json(200, {{"data", nlohmann::json::array()}, {"has_more", false}})});
     auto slow = std::make_shared<SlowPages>(transport(), m_time, 8s);
     const CloudModelClient client(slow, m_time);
     try {
@@ -197,9 +212,10 @@ TEST_F(CloudModelClientTest, aListingThatRunsOutOfTimeSendsNoFurtherPage)
 
 TEST_F(CloudModelClientTest, statusFailuresEndTheListingWithoutAPartialResult)
 {
-    m_server.respondInTurn("/v1/models",
-                           {ScriptedAnswer::json(200, {{"data", {{{"id", "m-1"}}}}, {"has_more", true}, {"last_id", "m-1"}}),
-                            ScriptedAnswer::json(401, nlohmann::json::object())});
+    m_server.respondInTurn(
+        "/v1/models",
+        {ScriptedAnswer::json(200, {{"data", {{{"id", "m-1"}}}}, {"has_more", true}, {"last_id", "m-1"}}),
+         ScriptedAnswer::json(401, nlohmann::json::object())});
     const std::optional<ProviderFailure> failure = listingFailure(Provider::anthropic);
     ASSERT_TRUE(failure);
     EXPECT_EQ(failure->code(), "provider_authentication");

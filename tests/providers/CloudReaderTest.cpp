@@ -42,10 +42,7 @@ protected:
         return GeminiReadingService(keyStore(Provider::gemini), transport(), limits);
     }
 
-    nlohmann::json goodArguments() const
-    {
-        return submitReadings({{priceKey(), 19.99}, {nameKey(), "Café / Crème"}});
-    }
+    nlohmann::json goodArguments() const { return submitReadings({{priceKey(), 19.99}, {nameKey(), "Café / Crème"}}); }
 };
 
 TEST_F(CloudReaderTest, anAnthropicReadIsOneMessagesRequestAnsweredByOneToolUse)
@@ -141,6 +138,7 @@ TEST_F(CloudReaderTest, answersOfAnotherShapeAreTheProvidersInvalidResponse)
     const std::string uncertain =
         "Not all requested fields could be determined reliably. Review the region and instructions.";
     using Edit = std::function<void(nlohmann::json&)>;
+
     struct Case
     {
         const char* name;
@@ -148,46 +146,85 @@ TEST_F(CloudReaderTest, answersOfAnotherShapeAreTheProvidersInvalidResponse)
         Edit edit;
         std::string failure;
     };
+
     const Case cases[] = {
-        {"Anthropic stopped for another reason", Provider::anthropic,
-         [](nlohmann::json& a) { a["stop_reason"] = "end_turn"; }, anthropicInvalid},
-        {"Anthropic with two tool uses", Provider::anthropic,
-         [](nlohmann::json& a) { a["content"].push_back(a["content"][1]); }, anthropicInvalid},
-        {"Anthropic with a block of an unknown type", Provider::anthropic,
-         [](nlohmann::json& a) { a["content"].push_back({{"type", "image"}}); }, anthropicInvalid},
-        {"Anthropic with an empty tool id", Provider::anthropic,
-         [](nlohmann::json& a) { a["content"][1]["id"] = ""; }, anthropicInvalid},
-        {"Anthropic with a tool id of 201 bytes", Provider::anthropic,
-         [](nlohmann::json& a) { a["content"][1]["id"] = std::string(201, 'i'); }, anthropicInvalid},
-        {"Anthropic with thinking and text passes", Provider::anthropic,
-         [](nlohmann::json& a) { a["content"].push_back({{"type", "thinking"}, {"thinking", "..."}}); }, "(read)"},
-        {"Anthropic missing a field", Provider::anthropic,
-         [this](nlohmann::json& a) { a["content"][1]["input"].erase(nameKey()); }, anthropicInvalid},
-        {"Anthropic reporting an uncertain field", Provider::anthropic,
+        {"Anthropic stopped for another reason",
+         Provider::anthropic,
+         [](nlohmann::json& a) { a["stop_reason"] = "end_turn"; },
+         anthropicInvalid},
+        {"Anthropic with two tool uses",
+         Provider::anthropic,
+         [](nlohmann::json& a) { a["content"].push_back(a["content"][1]); },
+         anthropicInvalid},
+        {"Anthropic with a block of an unknown type",
+         Provider::anthropic,
+         [](nlohmann::json& a) {
+             a["content"].push_back({{"type", "image"}});
+         },
+         anthropicInvalid},
+        {"Anthropic with an empty tool id",
+         Provider::anthropic,
+         [](nlohmann::json& a) { a["content"][1]["id"] = ""; },
+         anthropicInvalid},
+        {"Anthropic with a tool id of 201 bytes",
+         Provider::anthropic,
+         [](nlohmann::json& a) { a["content"][1]["id"] = std::string(201, 'i'); },
+         anthropicInvalid},
+        {"Anthropic with thinking and text passes",
+         Provider::anthropic,
+         [](nlohmann::json& a) {
+             a["content"].push_back({{"type", "thinking"}, {"thinking", "..."}});
+         },
+         "(read)"},
+        {"Anthropic missing a field",
+         Provider::anthropic,
+         [this](nlohmann::json& a) { a["content"][1]["input"].erase(nameKey()); },
+         anthropicInvalid},
+        {"Anthropic reporting an uncertain field",
+         Provider::anthropic,
          [](nlohmann::json& a) {
              a["content"][1]["name"] = "report_failure";
              a["content"][1]["input"] = {{"reason", "uncertain"}};
          },
          uncertain},
-        {"Gemini stopped for another reason", Provider::gemini,
-         [](nlohmann::json& a) { a["candidates"][0]["finishReason"] = "MAX_TOKENS"; }, geminiInvalid},
-        {"Gemini blocked by a safety rating", Provider::gemini,
-         [](nlohmann::json& a) { a["candidates"][0]["safetyRatings"][0]["blocked"] = true; }, geminiInvalid},
-        {"Gemini with a rating whose block flag is a string", Provider::gemini,
-         [](nlohmann::json& a) { a["candidates"][0]["safetyRatings"][0]["blocked"] = "true"; }, "(read)"},
-        {"Gemini with a blocked prompt", Provider::gemini,
-         [](nlohmann::json& a) { a["promptFeedback"] = {{"blockReason", nullptr}}; }, geminiInvalid},
-        {"Gemini with two calls", Provider::gemini,
+        {"Gemini stopped for another reason",
+         Provider::gemini,
+         [](nlohmann::json& a) { a["candidates"][0]["finishReason"] = "MAX_TOKENS"; },
+         geminiInvalid},
+        {"Gemini blocked by a safety rating",
+         Provider::gemini,
+         [](nlohmann::json& a) { a["candidates"][0]["safetyRatings"][0]["blocked"] = true; },
+         geminiInvalid},
+        {"Gemini with a rating whose block flag is a string",
+         Provider::gemini,
+         [](nlohmann::json& a) { a["candidates"][0]["safetyRatings"][0]["blocked"] = "true"; },
+         "(read)"},
+        {"Gemini with a blocked prompt",
+         Provider::gemini,
+         [](nlohmann::json& a) {
+             a["promptFeedback"] = {{"blockReason", nullptr}};
+         },
+         geminiInvalid},
+        {"Gemini with two calls",
+         Provider::gemini,
          [](nlohmann::json& a) {
              a["candidates"][0]["content"]["parts"].push_back(a["candidates"][0]["content"]["parts"][0]);
          },
          geminiInvalid},
-        {"Gemini answering as the user", Provider::gemini,
-         [](nlohmann::json& a) { a["candidates"][0]["content"]["role"] = "user"; }, geminiInvalid},
-        {"Gemini with two candidates", Provider::gemini,
-         [](nlohmann::json& a) { a["candidates"].push_back(a["candidates"][0]); }, geminiInvalid},
-        {"Gemini with a text part beside the call", Provider::gemini,
-         [](nlohmann::json& a) { a["candidates"][0]["content"]["parts"].push_back({{"text", "ok"}}); }, "(read)"},
+        {"Gemini answering as the user",
+         Provider::gemini,
+         [](nlohmann::json& a) { a["candidates"][0]["content"]["role"] = "user"; },
+         geminiInvalid},
+        {"Gemini with two candidates",
+         Provider::gemini,
+         [](nlohmann::json& a) { a["candidates"].push_back(a["candidates"][0]); },
+         geminiInvalid},
+        {"Gemini with a text part beside the call",
+         Provider::gemini,
+         [](nlohmann::json& a) {
+             a["candidates"][0]["content"]["parts"].push_back({{"text", "ok"}});
+         },
+         "(read)"},
     };
     AnthropicReadingService anthropicReader = anthropic();
     GeminiReadingService geminiReadingService = geminiReader();
@@ -214,28 +251,38 @@ TEST_F(CloudReaderTest, usageThatDoesNotHoldIsNotReportedButTheReadingsAre)
         nlohmann::json usage;
         std::optional<ModelUsage> expected;
     };
-    const auto usage = [](std::int64_t input, std::int64_t cached, std::int64_t written, std::int64_t output,
-                          const char* model) {
-        ModelUsage made;
-        made.inputTokens = input;
-        made.cachedTokens = cached;
-        made.cacheWriteTokens = written;
-        made.outputTokens = output;
-        made.reportedModel = model;
-        return made;
-    };
+
+    const auto usage =
+        [](std::int64_t input, std::int64_t cached, std::int64_t written, std::int64_t output, const char* model) {
+            ModelUsage made;
+            made.inputTokens = input;
+            made.cachedTokens = cached;
+            made.cacheWriteTokens = written;
+            made.outputTokens = output;
+            made.reportedModel = model;
+            return made;
+        };
     const Case cases[] = {
-        {"Anthropic without cache reads", Provider::anthropic, {{"input_tokens", 10}, {"output_tokens", 3}},
+        {"Anthropic without cache reads",
+         Provider::anthropic,
+         {{"input_tokens", 10}, {"output_tokens", 3}},
          usage(10, 0, 0, 3, "claude-test")},
-        {"Anthropic output with a fraction", Provider::anthropic, {{"input_tokens", 10}, {"output_tokens", 3.5}},
+        {"Anthropic output with a fraction",
+         Provider::anthropic,
+         {{"input_tokens", 10}, {"output_tokens", 3.5}},
          std::nullopt},
-        {"Anthropic cache reads that are not a count", Provider::anthropic,
-         {{"input_tokens", 10}, {"output_tokens", 3}, {"cache_read_input_tokens", -1}}, std::nullopt},
-        {"Gemini thoughts add to the output", Provider::gemini,
+        {"Anthropic cache reads that are not a count",
+         Provider::anthropic,
+         {{"input_tokens", 10}, {"output_tokens", 3}, {"cache_read_input_tokens", -1}},
+         std::nullopt},
+        {"Gemini thoughts add to the output",
+         Provider::gemini,
          {{"promptTokenCount", 10}, {"candidatesTokenCount", 7}, {"thoughtsTokenCount", 5}},
          usage(10, 0, 0, 12, "gemini-test")},
-        {"Gemini caching more than the prompt", Provider::gemini,
-         {{"promptTokenCount", 10}, {"candidatesTokenCount", 7}, {"cachedContentTokenCount", 11}}, std::nullopt},
+        {"Gemini caching more than the prompt",
+         Provider::gemini,
+         {{"promptTokenCount", 10}, {"candidatesTokenCount", 7}, {"cachedContentTokenCount", 11}},
+         std::nullopt},
         {"Gemini without metadata", Provider::gemini, nlohmann::json::object(), std::nullopt},
     };
     AnthropicReadingService anthropicReader = anthropic();

@@ -61,6 +61,7 @@ TEST_F(CloudTransportTest, eachRequestGoesToItsEndpointWithItsHeaders)
         const char* keyHeader;
         std::optional<std::string> version;
     };
+
     const Case cases[] = {
         {"Anthropic reading",
          Provider::anthropic,
@@ -149,6 +150,7 @@ TEST_F(CloudTransportTest, requestsThatCannotBeMadeAreRefusedBeforeAnyConnection
 TEST_F(CloudTransportTest, answersOverTheLimitLostConnectionsAndTimeOutsHaveTheirFailures)
 {
     const std::string exact(limit, 'x');
+
     struct Case
     {
         const char* name;
@@ -157,8 +159,10 @@ TEST_F(CloudTransportTest, answersOverTheLimitLostConnectionsAndTimeOutsHaveThei
         double timeout;
         std::optional<ProviderFailure> failure;
     };
+
     const ProviderFailure anthropicTooLarge(
-        "budget_exceeded", "The Anthropic request reached its size limit. Try a smaller screenshot region or fewer fields.");
+        "budget_exceeded",
+        "The Anthropic request reached its size limit. Try a smaller screenshot region or fewer fields.");
     const Case cases[] = {
         {"chunked body of exactly the limit",
          Provider::anthropic,
@@ -205,7 +209,8 @@ TEST_F(CloudTransportTest, cancellingGivesTheCancellationNotANetworkFailure)
     server.play({RawHttpServer::hold()});
     CloudHTTPTransport transport = transportFor(server.baseURL());
     std::stop_source stop;
-    auto task = transport.send(Provider::anthropic, CloudRequest::generate("m", "{}"), "k", limit, 20, stop.get_token());
+    auto task =
+        transport.send(Provider::anthropic, CloudRequest::generate("m", "{}"), "k", limit, 20, stop.get_token());
     waitUntil([&] { return server.requestCount() == 1; });
     stop.request_stop();
     EXPECT_THROW(waitBounded(std::move(task), 5s), CancelledError);

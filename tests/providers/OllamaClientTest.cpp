@@ -1,8 +1,9 @@
+#include "OllamaClient.h"
+
 #include "BoundedWait.h"
 #include "CancelledError.h"
 #include "LoopbackHttpServer.h"
 #include "MonitorStoreError.h"
-#include "OllamaClient.h"
 #include "OllamaHTTPTransport.h"
 #include "ProviderFailure.h"
 #include "RawHttpServer.h"
@@ -135,6 +136,7 @@ TEST_F(OllamaClientTest, theTransportKeepsToItsLimitsAndNamesWhatWentWrong)
 {
     OllamaHTTPTransport transport;
     const std::string over(limit + 1, 'x');
+
     struct Case
     {
         const char* name;
@@ -142,11 +144,16 @@ TEST_F(OllamaClientTest, theTransportKeepsToItsLimitsAndNamesWhatWentWrong)
         double timeout;
         std::optional<std::string> code;
     };
+
     const Case cases[] = {
-        {"a body of exactly the limit", {RawHttpServer::send(RawHttpServer::answer(200, std::string(limit, 'x')))}, 20,
+        {"a body of exactly the limit",
+         {RawHttpServer::send(RawHttpServer::answer(200, std::string(limit, 'x')))},
+         20,
          std::nullopt},
         // The limit comes before the status: an oversized error body is not a status failure.
-        {"an error body over the limit", {RawHttpServer::send(RawHttpServer::answer(500, over))}, 20,
+        {"an error body over the limit",
+         {RawHttpServer::send(RawHttpServer::answer(500, over))},
+         20,
          "invalid_provider_response"},
         {"an announced length over the limit",
          {RawHttpServer::send(RawHttpServer::head(200, {{"Content-Length", std::to_string(limit + 1)}})),
@@ -161,7 +168,8 @@ TEST_F(OllamaClientTest, theTransportKeepsToItsLimitsAndNamesWhatWentWrong)
         SCOPED_TRACE(row.name);
         RawHttpServer server;
         server.play(row.script);
-        EXPECT_EQ(failureCode(transport.send(typedHost(server.port()), "chat", "{}", limit, row.timeout, {})), row.code);
+        EXPECT_EQ(failureCode(transport.send(typedHost(server.port()), "chat", "{}", limit, row.timeout, {})),
+                  row.code);
     }
     EXPECT_EQ(failureCode(transport.send(typedHost(RawHttpServer::refusedPort()), "tags", std::nullopt, limit, 20, {})),
               "ollama_unavailable");

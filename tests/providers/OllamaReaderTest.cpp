@@ -5,6 +5,7 @@
 #include "ProviderAnswers.h"
 #include "ReaderFixture.h"
 #include "ReadingPrompt.h"
+#include "ReadingTools.h"
 
 #include <gtest/gtest.h>
 
@@ -25,7 +26,10 @@ protected:
         m_server.respond("/api/tags", ScriptedAnswer::json(200, ollamaTags({"llava:13b", "qwen2.5vl:7b"})));
     }
 
-    OllamaReadingService reader() { return OllamaReadingService(OllamaClient(std::make_shared<OllamaHTTPTransport>())); }
+    OllamaReadingService reader()
+    {
+        return OllamaReadingService(OllamaClient(std::make_shared<OllamaHTTPTransport>()));
+    }
 
     ModelSelection llava() const { return {Provider::ollama, "llava:13b", m_server.baseURL()}; }
 
@@ -50,22 +54,22 @@ TEST_F(OllamaReaderTest, aReadConfirmsTheModelThenAsksForStructuredOutput)
     EXPECT_EQ(requests[1].header("Content-Type"), "application/json");
     EXPECT_FALSE(requests[1].header("Authorization"));
 
-    const nlohmann::json values = {{"type", "object"},
-                                   {"properties", {{priceKey(), {{"type", "number"}}}, {nameKey(), {{"type", "string"}}}}},
-                                   {"required", nlohmann::json::array({std::min(priceKey(), nameKey()),
-                                                                       std::max(priceKey(), nameKey())})},
-                                   {"additionalProperties", false}};
-    const nlohmann::json format = {
-        {"oneOf",
-         {{{"type", "object"},
-           {"properties", {{"status", {{"const", "success"}}}, {"values", values}}},
-           {"required", {"status", "values"}},
-           {"additionalProperties", false}},
-          {{"type", "object"},
-           {"properties",
-            {{"reason", {{"type", "string"}, {"enum", {"not_found", "uncertain"}}}}, {"status", {{"const", "failure"}}}}},
-           {"required", {"reason", "status"}},
-           {"additionalProperties", false}}}}};
+    const nlohmann::json values = {
+        {"type", "object"},
+        {"properties", {{priceKey(), {{"type", "number"}}}, {nameKey(), {{"type", "string"}}}}},
+        {"required", nlohmann::json::array({std::min(priceKey(), nameKey()), std::max(priceKey(), nameKey())})},
+        {"additionalProperties", false}};
+    const nlohmann::json format = {{"oneOf",
+                                    {{{"type", "object"},
+                                      {"properties", {{"status", {{"const", "success"}}}, {"values", values}}},
+                                      {"required", {"status", "values"}},
+                                      {"additionalProperties", false}},
+                                     {{"type", "object"},
+                                      {"properties",
+                                       {{"reason", {{"type", "string"}, {"enum", {"not_found", "uncertain"}}}},
+                                        {"status", {{"const", "failure"}}}}},
+                                      {"required", {"reason", "status"}},
+                                      {"additionalProperties", false}}}}};
     const nlohmann::json body = requests[1].jsonBody();
     EXPECT_EQ(body["model"], "llava:13b");
     EXPECT_EQ(body["stream"], false);
@@ -77,14 +81,15 @@ TEST_F(OllamaReaderTest, aReadConfirmsTheModelThenAsksForStructuredOutput)
     EXPECT_EQ(body["messages"][0]["role"], "system");
     EXPECT_EQ(ollamaInstructionText.size(), 318u);
     EXPECT_EQ(ollamaOutputRules.size(), 655u);
-    const std::string prefix = std::string(ollamaInstructionText) + std::string(readingEvidenceRules) +
-                               std::string(ollamaOutputRules);
+    const std::string prefix =
+        std::string(ollamaInstructionText) + std::string(readingEvidenceRules) + std::string(ollamaOutputRules);
     ASSERT_EQ(system.rfind(prefix, 0), 0u);
     EXPECT_EQ(nlohmann::json::parse(system.substr(prefix.size())), format);
     EXPECT_EQ(body["messages"][1],
-              (nlohmann::json{{"role", "user"},
-                              {"content", readingFieldListJSON(m_fields) + "\n\nStructured page evidence:\n" + evidenceJSON()},
-                              {"images", {cropBase64()}}}));
+              (nlohmann::json{
+                  {"role", "user"},
+                  {"content", readingFieldListJSON(m_fields) + "\n\nStructured page evidence:\n" + evidenceJSON()},
+                  {"images", nlohmann::json::array({cropBase64()})}}));
 
     EXPECT_EQ(reportKinds(), (std::vector<std::string>{"model", "requestSent", "usage"}));
     const DiscoveredModel model = *m_reports[0].model();
@@ -102,14 +107,17 @@ TEST_F(OllamaReaderTest, answersAreCheckedBeforeTheirReadingsAreTaken)
 {
     const std::string invalid = "invalid_provider_response: The model returned incomplete or invalid readings. Review "
                                 "the region and instructions, then try again.";
-    const std::string readingFailed = "The model could not reliably read every field. Review the region and instructions.";
+    const std::string readingFailed =
+        "The model could not reliably read every field. Review the region and instructions.";
     using Edit = std::function<void(nlohmann::json&)>;
+
     struct Case
     {
         const char* name;
         Edit edit;
         std::string failure;
     };
+
     const auto content = [](nlohmann::json output) {
         return [output](nlohmann::json& a) { a["message"]["content"] = output.dump(); };
     };
@@ -119,30 +127,40 @@ TEST_F(OllamaReaderTest, answersAreCheckedBeforeTheirReadingsAreTaken)
         {"done loading", [](nlohmann::json& a) { a["done_reason"] = "load"; }, invalid},
         {"an error", [](nlohmann::json& a) { a["error"] = nullptr; }, invalid},
         {"another letter case of the model", [](nlohmann::json& a) { a["model"] = "Llava:13b"; }, invalid},
-        {"cut at the output limit", [](nlohmann::json& a) { a["done_reason"] = "length"; },
+        {"cut at the output limit",
+         [](nlohmann::json& a) { a["done_reason"] = "length"; },
          "ollama_output_limit: Ollama reached the output token limit before completing the readings. Try fewer fields "
          "at once or choose another model."},
-        {"reported uncertain", content({{"status", "failure"}, {"reason", "uncertain"}}),
+        {"reported uncertain",
+         content({{"status", "failure"}, {"reason", "uncertain"}}),
          "reading_uncertain: " + readingFailed},
-        {"reported not found", content({{"status", "failure"}, {"reason", "not_found"}}),
+        {"reported not found",
+         content({{"status", "failure"}, {"reason", "not_found"}}),
          "reading_not_found: " + readingFailed},
         {"a failure for another reason", content({{"status", "failure"}, {"reason", "other"}}), invalid},
-        {"a failure with values", content({{"status", "failure"}, {"reason", "uncertain"}, {"values", nlohmann::json::object()}}),
+        {"a failure with values",
+         content({{"status", "failure"}, {"reason", "uncertain"}, {"values", nlohmann::json::object()}}),
          invalid},
         {"content that is not JSON", [](nlohmann::json& a) { a["message"]["content"] = "19.99"; }, invalid},
-        {"a missing field", [this](nlohmann::json& a) {
+        {"a missing field",
+         [this](nlohmann::json& a) {
              a["message"]["content"] = ollamaValues({{priceKey(), 1}}).dump();
-         }, invalid},
-        {"a field keyed in upper case", [this](nlohmann::json& a) {
+         },
+         invalid},
+        {"a field keyed in upper case",
+         [this](nlohmann::json& a) {
              std::string upper = nameKey();
              for (char& c : upper) {
                  c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
              }
              a["message"]["content"] = ollamaValues({{priceKey(), 1}, {upper, "x"}}).dump();
-         }, invalid},
-        {"a number field answered with text", [this](nlohmann::json& a) {
+         },
+         invalid},
+        {"a number field answered with text",
+         [this](nlohmann::json& a) {
              a["message"]["content"] = ollamaValues({{priceKey(), "1"}, {nameKey(), "x"}}).dump();
-         }, "The model returned incomplete or invalid readings. Choose Test step to try again."},
+         },
+         "The model returned incomplete or invalid readings. Choose Test step to try again."},
     };
     OllamaReadingService service = reader();
     for (const Case& row : cases) {

@@ -32,10 +32,7 @@ protected:
         return OpenAIReadingService(keyStore(keyOf), std::make_shared<OpenAIHTTPTransport>(base), limits);
     }
 
-    nlohmann::json goodArguments() const
-    {
-        return submitReadings({{priceKey(), 19.99}, {nameKey(), "Café / Crème"}});
-    }
+    nlohmann::json goodArguments() const { return submitReadings({{priceKey(), 19.99}, {nameKey(), "Café / Crème"}}); }
 
     void answer(const nlohmann::json& body, int status = 200)
     {
@@ -101,17 +98,26 @@ TEST_F(OpenAIReaderTest, answersWithoutOneAcceptableCallFailWithTheInvalidReadin
 {
     const std::string invalid = "The model returned incomplete or invalid readings. Choose Test step to try again.";
     using Edit = std::function<void(nlohmann::json&)>;
+
     struct Case
     {
         const char* name;
         Edit edit;
         std::string failure;
     };
+
     const Case cases[] = {
         {"incomplete", [](nlohmann::json& a) { a["status"] = "incomplete"; }, invalid},
-        {"an error", [](nlohmann::json& a) { a["error"] = {{"message", "x"}}; }, invalid},
+        {"an error",
+         [](nlohmann::json& a) {
+             a["error"] = {{"message", "x"}};
+         },
+         invalid},
         {"a model name of 257 bytes", [](nlohmann::json& a) { a["model"] = std::string(257, 'm'); }, invalid},
-        {"an item of another type", [](nlohmann::json& a) { a["output"].push_back({{"type", "web_search_call"}}); },
+        {"an item of another type",
+         [](nlohmann::json& a) {
+             a["output"].push_back({{"type", "web_search_call"}});
+         },
          invalid},
         {"two calls", [](nlohmann::json& a) { a["output"].push_back(a["output"][1]); }, invalid},
         {"no call", [](nlohmann::json& a) { a["output"].erase(1); }, invalid},
@@ -121,7 +127,8 @@ TEST_F(OpenAIReaderTest, answersWithoutOneAcceptableCallFailWithTheInvalidReadin
          },
          invalid},
         {"an unfinished call", [](nlohmann::json& a) { a["output"][1]["status"] = "in_progress"; }, invalid},
-        {"a call id of 201 bytes", [](nlohmann::json& a) { a["output"][1]["call_id"] = std::string(201, 'c'); },
+        {"a call id of 201 bytes",
+         [](nlohmann::json& a) { a["output"][1]["call_id"] = std::string(201, 'c'); },
          invalid},
         {"arguments that are an array", [](nlohmann::json& a) { a["output"][1]["arguments"] = "[1]"; }, invalid},
         {"arguments that are not JSON", [](nlohmann::json& a) { a["output"][1]["arguments"] = "{"; }, invalid},
@@ -131,11 +138,15 @@ TEST_F(OpenAIReaderTest, answersWithoutOneAcceptableCallFailWithTheInvalidReadin
          },
          invalid},
         {"the model reports an uncertain field",
-         [](nlohmann::json& a) { a["output"][1]["name"] = "report_failure"; a["output"][1]["arguments"] = R"({"reason":"uncertain"})"; },
+         [](nlohmann::json& a) {
+             a["output"][1]["name"] = "report_failure";
+             a["output"][1]["arguments"] = R"({"reason":"uncertain"})";
+         },
          "Not all requested fields could be determined reliably. Review the region and instructions."},
         {"a reasoning item and a finished message pass",
          [](nlohmann::json& a) {
-             a["output"].push_back({{"type", "message"}, {"status", "completed"}, {"content", {{{"type", "output_text"}}}}});
+             a["output"].push_back(
+                 {{"type", "message"}, {"status", "completed"}, {"content", {{{"type", "output_text"}}}}});
          },
          "(read)"},
     };
@@ -160,16 +171,24 @@ TEST_F(OpenAIReaderTest, usageIsReportedOnlyWhenItsCountsHold)
         nlohmann::json usage;
         std::optional<std::int64_t> cacheWrites; // nothing: no usage report
     };
+
     const Case cases[] = {
-        {"no cache writes", {{"input_tokens", 100}, {"input_tokens_details", {{"cached_tokens", 60}}}, {"output_tokens", 5}}, 0},
+        {"no cache writes",
+         {{"input_tokens", 100}, {"input_tokens_details", {{"cached_tokens", 60}}}, {"output_tokens", 5}},
+         0},
         {"cache writes within the input",
-         {{"input_tokens", 100}, {"input_tokens_details", {{"cached_tokens", 60}, {"cache_write_tokens", 40}}}, {"output_tokens", 5}},
+         {{"input_tokens", 100},
+          {"input_tokens_details", {{"cached_tokens", 60}, {"cache_write_tokens", 40}}},
+          {"output_tokens", 5}},
          40},
         {"cached and written above the input",
-         {{"input_tokens", 100}, {"input_tokens_details", {{"cached_tokens", 60}, {"cache_write_tokens", 50}}}, {"output_tokens", 5}},
+         {{"input_tokens", 100},
+          {"input_tokens_details", {{"cached_tokens", 60}, {"cache_write_tokens", 50}}},
+          {"output_tokens", 5}},
          std::nullopt},
         {"output with a fraction",
-         {{"input_tokens", 100}, {"input_tokens_details", {{"cached_tokens", 0}}}, {"output_tokens", 12.5}}, std::nullopt},
+         {{"input_tokens", 100}, {"input_tokens_details", {{"cached_tokens", 0}}}, {"output_tokens", 12.5}},
+         std::nullopt},
         {"output above ten million",
          {{"input_tokens", 100}, {"input_tokens_details", {{"cached_tokens", 0}}}, {"output_tokens", 10'000'001}},
          std::nullopt},
@@ -254,9 +273,9 @@ TEST_F(OpenAIReaderTest, cancellingDuringTheRequestEndsTheReadWithTheCancellatio
 {
     RawHttpServer stalled;
     stalled.play({RawHttpServer::hold()});
-    OpenAIReadingService service(keyStore(Provider::openAI),
-                                 std::make_shared<OpenAIHTTPTransport>(
-                                     QUrl(QString::fromStdString(stalled.baseURL() + "/v1/"))));
+    OpenAIReadingService service(
+        keyStore(Provider::openAI),
+        std::make_shared<OpenAIHTTPTransport>(QUrl(QString::fromStdString(stalled.baseURL() + "/v1/"))));
     std::stop_source stop;
     auto onUsage = [this](const ModelRequestReport& report) { m_reports.push_back(report); };
     auto task = service.read(gpt, 30, m_fields, m_screenshot, m_region, onUsage, stop.get_token());

@@ -45,8 +45,8 @@ ReaderFixture::ReaderFixture()
     const PreparedPageEvidence evidence = PreparedPageEvidence::make(*m_screenshot, m_region);
     m_evidenceJSON = evidence.treeJSON;
     m_cropBase64 = base64Encode(evidence.png);
-    for (const auto provider : {ModelSelection::Provider::openAI, ModelSelection::Provider::anthropic,
-                                ModelSelection::Provider::gemini}) {
+    for (const auto provider :
+         {ModelSelection::Provider::openAI, ModelSelection::Provider::anthropic, ModelSelection::Provider::gemini}) {
         waitBounded(keyStore(provider)->save(std::string("key-") + ModelSelection::storedText(provider)));
     }
 }

@@ -1,8 +1,9 @@
+#include "ReadingRouter.h"
+
 #include "BoundedWait.h"
 #include "CancelledError.h"
 #include "Completion.h"
 #include "ProviderFailure.h"
-#include "ReadingRouter.h"
 #include "VirtualTime.h"
 
 #include <gtest/gtest.h>
@@ -64,9 +65,14 @@ class ReadingRouterTest : public testing::Test
 protected:
     QCoro::Task<std::vector<Reading>> read(ReadingRouter& router, Provider provider, std::stop_token stop = {})
     {
-        return router.read({provider, "model", std::nullopt}, 17, {}, nullptr, {}, [this](const ModelRequestReport&) {
-            ++m_reports;
-        }, stop);
+        return router.read(
+            {provider, "model", std::nullopt},
+            17,
+            {},
+            nullptr,
+            {},
+            [this](const ModelRequestReport&) { ++m_reports; },
+            stop);
     }
 
     std::shared_ptr<HeldReader> m_openAI = std::make_shared<HeldReader>("openAI");
@@ -80,11 +86,11 @@ protected:
 
 TEST_F(ReadingRouterTest, eachReadGoesUnchangedToItsProvidersReader)
 {
-    for (const auto& [provider, reader] : std::vector<std::pair<Provider, std::shared_ptr<HeldReader>>>{
-             {Provider::openAI, m_openAI},
-             {Provider::anthropic, m_anthropic},
-             {Provider::gemini, m_gemini},
-             {Provider::ollama, m_ollama}}) {
+    for (const auto& [provider, reader] :
+         std::vector<std::pair<Provider, std::shared_ptr<HeldReader>>>{{Provider::openAI, m_openAI},
+                                                                       {Provider::anthropic, m_anthropic},
+                                                                       {Provider::gemini, m_gemini},
+                                                                       {Provider::ollama, m_ollama}}) {
         auto task = read(m_router, provider);
         EXPECT_TRUE(m_router.isBusy());
         const std::vector<Reading> readings{readingOf(2), readingOf(1)};

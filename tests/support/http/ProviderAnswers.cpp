@@ -51,18 +51,20 @@ nlohmann::json anthropicAnswer(const std::string& toolName, const nlohmann::json
               {"output_tokens", 35}}}};
 }
 
-nlohmann::json geminiAnswer(const std::string& toolName, const nlohmann::json& arguments, const std::string& modelVersion)
+nlohmann::json
+geminiAnswer(const std::string& toolName, const nlohmann::json& arguments, const std::string& modelVersion)
 {
-    return {{"candidates",
-             {{{"content", {{"role", "model"}, {"parts", {{{"functionCall", {{"name", toolName}, {"args", arguments}}}}}}}},
-               {"finishReason", "STOP"},
-               {"safetyRatings", {{{"category", "HARM_CATEGORY_HARASSMENT"}, {"blocked", false}}}}}}},
-            {"modelVersion", modelVersion},
-            {"usageMetadata",
-             {{"promptTokenCount", 900},
-              {"cachedContentTokenCount", 100},
-              {"candidatesTokenCount", 30},
-              {"thoughtsTokenCount", 12}}}};
+    return {
+        {"candidates",
+         {{{"content", {{"role", "model"}, {"parts", {{{"functionCall", {{"name", toolName}, {"args", arguments}}}}}}}},
+           {"finishReason", "STOP"},
+           {"safetyRatings", {{{"category", "HARM_CATEGORY_HARASSMENT"}, {"blocked", false}}}}}}},
+        {"modelVersion", modelVersion},
+        {"usageMetadata",
+         {{"promptTokenCount", 900},
+          {"cachedContentTokenCount", 100},
+          {"candidatesTokenCount", 30},
+          {"thoughtsTokenCount", 12}}}};
 }
 
 nlohmann::json ollamaChatAnswer(const nlohmann::json& output, const std::string& model)

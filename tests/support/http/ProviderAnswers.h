@@ -15,14 +15,12 @@ namespace tavlen::test {
 nlohmann::json submitReadings(const nlohmann::json& valuesByFieldID);
 
 // A completed Responses API answer with one function call and its usage.
-nlohmann::json openAIAnswer(const std::string& toolName,
-                            const nlohmann::json& arguments,
-                            const std::string& model = "gpt-test");
+nlohmann::json
+openAIAnswer(const std::string& toolName, const nlohmann::json& arguments, const std::string& model = "gpt-test");
 
 // An Anthropic message that stopped for its one tool_use block, with its usage.
-nlohmann::json anthropicAnswer(const std::string& toolName,
-                               const nlohmann::json& arguments,
-                               const std::string& model = "claude-test");
+nlohmann::json
+anthropicAnswer(const std::string& toolName, const nlohmann::json& arguments, const std::string& model = "claude-test");
 
 // A Gemini answer with one candidate whose one part is the function call, with its usage metadata.
 nlohmann::json geminiAnswer(const std::string& toolName,
