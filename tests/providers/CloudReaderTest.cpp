@@ -43,6 +43,33 @@ protected:
     }
 
     nlohmann::json goodArguments() const { return submitReadings({{priceKey(), 19.99}, {nameKey(), "Café / Crème"}}); }
+
+    // The provider's good answer, changed by edit, is what the server gives next; the reports start afresh.
+    void answerWith(Provider provider, const std::function<void(nlohmann::json&)>& edit)
+    {
+        const bool isAnthropic = provider == Provider::anthropic;
+        nlohmann::json body = isAnthropic ? anthropicAnswer("submit_readings", goodArguments())
+                                          : geminiAnswer("submit_readings", goodArguments());
+        edit(body);
+        m_server.respond(isAnthropic ? anthropicPath : geminiPath, ScriptedAnswer::json(200, body));
+        m_reports.clear();
+    }
+
+    StepsReader& readerFor(Provider provider)
+    {
+        if (provider == Provider::anthropic) {
+            return m_anthropic;
+        }
+        return m_gemini;
+    }
+
+    static const ModelSelection& modelOf(Provider provider)
+    {
+        return provider == Provider::anthropic ? claude : gemini;
+    }
+
+    AnthropicReadingService m_anthropic = anthropic();
+    GeminiReadingService m_gemini = geminiReader();
 };
 
 TEST_F(CloudReaderTest, anAnthropicReadIsOneMessagesRequestAnsweredByOneToolUse)
@@ -226,18 +253,10 @@ TEST_F(CloudReaderTest, answersOfAnotherShapeAreTheProvidersInvalidResponse)
          },
          "(read)"},
     };
-    AnthropicReadingService anthropicReader = anthropic();
-    GeminiReadingService geminiReadingService = geminiReader();
     for (const Case& row : cases) {
         SCOPED_TRACE(row.name);
-        const bool isAnthropic = row.provider == Provider::anthropic;
-        nlohmann::json body = isAnthropic ? anthropicAnswer("submit_readings", goodArguments())
-                                          : geminiAnswer("submit_readings", goodArguments());
-        row.edit(body);
-        m_server.respond(isAnthropic ? anthropicPath : geminiPath, ScriptedAnswer::json(200, body));
-        m_reports.clear();
-        StepsReader& reader = isAnthropic ? static_cast<StepsReader&>(anthropicReader) : geminiReadingService;
-        EXPECT_EQ(failureOf(reader, isAnthropic ? claude : gemini), row.failure);
+        answerWith(row.provider, row.edit);
+        EXPECT_EQ(failureOf(readerFor(row.provider), modelOf(row.provider)), row.failure);
         EXPECT_EQ(reportKinds(), (std::vector<std::string>{"requestSent", "usage"}));
     }
 }
@@ -285,18 +304,12 @@ TEST_F(CloudReaderTest, usageThatDoesNotHoldIsNotReportedButTheReadingsAre)
          std::nullopt},
         {"Gemini without metadata", Provider::gemini, nlohmann::json::object(), std::nullopt},
     };
-    AnthropicReadingService anthropicReader = anthropic();
-    GeminiReadingService geminiReadingService = geminiReader();
     for (const Case& row : cases) {
         SCOPED_TRACE(row.name);
-        const bool isAnthropic = row.provider == Provider::anthropic;
-        nlohmann::json body = isAnthropic ? anthropicAnswer("submit_readings", goodArguments())
-                                          : geminiAnswer("submit_readings", goodArguments());
-        body[isAnthropic ? "usage" : "usageMetadata"] = row.usage;
-        m_server.respond(isAnthropic ? anthropicPath : geminiPath, ScriptedAnswer::json(200, body));
-        m_reports.clear();
-        StepsReader& reader = isAnthropic ? static_cast<StepsReader&>(anthropicReader) : geminiReadingService;
-        EXPECT_EQ(read(reader, isAnthropic ? claude : gemini), expectedReadings(m_fields));
+        answerWith(row.provider, [&row](nlohmann::json& body) {
+            body[row.provider == Provider::anthropic ? "usage" : "usageMetadata"] = row.usage;
+        });
+        EXPECT_EQ(read(readerFor(row.provider), modelOf(row.provider)), expectedReadings(m_fields));
         std::optional<ModelUsage> reported = reportedUsage();
         if (reported) {
             reported->durationSeconds.reset();
