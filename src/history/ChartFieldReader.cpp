@@ -1,0 +1,133 @@
+#include "ChartFieldReader.h"
+
+#include "CheckRowDecoders.h"
+#include "MonitorStoreError.h"
+#include "SqliteStatement.h"
+#include "StepsDocument.h"
+#include "Utf8.h"
+
+#include <unicode/coll.h>
+#include <unicode/locid.h>
+
+#include <algorithm>
+#include <memory>
+#include <unordered_set>
+
+namespace tavlen {
+
+namespace {
+
+constexpr const char* savedWorkflow = "SELECT workflow_json, format_version FROM monitor_steps WHERE monitor_id = ?";
+constexpr const char* latestStoredFields =
+    "WITH latest AS (\n"
+    "    SELECT o.field_id, o.field_name, o.value_type,\n"
+    "        row_number() OVER (PARTITION BY o.field_id ORDER BY r.started_at_ms DESC, r.id DESC) AS position\n"
+    "    FROM check_readings o JOIN monitor_checks r ON r.id = o.check_id\n"
+    "    WHERE r.monitor_id = ?\n"
+    ")\n"
+    "SELECT field_id, CAST(field_name AS BLOB) AS field_name_bytes, value_type FROM latest WHERE position = 1";
+
+bool isBlank(std::string_view text)
+{
+    return trimWhitespaceAndNewlines(text).empty();
+}
+
+std::vector<ChartField> workflowFields(SqliteConnection& connection, const Uuid& monitorID)
+{
+    SqliteStatement statement(connection, savedWorkflow);
+    statement.bind(1, monitorID.lowercaseString());
+    std::vector<ChartField> fields;
+    if (!statement.step()) {
+        return fields;
+    }
+    const StepsDocument document = StepsDocument::decodeStored(statement.columnText(0), statement.columnInt64(1));
+    std::unordered_set<Uuid> seen;
+    for (const StepsDocument::Entry& entry : document.steps) {
+        const auto* read = std::get_if<StepsDocument::Read>(&entry.content);
+        if (read == nullptr) {
+            continue;
+        }
+        for (const StepsDocument::Field& field : read->fields) {
+            if (!seen.insert(field.id).second || isBlank(field.name)) {
+                throw MonitorStoreError::invalidStoredData();
+            }
+            const auto type = field.type == StepsDocument::Field::ValueType::number ? ReadingFieldType::number
+                                                                                     : ReadingFieldType::text;
+            fields.push_back(ChartField{field.id, field.name, type, false});
+        }
+    }
+    return fields;
+}
+
+// Orders names as the user's locale does, ignoring case but not accents.
+class NameOrder
+{
+public:
+    NameOrder()
+    {
+        UErrorCode status = U_ZERO_ERROR;
+        m_collator.reset(icu::Collator::createInstance(icu::Locale::getDefault(), status));
+        if (U_FAILURE(status)) {
+            m_collator.reset();
+            return;
+        }
+        m_collator->setStrength(icu::Collator::SECONDARY);
+    }
+
+    // Negative, zero or positive; byte order of the names when no collator could be made.
+    int compare(std::string_view a, std::string_view b) const
+    {
+        if (!m_collator) {
+            return a.compare(b);
+        }
+        UErrorCode status = U_ZERO_ERROR;
+        const UCollationResult result = m_collator->compareUTF8(
+            icu::StringPiece(a.data(), static_cast<int32_t>(a.size())),
+            icu::StringPiece(b.data(), static_cast<int32_t>(b.size())),
+            status);
+        return U_FAILURE(status) ? a.compare(b) : static_cast<int>(result);
+    }
+
+private:
+    std::unique_ptr<icu::Collator> m_collator;
+};
+
+void sortByName(std::vector<ChartField>& fields)
+{
+    const NameOrder order;
+    std::stable_sort(fields.begin(), fields.end(), [&order](const ChartField& a, const ChartField& b) {
+        const int byName = order.compare(a.name, b.name);
+        return byName != 0 ? byName < 0 : a.id.lowercaseString() < b.id.lowercaseString();
+    });
+}
+
+} // namespace
+
+std::vector<ChartField> readChartFields(SqliteConnection& connection, const Uuid& monitorID)
+{
+    std::vector<ChartField> fields = workflowFields(connection, monitorID);
+    std::unordered_set<Uuid> current;
+    for (const ChartField& field : fields) {
+        current.insert(field.id);
+    }
+    SqliteStatement statement(connection, latestStoredFields);
+    statement.bind(1, monitorID.lowercaseString());
+    std::vector<ChartField> formerFields;
+    while (statement.step()) {
+        const std::optional<Uuid> id = Uuid::parse(statement.columnText(0));
+        std::optional<std::string> name = decodeUTF8Column(statement, "field_name_bytes");
+        const std::string type = statement.columnText(2);
+        if (!id || !name || isBlank(*name) || (type != "number" && type != "text")) {
+            throw MonitorStoreError::invalidStoredData();
+        }
+        if (!current.contains(*id)) {
+            const auto fieldType = type == "number" ? ReadingFieldType::number : ReadingFieldType::text;
+            formerFields.push_back(ChartField{*id, std::move(*name), fieldType, true});
+        }
+    }
+    sortByName(formerFields);
+    fields.insert(fields.end(), formerFields.begin(), formerFields.end());
+    return fields;
+}
+
+} // namespace tavlen
