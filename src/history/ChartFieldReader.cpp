@@ -59,14 +59,17 @@ std::vector<ChartField> workflowFields(SqliteConnection& connection, const Uuid&
     return fields;
 }
 
-// Orders names as the user's locale does, ignoring case but not accents.
+// Orders names as the user's locale does, ignoring case but not accents. The POSIX locale names no language and
+// its collation orders by code point (capitals first), so it sorts like the root collation instead.
 class NameOrder
 {
 public:
     NameOrder()
     {
         UErrorCode status = U_ZERO_ERROR;
-        m_collator.reset(icu::Collator::createInstance(icu::Locale::getDefault(), status));
+        const icu::Locale& locale = icu::Locale::getDefault();
+        const bool isPosix = std::string_view(locale.getVariant()) == "POSIX";
+        m_collator.reset(icu::Collator::createInstance(isPosix ? icu::Locale::getRoot() : locale, status));
         if (U_FAILURE(status)) {
             m_collator.reset();
             return;
