@@ -85,7 +85,7 @@ void StepsOpenPageSettings::setMobile(bool mobile)
     }
 }
 
-void StepsOpenPageSettings::setScreenshot(std::shared_ptr<const StepsScreenshot> screenshot)
+void StepsOpenPageSettings::setScreenshot(std::shared_ptr<const StepsCapture> screenshot)
 {
     // Screenshots compare by identity.
     if (storeObserved(m_screenshot, std::move(screenshot))) {

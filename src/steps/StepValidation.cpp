@@ -1,5 +1,5 @@
-#include "Monitor.h"
 #include "NumericInputParsers.h"
+#include "PageURL.h"
 #include "Step.h"
 #include "StepsText.h"
 #include "Utf8.h"

@@ -82,7 +82,7 @@ void appendNumericInputs(const Step& step, std::vector<std::string>& texts)
     }
 }
 
-std::shared_ptr<Step> makeStep(const StepsDocument::Entry& entry, std::shared_ptr<const StepsScreenshot> screenshot)
+std::shared_ptr<Step> makeStep(const StepsDocument::Entry& entry, std::shared_ptr<const StepsCapture> screenshot)
 {
     if (const auto* read = std::get_if<StepsDocument::Read>(&entry.content)) {
         auto settings = std::make_shared<StepsReadSettings>(read->modelID);

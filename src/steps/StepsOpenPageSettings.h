@@ -4,6 +4,7 @@
 #ifndef Q_MOC_RUN
 #include "BrowserCaptureSettings.h"
 #include "BrowserRect.h"
+#include "StepsCapture.h"
 #include "StepsCapturePhase.h"
 #include "Uuid.h"
 #endif
@@ -17,9 +18,6 @@
 #include <string>
 
 namespace tavlen {
-
-// Defined by the workspace; the step model only holds and passes on a shared reference and compares identities.
-class StepsScreenshot;
 
 // The observable settings of an Open page step. Numeric inputs are kept as typed and parsed only when used.
 // Changes of the saved inputs (url, the four texts, mobile) call onEdit; the capture state (screenshot, phase,
@@ -53,7 +51,7 @@ public:
 
     bool mobile() const { return m_mobile; }
 
-    const std::shared_ptr<const StepsScreenshot>& screenshot() const { return m_screenshot; }
+    const std::shared_ptr<const StepsCapture>& screenshot() const { return m_screenshot; }
 
     std::optional<StepsCapturePhase> phase() const { return m_phase; }
 
@@ -67,7 +65,7 @@ public:
     void setViewportHeightText(std::string text);
     void setDeviceScaleFactorText(std::string text);
     void setMobile(bool mobile);
-    void setScreenshot(std::shared_ptr<const StepsScreenshot> screenshot);
+    void setScreenshot(std::shared_ptr<const StepsCapture> screenshot);
     void setPhase(std::optional<StepsCapturePhase> phase);
     void setSelection(std::optional<BrowserRect> selection);
     void setFocusRegionToken(const Uuid& token);
@@ -102,7 +100,7 @@ private:
     std::string m_viewportHeightText;
     std::string m_deviceScaleFactorText;
     bool m_mobile = false;
-    std::shared_ptr<const StepsScreenshot> m_screenshot;
+    std::shared_ptr<const StepsCapture> m_screenshot;
     std::optional<StepsCapturePhase> m_phase;
     std::optional<BrowserRect> m_selection;
     Uuid m_focusRegionToken;

@@ -1,5 +1,5 @@
-#include "Monitor.h"
 #include "MonitorStoreError.h"
+#include "PageURL.h"
 #include "StepsDocument.h"
 #include "StepsText.h"
 #include "Utf8.h"
