@@ -6,6 +6,7 @@
 #include <QEventLoop>
 
 #include <sqlite3.h>
+
 #include <stdlib.h>
 
 #include <filesystem>
@@ -115,7 +116,8 @@ template <class... Arguments> std::int64_t runBare(sqlite3* db, const char* sql,
             if constexpr (std::is_integral_v<A>) {
                 sqlite3_bind_int64(statement, index, argument);
             } else {
-                sqlite3_bind_text(statement, index, argument.data(), static_cast<int>(argument.size()), SQLITE_TRANSIENT);
+                sqlite3_bind_text(
+                    statement, index, argument.data(), static_cast<int>(argument.size()), SQLITE_TRANSIENT);
             }
         }(arguments),
         ...);

@@ -1,5 +1,6 @@
 #include "ChartFieldReader.h"
 
+#include "ChartSnapshotStatements.h"
 #include "CheckRowDecoders.h"
 #include "MonitorStoreError.h"
 #include "SqliteStatement.h"
@@ -17,16 +18,6 @@ namespace tavlen {
 
 namespace {
 
-constexpr const char* savedWorkflow = "SELECT workflow_json, format_version FROM monitor_steps WHERE monitor_id = ?";
-constexpr const char* latestStoredFields =
-    "WITH latest AS (\n"
-    "    SELECT o.field_id, o.field_name, o.value_type,\n"
-    "        row_number() OVER (PARTITION BY o.field_id ORDER BY r.started_at_ms DESC, r.id DESC) AS position\n"
-    "    FROM check_readings o JOIN monitor_checks r ON r.id = o.check_id\n"
-    "    WHERE r.monitor_id = ?\n"
-    ")\n"
-    "SELECT field_id, CAST(field_name AS BLOB) AS field_name_bytes, value_type FROM latest WHERE position = 1";
-
 bool isBlank(std::string_view text)
 {
     return trimWhitespaceAndNewlines(text).empty();
@@ -34,7 +25,7 @@ bool isBlank(std::string_view text)
 
 std::vector<ChartField> workflowFields(SqliteConnection& connection, const Uuid& monitorID)
 {
-    SqliteStatement statement(connection, savedWorkflow);
+    SqliteStatement statement(connection, chart_statements::savedWorkflow);
     statement.bind(1, monitorID.lowercaseString());
     std::vector<ChartField> fields;
     if (!statement.step()) {
@@ -52,7 +43,7 @@ std::vector<ChartField> workflowFields(SqliteConnection& connection, const Uuid&
                 throw MonitorStoreError::invalidStoredData();
             }
             const auto type = field.type == StepsDocument::Field::ValueType::number ? ReadingFieldType::number
-                                                                                     : ReadingFieldType::text;
+                                                                                    : ReadingFieldType::text;
             fields.push_back(ChartField{field.id, field.name, type, false});
         }
     }
@@ -84,10 +75,10 @@ public:
             return a.compare(b);
         }
         UErrorCode status = U_ZERO_ERROR;
-        const UCollationResult result = m_collator->compareUTF8(
-            icu::StringPiece(a.data(), static_cast<int32_t>(a.size())),
-            icu::StringPiece(b.data(), static_cast<int32_t>(b.size())),
-            status);
+        const UCollationResult result =
+            m_collator->compareUTF8(icu::StringPiece(a.data(), static_cast<int32_t>(a.size())),
+                                    icu::StringPiece(b.data(), static_cast<int32_t>(b.size())),
+                                    status);
         return U_FAILURE(status) ? a.compare(b) : static_cast<int>(result);
     }
 
@@ -113,11 +104,11 @@ std::vector<ChartField> readChartFields(SqliteConnection& connection, const Uuid
     for (const ChartField& field : fields) {
         current.insert(field.id);
     }
-    SqliteStatement statement(connection, latestStoredFields);
+    SqliteStatement statement(connection, chart_statements::latestStoredFields);
     statement.bind(1, monitorID.lowercaseString());
     std::vector<ChartField> formerFields;
     while (statement.step()) {
-        const std::optional<Uuid> id = Uuid::parse(statement.columnText(0));
+        const std::optional<Uuid> id = Uuid::parse(statement.columnTextView(0));
         std::optional<std::string> name = decodeUTF8Column(statement, "field_name_bytes");
         const std::string type = statement.columnText(2);
         if (!id || !name || isBlank(*name) || (type != "number" && type != "text")) {

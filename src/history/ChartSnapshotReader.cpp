@@ -2,6 +2,7 @@
 
 #include "CancelledError.h"
 #include "ChartFieldReader.h"
+#include "ChartSnapshotStatements.h"
 #include "CheckRowDecoders.h"
 #include "MonitorDatabase.h"
 #include "MonitorLookup.h"
@@ -21,33 +22,6 @@ namespace {
 constexpr std::int64_t emptyHistoryMilliseconds = 604'800'000;
 constexpr std::int64_t shortestAllTimeMilliseconds = 1000;
 
-constexpr const char* earliestCheck = "SELECT min(started_at_ms) FROM monitor_checks WHERE monitor_id = ?";
-constexpr const char* windowReadings =
-    "WITH timeline AS (\n"
-    "    SELECT id, started_at_ms, row_number() OVER (ORDER BY started_at_ms, id) AS ordinal\n"
-    "    FROM monitor_checks WHERE monitor_id = ?\n"
-    "), keys AS (\n"
-    "    SELECT r.id AS check_id, r.started_at_ms, r.ordinal, o.field_id,\n"
-    "        CASE WHEN r.started_at_ms < ? THEN 0 WHEN r.started_at_ms < ? THEN 1 ELSE 2 END AS region\n"
-    "    FROM timeline r JOIN check_readings o ON o.check_id = r.id\n"
-    "), ranked AS (\n"
-    "    SELECT *,\n"
-    "        row_number() OVER (PARTITION BY field_id, region ORDER BY started_at_ms, check_id) AS first_position,\n"
-    "        row_number() OVER (PARTITION BY field_id, region ORDER BY started_at_ms DESC, check_id DESC) AS "
-    "last_position\n"
-    "    FROM keys\n"
-    ")\n"
-    "SELECT k.check_id, k.field_id, k.started_at_ms, k.ordinal, o.value_type, o.number_value, o.text_value,\n"
-    "    CAST(o.field_name AS BLOB) AS field_name_bytes, CAST(o.text_value AS BLOB) AS text_bytes\n"
-    "FROM ranked k JOIN check_readings o ON o.check_id = k.check_id AND o.field_id = k.field_id\n"
-    "WHERE k.region = 1 OR (k.region = 0 AND k.last_position = 1) OR (k.region = 2 AND k.first_position = 1)\n"
-    "ORDER BY k.started_at_ms, k.check_id, o.position";
-constexpr const char* windowChecks =
-    "SELECT id, started_at_ms, CAST(error_code AS BLOB) AS code_bytes,\n"
-    "    CAST(error_message AS BLOB) AS message_bytes\n"
-    "FROM monitor_checks WHERE monitor_id = ? AND started_at_ms >= ? AND started_at_ms < ?\n"
-    "ORDER BY started_at_ms, id";
-
 std::int64_t saturatingMinus(std::int64_t value, std::int64_t amount)
 {
     std::int64_t result = 0;
@@ -56,7 +30,7 @@ std::int64_t saturatingMinus(std::int64_t value, std::int64_t amount)
 
 Uuid uuidAt(const SqliteStatement& row, int column)
 {
-    const std::optional<Uuid> id = Uuid::parse(row.columnText(column));
+    const std::optional<Uuid> id = Uuid::parse(row.columnTextView(column));
     if (!id) {
         throw MonitorStoreError::invalidStoredData();
     }
@@ -65,7 +39,7 @@ Uuid uuidAt(const SqliteStatement& row, int column)
 
 ChartWindow resolveWindow(SqliteConnection& connection, const Uuid& monitorID, const ChartRange& range)
 {
-    SqliteStatement statement(connection, earliestCheck);
+    SqliteStatement statement(connection, chart_statements::earliestCheck);
     statement.bind(1, monitorID.lowercaseString());
     const std::optional<std::int64_t> earliest = statement.step() ? statement.columnOptionalInt64(0) : std::nullopt;
     const std::int64_t end = range.endMilliseconds;
@@ -78,7 +52,7 @@ ChartWindow resolveWindow(SqliteConnection& connection, const Uuid& monitorID, c
 
 std::vector<ChartReading> readSamples(SqliteConnection& connection, const Uuid& monitorID, const ChartWindow& window)
 {
-    SqliteStatement statement(connection, windowReadings);
+    SqliteStatement statement(connection, chart_statements::windowReadings);
     statement.bindAll(monitorID.lowercaseString(), window.startMilliseconds, window.endMilliseconds);
     std::vector<ChartReading> samples;
     if (!statement.step()) {
@@ -110,13 +84,13 @@ std::vector<ChartCheckEvent> readChecks(SqliteConnection& connection,
             fieldsByCheck[sample.checkID].insert(sample.fieldID);
         }
     }
-    SqliteStatement statement(connection, windowChecks);
+    SqliteStatement statement(connection, chart_statements::windowChecks);
     statement.bindAll(monitorID.lowercaseString(), window.startMilliseconds, window.endMilliseconds);
     std::vector<ChartCheckEvent> checks;
     while (statement.step()) {
         ChartCheckEvent event{uuidAt(statement, 0), statement.columnInt64(1), std::nullopt, {}};
-        const std::optional<std::string> code = decodeUTF8Column(statement, "code_bytes");
-        const std::optional<std::string> message = decodeUTF8Column(statement, "message_bytes");
+        const std::optional<std::string> code = decodeUTF8Column(statement, 2);
+        const std::optional<std::string> message = decodeUTF8Column(statement, 3);
         const auto fields = fieldsByCheck.find(event.id);
         if (code.has_value() != message.has_value() || (code && fields != fieldsByCheck.end())) {
             throw MonitorStoreError::invalidStoredData(); // a failed check never holds readings
@@ -146,9 +120,7 @@ ChartSnapshot ChartSnapshotReader::read(SqliteConnection& connection,
                                         const std::stop_token& token)
 {
     throwIfStopped(token);
-    if (!fetchMonitor(connection, monitorID)) {
-        throw MonitorStoreError::missingMonitor();
-    }
+    requireMonitor(connection, monitorID);
     ChartSnapshot snapshot;
     snapshot.window = resolveWindow(connection, monitorID, range);
     snapshot.fields = readChartFields(connection, monitorID);

@@ -35,9 +35,9 @@ std::optional<std::string> utf8At(const SqliteStatement& row, int column)
     return bytes;
 }
 
-Uuid uuidColumn(const SqliteStatement& row, std::string_view name)
+Uuid uuidColumn(const SqliteStatement& row, int column)
 {
-    const std::optional<Uuid> id = Uuid::parse(row.columnText(row.columnIndex(name)));
+    const std::optional<Uuid> id = Uuid::parse(row.columnTextView(column));
     if (!id) {
         throw MonitorStoreError::invalidStoredData();
     }
@@ -46,7 +46,7 @@ Uuid uuidColumn(const SqliteStatement& row, std::string_view name)
 
 ReadingValue decodeValue(const SqliteStatement& row, const ReadingColumns& columns)
 {
-    const std::string type = row.columnText(columns.valueType);
+    const std::string_view type = row.columnTextView(columns.valueType);
     if (type == "number") {
         const std::optional<double> number = row.columnOptionalDouble(columns.numberValue);
         if (number && std::isfinite(*number) && row.isNull(columns.textValue)) {
@@ -72,6 +72,11 @@ std::optional<std::string> decodeUTF8Column(const SqliteStatement& row, std::str
         return std::nullopt;
     }
     return utf8At(row, index);
+}
+
+std::optional<std::string> decodeUTF8Column(const SqliteStatement& row, int column)
+{
+    return utf8At(row, column);
 }
 
 ReadingColumns ReadingColumns::of(const SqliteStatement& statement)
@@ -105,17 +110,34 @@ Reading decodeReadingRow(const SqliteStatement& row, const Uuid& fieldID)
     return decodeReadingRow(row, ReadingColumns::of(row), fieldID);
 }
 
+MonitorCheckColumns MonitorCheckColumns::of(const SqliteStatement& statement)
+{
+    return MonitorCheckColumns{requiredColumn(statement, "id"),
+                               requiredColumn(statement, "monitor_id"),
+                               requiredColumn(statement, "started_at_ms"),
+                               requiredColumn(statement, "completed_at_ms"),
+                               requiredColumn(statement, "code_bytes"),
+                               requiredColumn(statement, "message_bytes"),
+                               requiredColumn(statement, "reading_count"),
+                               requiredColumn(statement, "usage_json")};
+}
+
 MonitorCheck decodeMonitorCheckRow(const SqliteStatement& row)
+{
+    return decodeMonitorCheckRow(row, MonitorCheckColumns::of(row));
+}
+
+MonitorCheck decodeMonitorCheckRow(const SqliteStatement& row, const MonitorCheckColumns& columns)
 {
     try {
         MonitorCheck check;
-        check.id = uuidColumn(row, "id");
-        check.monitorID = uuidColumn(row, "monitor_id");
-        check.startedAtMilliseconds = row.columnInt64(row.columnIndex("started_at_ms"));
-        check.completedAtMilliseconds = row.columnInt64(row.columnIndex("completed_at_ms"));
-        const std::optional<std::string> code = decodeUTF8Column(row, "code_bytes");
-        const std::optional<std::string> message = decodeUTF8Column(row, "message_bytes");
-        check.readingCount = row.columnInt64(row.columnIndex("reading_count"));
+        check.id = uuidColumn(row, columns.id);
+        check.monitorID = uuidColumn(row, columns.monitorID);
+        check.startedAtMilliseconds = row.columnInt64(columns.startedAt);
+        check.completedAtMilliseconds = row.columnInt64(columns.completedAt);
+        const std::optional<std::string> code = utf8At(row, columns.codeBytes);
+        const std::optional<std::string> message = utf8At(row, columns.messageBytes);
+        check.readingCount = row.columnInt64(columns.readingCount);
         if (check.completedAtMilliseconds < check.startedAtMilliseconds || code.has_value() != message.has_value() ||
             (code && check.readingCount != 0)) {
             throw MonitorStoreError::invalidStoredData();
@@ -123,7 +145,7 @@ MonitorCheck decodeMonitorCheckRow(const SqliteStatement& row)
         if (code) {
             check.failure.emplace(*code, *message);
         }
-        const std::optional<std::string> usage = row.columnOptionalText(row.columnIndex("usage_json"));
+        const std::optional<std::string> usage = row.columnOptionalText(columns.usage);
         if (usage) {
             check.usage = MonitorCheckUsage::decodeStored(std::string_view(*usage));
         }

@@ -19,6 +19,7 @@ class SqliteStatement;
 // The text of a column read as bytes (a CAST(… AS BLOB) alias): nothing when the row has no such column or the
 // value is NULL; bytes that are not UTF-8 are refused.
 std::optional<std::string> decodeUTF8Column(const SqliteStatement& row, std::string_view column);
+std::optional<std::string> decodeUTF8Column(const SqliteStatement& row, int column);
 
 // Where the columns of a check_readings row are, found once per statement and used for every row.
 struct ReadingColumns
@@ -39,9 +40,26 @@ struct ReadingColumns
 Reading decodeReadingRow(const SqliteStatement& row, const ReadingColumns& columns, const Uuid& fieldID);
 Reading decodeReadingRow(const SqliteStatement& row, const Uuid& fieldID);
 
+// Where the columns of a monitor_checks row are, found once per statement and used for every row.
+struct MonitorCheckColumns
+{
+    int id = -1;
+    int monitorID = -1;
+    int startedAt = -1;
+    int completedAt = -1;
+    int codeBytes = -1;    // CAST(error_code AS BLOB)
+    int messageBytes = -1; // CAST(error_message AS BLOB)
+    int readingCount = -1;
+    int usage = -1;
+
+    // Throws MonitorStoreError::invalidStoredData when the statement lacks one of them.
+    static MonitorCheckColumns of(const SqliteStatement& statement);
+};
+
 // The check of a monitor_checks row that also carries code_bytes, message_bytes and reading_count: ids that are
 // UUIDs, a completion not before the start, both failure texts or neither (and with them no readings; the failure
 // built by the failure rule, so over-long stored texts come back cut), a usage_json that decodes.
+MonitorCheck decodeMonitorCheckRow(const SqliteStatement& row, const MonitorCheckColumns& columns);
 MonitorCheck decodeMonitorCheckRow(const SqliteStatement& row);
 
 } // namespace tavlen

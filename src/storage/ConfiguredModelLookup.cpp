@@ -1,9 +1,9 @@
 #include "ConfiguredModelLookup.h"
 
 #include "MonitorStoreError.h"
-#include "RepositoryMessages.h"
 #include "SqliteConnection.h"
 #include "SqliteStatement.h"
+#include "StorageMessages.h"
 
 #include <string_view>
 
@@ -20,7 +20,7 @@ ConfiguredModel fetchConfiguredModel(SqliteConnection& connection, const Uuid& i
     SqliteStatement statement(connection, "SELECT * FROM configured_models WHERE id = ?");
     statement.bind(1, id.lowercaseString());
     if (!statement.step()) {
-        throw MonitorStoreError::validation(repository_messages::modelNoLongerConfigured);
+        throw MonitorStoreError::validation(storage_messages::modelNoLongerConfigured);
     }
     return decodeConfiguredModel(statement);
 }

@@ -16,7 +16,7 @@ struct MonitorCheck
     Uuid id;
     Uuid monitorID;
     std::int64_t startedAtMilliseconds = 0;
-    std::int64_t completedAtMilliseconds = 0; // never before the start
+    std::int64_t completedAtMilliseconds = 0;   // never before the start
     std::optional<MonitorCheckFailure> failure; // absent when the check succeeded
     std::int64_t readingCount = 0;
     std::optional<MonitorCheckUsage> usage;

@@ -3,7 +3,7 @@
 #include "JsonParse.h"
 #include "JsonWriter.h"
 #include "MonitorStoreError.h"
-#include "RepositoryMessages.h"
+#include "StorageMessages.h"
 
 #include <unordered_map>
 #include <unordered_set>
@@ -50,7 +50,7 @@ std::string encodeMonitorOrder(const std::vector<Uuid>& ids)
     nlohmann::json order = nlohmann::json::array();
     for (const Uuid& id : ids) {
         if (!seen.insert(id).second) {
-            throw MonitorStoreError::validation(repository_messages::monitorListedTwice);
+            throw MonitorStoreError::validation(storage_messages::monitorListedTwice);
         }
         order.push_back(id.lowercaseString());
     }

@@ -25,7 +25,8 @@ public:
     virtual QCoro::Task<std::vector<Monitor>> monitors(std::stop_token token = {}) = 0;
 
     // One summary per monitor, by monitor id.
-    virtual QCoro::Task<std::unordered_map<Uuid, MonitorSidebarSummary>> sidebarSummaries(std::stop_token token = {}) = 0;
+    virtual QCoro::Task<std::unordered_map<Uuid, MonitorSidebarSummary>>
+    sidebarSummaries(std::stop_token token = {}) = 0;
 
     // Creates a monitor with the default schedule (off). Creating the same new monitor again returns it unchanged;
     // an id already used by a different monitor is staleEdit. validation "Enter a name." for a blank name.

@@ -1,7 +1,7 @@
 #include "MonitorSidebarSummary.h"
 
-#include "Monitor.h"
 #include "MonitorStoreError.h"
+#include "PageURL.h"
 #include "SQLiteStepsRepository.h"
 #include "SqliteStatement.h"
 #include "StepsDocument.h"
@@ -14,15 +14,14 @@ namespace tavlen {
 
 namespace {
 
-constexpr const char* summaryRows =
-    "SELECT m.id, s.workflow_json, s.format_version, r.id AS check_id, r.error_code,\n"
-    "       r.completed_at_ms\n"
-    "FROM monitors m\n"
-    "LEFT JOIN monitor_steps s ON s.monitor_id = m.id\n"
-    "LEFT JOIN monitor_checks r ON r.id = (\n"
-    "    SELECT id FROM monitor_checks WHERE monitor_id = m.id\n"
-    "    ORDER BY started_at_ms DESC, id DESC LIMIT 1\n"
-    ")";
+constexpr const char* summaryRows = "SELECT m.id, s.workflow_json, s.format_version, r.id AS check_id, r.error_code,\n"
+                                    "       r.completed_at_ms\n"
+                                    "FROM monitors m\n"
+                                    "LEFT JOIN monitor_steps s ON s.monitor_id = m.id\n"
+                                    "LEFT JOIN monitor_checks r ON r.id = (\n"
+                                    "    SELECT id FROM monitor_checks WHERE monitor_id = m.id\n"
+                                    "    ORDER BY started_at_ms DESC, id DESC LIMIT 1\n"
+                                    ")";
 
 // The lower-case host of the page the saved workflow opens first.
 std::string domainOf(const std::string& workflowJson, std::int64_t formatVersion)

@@ -15,9 +15,9 @@ class SqliteConnection;
 // What the sidebar shows for one monitor besides its name.
 struct MonitorSidebarSummary
 {
-    std::optional<std::string> domain;        // lower-case host of the saved page address; absent without steps
+    std::optional<std::string> domain;          // lower-case host of the saved page address; absent without steps
     std::optional<MonitorCheckOutcome> outcome; // of the latest stored check; absent without checks
-    bool modelsAvailable = true;              // every Read step of the saved workflow names a usable model
+    bool modelsAvailable = true;                // every Read step of the saved workflow names a usable model
     std::optional<std::int64_t> completedAtMilliseconds; // of the latest stored check
 
     // All four fields; the domain by canonical equivalence.

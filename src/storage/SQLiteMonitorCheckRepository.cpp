@@ -21,7 +21,10 @@ constexpr const char* checkColumns =
     "    (SELECT count(*) FROM check_readings o WHERE o.check_id = r.id) AS reading_count\n";
 constexpr const char* checkByIdCondition = "FROM monitor_checks r WHERE r.id = ?";
 constexpr const char* checksOfMonitorCondition = "FROM monitor_checks r WHERE r.monitor_id = ?";
-constexpr const char* afterCursor = " AND (r.started_at_ms < ? OR (r.started_at_ms = ? AND r.id < ?))";
+// The last condition adds nothing to the first but lets SQLite seek the history index to the cursor instead of
+// walking every newer check: without it each page costs time in proportion to the pages before it.
+constexpr const char* afterCursor =
+    " AND (r.started_at_ms < ? OR (r.started_at_ms = ? AND r.id < ?)) AND r.started_at_ms <= ?";
 constexpr const char* newestFirst = " ORDER BY r.started_at_ms DESC, r.id DESC LIMIT ?";
 
 constexpr const char* readingsOfCheck =
@@ -36,13 +39,6 @@ constexpr const char* insertReading =
     "INSERT INTO check_readings (check_id, position, field_id, field_name, value_type, number_value, text_value)\n"
     "VALUES (?, ?, ?, CAST(? AS TEXT), ?, ?, CAST(? AS TEXT))";
 constexpr const char* deleteCheckOfMonitor = "DELETE FROM monitor_checks WHERE id = ? AND monitor_id = ?";
-
-void requireMonitor(SqliteConnection& connection, const Uuid& monitorID)
-{
-    if (!fetchMonitor(connection, monitorID)) {
-        throw MonitorStoreError::missingMonitor();
-    }
-}
 
 std::optional<MonitorCheck> fetchCheck(SqliteConnection& connection, const Uuid& checkID)
 {
@@ -67,7 +63,7 @@ std::vector<Reading> fetchReadings(SqliteConnection& connection, const Uuid& che
     const int fieldIdColumn = statement.columnIndex("field_id");
     const int positionColumn = statement.columnIndex("position");
     do {
-        const std::optional<Uuid> fieldID = Uuid::parse(statement.columnText(fieldIdColumn));
+        const std::optional<Uuid> fieldID = Uuid::parse(statement.columnTextView(fieldIdColumn));
         if (!fieldID || statement.columnInt64(positionColumn) != static_cast<std::int64_t>(readings.size())) {
             throw MonitorStoreError::invalidStoredData();
         }
@@ -139,14 +135,19 @@ std::vector<MonitorCheck> SQLiteMonitorCheckRepository::historyBody(SqliteConnec
     const int limit = std::clamp(pageSize, 1, largestPage);
     if (cursor) {
         const std::int64_t start = cursor->startedAtMilliseconds;
-        statement.bindAll(monitorID.lowercaseString(), start, start, cursor->id.lowercaseString(), limit);
+        statement.bindAll(monitorID.lowercaseString(), start, start, cursor->id.lowercaseString(), start, limit);
     } else {
         statement.bindAll(monitorID.lowercaseString(), limit);
     }
     std::vector<MonitorCheck> checks;
-    while (statement.step()) {
-        checks.push_back(decodeMonitorCheckRow(statement));
+    if (!statement.step()) {
+        return checks;
     }
+    const MonitorCheckColumns columns = MonitorCheckColumns::of(statement);
+    checks.reserve(static_cast<std::size_t>(limit));
+    do {
+        checks.push_back(decodeMonitorCheckRow(statement, columns));
+    } while (statement.step());
     return checks;
 }
 
@@ -197,9 +198,7 @@ QCoro::Task<std::vector<Reading>> SQLiteMonitorCheckRepository::checkRecord(Uuid
 
 QCoro::Task<void> SQLiteMonitorCheckRepository::deleteCheck(Uuid monitorID, Uuid checkID, std::stop_token token)
 {
-    auto body = [monitorID, checkID](SqliteConnection& connection) {
-        deleteCheckBody(connection, monitorID, checkID);
-    };
+    auto body = [monitorID, checkID](SqliteConnection& connection) { deleteCheckBody(connection, monitorID, checkID); };
     auto task = m_database.write(std::move(body), token);
     co_await std::move(task);
 }

@@ -22,19 +22,11 @@ constexpr std::int64_t largestVersion = std::numeric_limits<std::int64_t>::max()
 constexpr const char* insertMonitor =
     "INSERT INTO monitors (id, name, version, created_at_ms, schedule_enabled, schedule_version, schedule_json)\n"
     "VALUES (?, ?, 1, ?, 0, 1, ?)";
-constexpr const char* renameMonitor = "UPDATE monitors SET name = ?, version = version + 1 WHERE id = ? AND version = ?";
+constexpr const char* renameMonitor =
+    "UPDATE monitors SET name = ?, version = version + 1 WHERE id = ? AND version = ?";
 constexpr const char* updateSchedule =
     "UPDATE monitors SET schedule_json = ?, schedule_enabled = ?, schedule_version = schedule_version + 1\n"
     "WHERE id = ? AND schedule_version = ?";
-
-Monitor requireMonitor(SqliteConnection& connection, const Uuid& id)
-{
-    std::optional<Monitor> monitor = fetchMonitor(connection, id);
-    if (!monitor) {
-        throw MonitorStoreError::missingMonitor();
-    }
-    return std::move(*monitor);
-}
 
 std::vector<Monitor> listMonitors(SqliteConnection& connection)
 {
@@ -66,7 +58,10 @@ Monitor createMonitor(SqliteConnection& connection, const Uuid& id, const std::s
     return requireMonitor(connection, id);
 }
 
-void renameIfChanged(SqliteConnection& connection, const Monitor& stored, std::int64_t expected, const std::string& name)
+void renameIfChanged(SqliteConnection& connection,
+                     const Monitor& stored,
+                     std::int64_t expected,
+                     const std::string& name)
 {
     if (stored.version != expected) {
         throw MonitorStoreError::staleEdit();

@@ -4,8 +4,8 @@
 #include "MonitorDatabase.h"
 #include "MonitorLookup.h"
 #include "MonitorStoreError.h"
-#include "RepositoryMessages.h"
 #include "SqliteStatement.h"
+#include "StorageMessages.h"
 
 #include <limits>
 
@@ -13,17 +13,11 @@ namespace tavlen {
 
 namespace {
 
-constexpr const char* upsertSteps = "INSERT INTO monitor_steps (monitor_id, version, format_version, workflow_json)\n"
-                                    "VALUES (?, ?, ?, ?)\n"
-                                    "ON CONFLICT(monitor_id) DO UPDATE SET version = excluded.version,\n"
-                                    "    format_version = excluded.format_version, workflow_json = excluded.workflow_json";
-
-void requireMonitor(SqliteConnection& connection, const Uuid& monitorID)
-{
-    if (!fetchMonitor(connection, monitorID)) {
-        throw MonitorStoreError::missingMonitor();
-    }
-}
+constexpr const char* upsertSteps =
+    "INSERT INTO monitor_steps (monitor_id, version, format_version, workflow_json)\n"
+    "VALUES (?, ?, ?, ?)\n"
+    "ON CONFLICT(monitor_id) DO UPDATE SET version = excluded.version,\n"
+    "    format_version = excluded.format_version, workflow_json = excluded.workflow_json";
 
 // A stored document that fails the check is damaged data, whatever the check's own sentence.
 void requireStoredDocumentValid(const StepsDocument& document)
@@ -44,14 +38,15 @@ std::optional<SavedSteps> SQLiteStepsRepository::loadSavedSteps(SqliteConnection
     if (!statement.step()) {
         return std::nullopt;
     }
-    StepsDocument document = StepsDocument::decodeStored(statement.columnText(statement.columnIndex("workflow_json")),
-                                                         statement.columnInt64(statement.columnIndex("format_version")));
+    StepsDocument document =
+        StepsDocument::decodeStored(statement.columnText(statement.columnIndex("workflow_json")),
+                                    statement.columnInt64(statement.columnIndex("format_version")));
     requireStoredDocumentValid(document);
     return SavedSteps{statement.columnInt64(statement.columnIndex("version")), StepsWorkflow{std::move(document)}};
 }
 
 std::unordered_map<Uuid, ModelSelection> SQLiteStepsRepository::loadStepsModels(SqliteConnection& connection,
-                                                                               const StepsDocument& document)
+                                                                                const StepsDocument& document)
 {
     std::unordered_map<Uuid, ModelSelection> models;
     for (const StepsDocument::Entry& entry : document.steps) {
@@ -60,7 +55,7 @@ std::unordered_map<Uuid, ModelSelection> SQLiteStepsRepository::loadStepsModels(
             continue;
         }
         if (!read->modelID) {
-            throw MonitorStoreError::validation(repository_messages::selectModelInEveryReadStep);
+            throw MonitorStoreError::validation(storage_messages::selectModelInEveryReadStep);
         }
         if (!read->timeoutSeconds || *read->timeoutSeconds < 1) {
             throw MonitorStoreError::invalidStoredData();
@@ -72,7 +67,8 @@ std::unordered_map<Uuid, ModelSelection> SQLiteStepsRepository::loadStepsModels(
 
 bool SQLiteStepsRepository::stepsModelsAvailable(SqliteConnection& connection, const Uuid& monitorID)
 {
-    SqliteStatement statement(connection, "SELECT workflow_json, format_version FROM monitor_steps WHERE monitor_id = ?");
+    SqliteStatement statement(connection,
+                              "SELECT workflow_json, format_version FROM monitor_steps WHERE monitor_id = ?");
     statement.bind(1, monitorID.lowercaseString());
     if (!statement.step()) {
         return true;
@@ -109,7 +105,8 @@ SavedSteps SQLiteStepsRepository::saveStepsBody(SqliteConnection& connection,
     }
     const std::int64_t version = stored ? *expectedVersion + 1 : 1;
     SqliteStatement statement(connection, upsertSteps);
-    statement.bindAll(monitorID.lowercaseString(), version, StepsDocument::formatVersion, workflow.document.encodeStored());
+    statement.bindAll(
+        monitorID.lowercaseString(), version, StepsDocument::formatVersion, workflow.document.encodeStored());
     statement.execute();
     return SavedSteps{version, workflow};
 }

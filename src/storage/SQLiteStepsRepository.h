@@ -30,7 +30,7 @@ public:
     // The selection of the configured model of every Read entry, by entry id. validation when an entry has no
     // model or names one that is no longer configured; invalidStoredData for an entry without a positive time-out.
     static std::unordered_map<Uuid, ModelSelection> loadStepsModels(SqliteConnection& connection,
-                                                                   const StepsDocument& document);
+                                                                    const StepsDocument& document);
     // Whether every Read step of the saved workflow names a usable configured model (true without a workflow).
     // Failures other than the models' validation pass on.
     static bool stepsModelsAvailable(SqliteConnection& connection, const Uuid& monitorID);

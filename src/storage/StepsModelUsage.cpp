@@ -114,8 +114,8 @@ void StepsModelUsage::addRequest(const ModelRequestEvent& event)
         modelLoadSeconds = addedSeconds(modelLoadSeconds, reported->loadSeconds);
     } else if (const auto* discovered = std::get_if<DiscoveredModel>(&value)) {
         const std::string& digest = discovered->digest;
-        modelDigest = !digest.empty() && digest.size() <= maximumNameBytes ? std::optional<std::string>(digest)
-                                                                            : std::nullopt;
+        modelDigest =
+            !digest.empty() && digest.size() <= maximumNameBytes ? std::optional<std::string>(digest) : std::nullopt;
         quantization = isShortName(discovered->quantization) ? discovered->quantization : std::nullopt;
     }
 }

@@ -27,7 +27,7 @@ struct StepsModelUsage
     std::optional<double> modelLoadSeconds;
     std::optional<std::int64_t> reportedTokenRequests; // requests whose usage carried input and output tokens
     std::int64_t requests = 0;                         // requests sent
-    std::int64_t unreportedRequests = 0; // sent, but neither reported usage nor known to be unbilled
+    std::int64_t unreportedRequests = 0;               // sent, but neither reported usage nor known to be unbilled
     std::int64_t inputTokens = 0;
     std::int64_t cachedInputTokens = 0; // part of inputTokens
     std::int64_t cacheWriteTokens = 0;  // part of inputTokens, besides the cached ones

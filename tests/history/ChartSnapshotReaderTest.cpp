@@ -30,8 +30,13 @@ protected:
                   std::optional<MonitorCheckFailure> failure = std::nullopt)
     {
         MonitorCheckRecord record;
-        record.check = MonitorCheck{
-            id, m_monitor, startedAt, startedAt + 5, std::move(failure), static_cast<std::int64_t>(readings.size()), {}};
+        record.check = MonitorCheck{id,
+                                    m_monitor,
+                                    startedAt,
+                                    startedAt + 5,
+                                    std::move(failure),
+                                    static_cast<std::int64_t>(readings.size()),
+                                    {}};
         for (auto& [field, name, value] : readings) {
             record.readings.push_back(Reading{field, name, value});
         }
@@ -148,7 +153,8 @@ TEST_F(ChartSnapshotReaderTest, storedDataThatBreaksTheRulesFailsTheWholeSnapsho
     EXPECT_EQ(snapshot(200, 1000).checks.size(), 0u);
 
     execute("DELETE FROM monitor_checks");
-    addCheck(100, {}, Uuid::random(), MonitorCheckFailure("provider_http_500", std::string(5000, 'm') + "\xE2\x82\xAC"));
+    addCheck(
+        100, {}, Uuid::random(), MonitorCheckFailure("provider_http_500", std::string(5000, 'm') + "\xE2\x82\xAC"));
     EXPECT_EQ(snapshot(0, 1000).checks.front().failure->message(), std::string(4096, 'm'));
     execute("UPDATE monitor_checks SET error_message = printf('%.*c', 4095, 'm') || char(8364)");
     EXPECT_EQ(snapshot(0, 1000).checks.front().failure->message(), std::string(4095, 'm'));

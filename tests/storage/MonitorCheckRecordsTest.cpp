@@ -106,7 +106,8 @@ TEST(MonitorCheckRecordsTest, foldingEventsCountsRequestsTokensAndModelDetails)
         {"usage without input tokens", {sent, usage(reported(std::nullopt, 3, 1, 5))}, {1, 0, 0, 0, 0, 0, 0}},
         {"more cached tokens than input tokens", {sent, usage(reported(10, 12, 3, 5))}, {1, 0, 1, 10, 10, 0, 5}},
         {"cache writes beyond the uncached input", {sent, usage(reported(10, 4, 9, 5))}, {1, 0, 1, 10, 4, 6, 5}},
-        {"negative token counts", {sent, usage(reported(-1, 0, 0, 5)), sent, usage(reported(3, -2, -1, 1))},
+        {"negative token counts",
+         {sent, usage(reported(-1, 0, 0, 5)), sent, usage(reported(3, -2, -1, 1))},
          {2, 0, 1, 3, 0, 0, 1}},
         // A reader that answers without announcing the request still sent it.
         {"usage without sent", {usage(reported(10, 4, 2, 5))}, {1, 0, 1, 10, 4, 2, 5}},
@@ -233,8 +234,8 @@ TEST(MonitorCheckRecordsTest, storedUsageTextsAreReadByTheirVersion)
          current(entry(R"("stepID":)" + id + R"(,"stepNumber":1,)") + "," +
                  entry(R"("stepID":)" + id + R"(,"stepNumber":2,)")),
          invalid},
-        {"a counter of the wrong type", current(entry("")).replace(current(entry("")).find("\"requests\":1"), 12,
-                                                                     "\"requests\":\"1\""),
+        {"a counter of the wrong type",
+         current(entry("")).replace(current(entry("")).find("\"requests\":1"), 12, "\"requests\":\"1\""),
          invalid},
     };
     for (const Row& row : rows) {
@@ -260,12 +261,15 @@ TEST(MonitorCheckRecordsTest, theUsageValidationRefusesImpossibleCounters)
         {"cache writes beyond the uncached input",
          [](StepsModelUsage& u) { u.inputTokens = 4, u.cachedInputTokens = 2, u.cacheWriteTokens = 3; },
          invalid},
-        {"more reported-token requests than requests", [](StepsModelUsage& u) { u.reportedTokenRequests = 1; }, invalid},
+        {"more reported-token requests than requests",
+         [](StepsModelUsage& u) { u.reportedTokenRequests = 1; },
+         invalid},
         {"negative unreported requests", [](StepsModelUsage& u) { u.unreportedRequests = -1; }, invalid},
         {"a negative inference time", [](StepsModelUsage& u) { u.inferenceSeconds = -0.5; }, invalid},
         {"a model name of 257 bytes", [](StepsModelUsage& u) { u.model = std::string(257, 'm'); }, invalid},
         {"version 5", [](StepsModelUsage& u) { u.version = 5; }, invalid},
-        {"an Ollama host on an OpenAI usage", [](StepsModelUsage& u) { u.ollamaHost = "http://localhost:11434"; },
+        {"an Ollama host on an OpenAI usage",
+         [](StepsModelUsage& u) { u.ollamaHost = "http://localhost:11434"; },
          invalid},
         {"an Ollama host that is not normalised",
          [](StepsModelUsage& u) {
@@ -340,15 +344,21 @@ TEST(MonitorCheckRecordsTest, recordsAreValidatedAsAWhole)
     const Row rows[] = {
         {"a succeeded check with its readings", [](MonitorCheckRecord&) {}, true},
         {"a text of exactly 65536 bytes",
-         [&](MonitorCheckRecord& r) { r.readings[1] = reading("Stock", ReadingValue::ofText(std::string(65536, 't'))); },
+         [&](MonitorCheckRecord& r) {
+             r.readings[1] = reading("Stock", ReadingValue::ofText(std::string(65536, 't')));
+         },
          true},
         {"a text of 65537 bytes",
-         [&](MonitorCheckRecord& r) { r.readings[1] = reading("Stock", ReadingValue::ofText(std::string(65537, 't'))); },
+         [&](MonitorCheckRecord& r) {
+             r.readings[1] = reading("Stock", ReadingValue::ofText(std::string(65537, 't')));
+         },
          false},
-        {"a failure with readings", [](MonitorCheckRecord& r) { r.check.failure.emplace("execution_failed", "No."); },
+        {"a failure with readings",
+         [](MonitorCheckRecord& r) { r.check.failure.emplace("execution_failed", "No."); },
          false},
         {"a reading count that differs", [](MonitorCheckRecord& r) { r.check.readingCount = 3; }, false},
-        {"completion a millisecond before the start", [](MonitorCheckRecord& r) { r.check.completedAtMilliseconds = 99; },
+        {"completion a millisecond before the start",
+         [](MonitorCheckRecord& r) { r.check.completedAtMilliseconds = 99; },
          false},
         {"two readings with one id",
          [&](MonitorCheckRecord& r) {

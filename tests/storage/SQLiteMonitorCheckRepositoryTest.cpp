@@ -108,7 +108,7 @@ TEST_F(SQLiteMonitorCheckRepositoryTest, readingsAreNeverLostToTheUsageCountersO
     MonitorCheckUsage& usage = checked.check.usage.emplace();
     const std::size_t step = usage.appendEntry(Uuid::random(), 2, gpt);
     ModelUsage cachedOnly;
-    cachedOnly.cachedTokens = 1200; // no input or output tokens reported
+    cachedOnly.cachedTokens = 1200;                                  // no input or output tokens reported
     usage.recordRequest(ModelRequestEvent::usage(cachedOnly), step); // never announced as sent
     usage.recordRequest(ModelRequestEvent::unbilled(), step);
     checked.validate();
@@ -148,12 +148,10 @@ TEST_F(SQLiteMonitorCheckRepositoryTest, pagesRunNewestFirstAcrossEqualStartTime
         }
         cursor = MonitorCheckCursor{checks.back().startedAtMilliseconds, checks.back().id};
     }
-    EXPECT_EQ(seen,
-              (std::vector<Uuid>{records[3].check.id,
-                                 records[1].check.id,
-                                 records[2].check.id,
-                                 records[0].check.id,
-                                 records[4].check.id}));
+    EXPECT_EQ(
+        seen,
+        (std::vector<Uuid>{
+            records[3].check.id, records[1].check.id, records[2].check.id, records[0].check.id, records[4].check.id}));
 
     EXPECT_EQ(page(std::nullopt, 0).size(), 1u);
     execute("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 250) "
@@ -221,17 +219,20 @@ TEST_F(SQLiteMonitorCheckRepositoryTest, storedRowsThatBreakTheRulesAreRefusedWh
     const Row rows[] = {
         {"a position that skips a number", "UPDATE check_readings SET position = 2 WHERE position = 1", false},
         {"a field id that is not a UUID", "UPDATE check_readings SET field_id = 'f' WHERE position = 1", false},
-        {"a text that is not UTF-8", "UPDATE check_readings SET text_value = CAST(x'C328' AS TEXT) WHERE position = 1",
+        {"a text that is not UTF-8",
+         "UPDATE check_readings SET text_value = CAST(x'C328' AS TEXT) WHERE position = 1",
          false},
         {"a text of 65537 bytes",
-         "UPDATE check_readings SET text_value = printf('%.*c', 65537, 'x') WHERE position = 1", false},
+         "UPDATE check_readings SET text_value = printf('%.*c', 65537, 'x') WHERE position = 1",
+         false},
         {"a number stored as NULL",
          "DELETE FROM check_readings WHERE position = 0; INSERT INTO check_readings SELECT id, 0, "
          "'00000000-0000-4000-8000-000000000001', 'N', 'number', NULL, NULL FROM monitor_checks",
          false},
         {"a blank field name", "UPDATE check_readings SET field_name = ' ' WHERE position = 1", false},
         {"a code without a message",
-         "DELETE FROM check_readings; UPDATE monitor_checks SET error_code = 'x', error_message = NULL", true},
+         "DELETE FROM check_readings; UPDATE monitor_checks SET error_code = 'x', error_message = NULL",
+         true},
         {"a usage that does not decode", "UPDATE monitor_checks SET usage_json = '{\"version\":9}'", true},
     };
     for (const Row& row : rows) {

@@ -1,6 +1,5 @@
 #include "SQLiteMonitorRepository.h"
 
-#include "RepositoryMessages.h"
 #include "SQLiteBrowserProfileRepository.h"
 #include "ScheduleState.h"
 #include "StorageMessages.h"
@@ -99,7 +98,7 @@ TEST_F(SQLiteMonitorRepositoryTest, reorderStoresCompactLowerCaseIdsAndRefusesAn
               "[\"abcdef00-0000-4000-8000-000000000001\",\"" + second.lowercaseString() + "\"]");
 
     EXPECT_EQ(storeErrorOf(m_repository.reorder({second, first, second})),
-              MonitorStoreError::validation(repository_messages::monitorListedTwice));
+              MonitorStoreError::validation(storage_messages::monitorListedTwice));
     EXPECT_EQ(queryText("SELECT monitor_order_json FROM app_settings"),
               "[\"abcdef00-0000-4000-8000-000000000001\",\"" + second.lowercaseString() + "\"]");
 }
@@ -135,7 +134,8 @@ TEST_F(SQLiteMonitorRepositoryTest, createOverADifferentExistingMonitorIsAStaleE
 
     const Row rows[] = {
         {"another name", "", "Other"},
-        {"the same name, composed where the stored one is decomposed", "UPDATE monitors SET name = 'Cafe\xCC\x81'",
+        {"the same name, composed where the stored one is decomposed",
+         "UPDATE monitors SET name = 'Cafe\xCC\x81'",
          "Caf\xC3\xA9"},
         {"a renamed monitor", "UPDATE monitors SET version = 2", "Prices"},
         {"a monitor whose schedule changed", "UPDATE monitors SET schedule_version = 2", "Prices"},
@@ -217,8 +217,8 @@ TEST_F(SQLiteMonitorRepositoryTest, everyVersionConflictOrFailedPartOfASaveLeave
 
     execute("UPDATE monitors SET version = 9223372036854775807");
     const std::string before = savedState();
-    EXPECT_EQ(storeErrorOf(m_repository.saveChanges(
-                  monitor.id, changes(std::numeric_limits<std::int64_t>::max(), "New", {}, {}))),
+    EXPECT_EQ(storeErrorOf(m_repository.saveChanges(monitor.id,
+                                                    changes(std::numeric_limits<std::int64_t>::max(), "New", {}, {}))),
               MonitorStoreError::invalidStoredData());
     EXPECT_EQ(storeErrorOf(m_repository.saveChanges(monitor.id, changes(1, " ", {}, {}))),
               MonitorStoreError::validation(storage_messages::enterName));
@@ -267,7 +267,8 @@ TEST_F(SQLiteMonitorRepositoryTest, unchangedPartsKeepTheirVersionsAndAChangedSc
     EXPECT_EQ(count("scheduled_checks_queue"), 0);
 
     EXPECT_EQ(storeErrorOf(m_repository.saveChanges(
-                  monitor.id, MonitorChanges{2, std::nullopt, MonitorScheduleChange{3, {ScheduleRule::at({{}, {2}}), true}}, {}})),
+                  monitor.id,
+                  MonitorChanges{2, std::nullopt, MonitorScheduleChange{3, {ScheduleRule::at({{}, {2}}), true}}, {}})),
               MonitorStoreError::validation(storage_messages::clockTimes));
 }
 
@@ -278,10 +279,11 @@ TEST_F(SQLiteMonitorRepositoryTest, deleteRemovesEveryRowOfTheMonitorAndASecondD
     const Monitor monitor = create("Gone", 2000);
     finish(m_repository.saveChanges(
         monitor.id,
-        MonitorChanges{1,
-                       std::nullopt,
-                       MonitorScheduleChange{1, {ScheduleRule::defaultRule(), true}},
-                       MonitorStepsSave{std::nullopt, StepsWorkflow{sampleDocument(model, {{numberField("Price")}})}}}));
+        MonitorChanges{
+            1,
+            std::nullopt,
+            MonitorScheduleChange{1, {ScheduleRule::defaultRule(), true}},
+            MonitorStepsSave{std::nullopt, StepsWorkflow{sampleDocument(model, {{numberField("Price")}})}}}));
     const std::string id = monitor.id.lowercaseString();
     execute("INSERT INTO monitor_checks (id, monitor_id, started_at_ms, completed_at_ms) VALUES ('c', '" + id +
             "', 1, 2); INSERT INTO check_readings VALUES ('c', 0, 'f', 'Price', 'number', 1.5, NULL);"
@@ -319,19 +321,22 @@ TEST_F(SQLiteMonitorRepositoryTest, sidebarSummariesShowDomainLatestOutcomeAndMo
     const std::string w = watched.id.lowercaseString();
     const std::string o = orphaned.id.lowercaseString();
     execute("INSERT INTO monitor_checks (id, monitor_id, started_at_ms, completed_at_ms, error_code, error_message) "
-            "VALUES ('a', '" + w + "', 10, 11, NULL, NULL), ('c', '" + w + "', 20, 25, 'cancelled', 'Stopped.'), "
-            "('b', '" + w + "', 20, 23, NULL, NULL), ('z', '" + o + "', 5, 9, 'provider_http_500', 'Failed.')");
+            "VALUES ('a', '" +
+            w + "', 10, 11, NULL, NULL), ('c', '" + w +
+            "', 20, 25, 'cancelled', 'Stopped.'), "
+            "('b', '" +
+            w + "', 20, 23, NULL, NULL), ('z', '" + o + "', 5, 9, 'provider_http_500', 'Failed.')");
 
     const auto summaries = finish(m_repository.sidebarSummaries());
     ASSERT_EQ(summaries.size(), 3u);
     EXPECT_EQ(summaries.at(bare.id), (MonitorSidebarSummary{std::nullopt, std::nullopt, true, std::nullopt}));
     EXPECT_EQ(summaries.at(watched.id),
               (MonitorSidebarSummary{"example.com", MonitorCheckOutcome::cancelled, true, 25}));
-    EXPECT_EQ(summaries.at(orphaned.id),
-              (MonitorSidebarSummary{"example.com", MonitorCheckOutcome::failed, false, 9}));
+    EXPECT_EQ(summaries.at(orphaned.id), (MonitorSidebarSummary{"example.com", MonitorCheckOutcome::failed, false, 9}));
 
     execute("UPDATE monitor_steps SET workflow_json = json_set(workflow_json, '$.steps[0].content.openPage.url', "
-            "'https://') WHERE monitor_id = '" + w + "'");
+            "'https://') WHERE monitor_id = '" +
+            w + "'");
     EXPECT_EQ(storeErrorOf(m_repository.sidebarSummaries()), MonitorStoreError::invalidStoredData());
 }
 

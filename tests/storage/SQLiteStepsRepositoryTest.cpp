@@ -1,7 +1,7 @@
 #include "SQLiteStepsRepository.h"
 
 #include "ConfiguredModelLookup.h"
-#include "RepositoryMessages.h"
+#include "StorageMessages.h"
 #include "WorkspaceFixture.h"
 
 #include <gtest/gtest.h>
@@ -85,11 +85,11 @@ TEST_F(SQLiteStepsRepositoryTest, aSaveThatFailsWritesNothing)
         {"a Read step without a model",
          std::nullopt,
          noModel,
-         MonitorStoreError::validation(repository_messages::selectModelInEveryReadStep)},
+         MonitorStoreError::validation(storage_messages::selectModelInEveryReadStep)},
         {"a model that is no longer configured",
          std::nullopt,
          goneModel,
-         MonitorStoreError::validation(repository_messages::modelNoLongerConfigured)},
+         MonitorStoreError::validation(storage_messages::modelNoLongerConfigured)},
         {"a Read step first", std::nullopt, readFirst, MonitorStoreError::invalidStoredData()},
     };
     for (const Row& row : rows) {
@@ -131,7 +131,7 @@ TEST_F(SQLiteStepsRepositoryTest, theSavedExecutionCarriesEachReadStepsModel)
     execute("DELETE FROM configured_models");
     EXPECT_FALSE(modelsAvailable());
     EXPECT_EQ(storeErrorOf(m_repository.savedExecution(m_monitor)),
-              MonitorStoreError::validation(repository_messages::modelNoLongerConfigured));
+              MonitorStoreError::validation(storage_messages::modelNoLongerConfigured));
     EXPECT_EQ(finish(m_repository.savedSteps(m_monitor))->workflow.document, document);
 }
 
@@ -166,7 +166,7 @@ TEST_F(SQLiteStepsRepositoryTest, storedRowsThatBreakTheRulesAreReportedNotRepai
             "', '$.steps[1].content.read.modelID')");
     EXPECT_FALSE(modelsAvailable());
     EXPECT_EQ(storeErrorOf(m_repository.savedExecution(m_monitor)),
-              MonitorStoreError::validation(repository_messages::selectModelInEveryReadStep));
+              MonitorStoreError::validation(storage_messages::selectModelInEveryReadStep));
 }
 
 TEST_F(SQLiteStepsRepositoryTest, configuredModelRowsAreDecodedByTheirRules)
