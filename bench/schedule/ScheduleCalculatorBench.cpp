@@ -60,4 +60,27 @@ void nextDueForThousandRules(benchmark::State& benchState)
 
 BENCHMARK(nextDueForThousandRules)->Unit(benchmark::kMillisecond);
 
+// The scheduler builds a calculator in the system's current zone for every pass, detecting the zone afresh.
+void currentZoneCalculator(benchmark::State& benchState)
+{
+    for (auto _ : benchState) {
+        benchmark::DoNotOptimize(ScheduleCalculator::inCurrentZone());
+    }
+}
+
+BENCHMARK(currentZoneCalculator)->Unit(benchmark::kMicrosecond);
+
+// The schedule editor's preview of an every-minute rule: the longest preview, 10,080 steps.
+void previewEveryMinute(benchmark::State& benchState)
+{
+    const auto calculator = ScheduleCalculator::inZone("Europe/Berlin");
+    const Date now = Date::fromSecondsSince1970(1772442000.0);
+    const auto rule = ScheduleRule::every({1, {1, 2, 3, 4, 5, 6, 7}, std::nullopt});
+    for (auto _ : benchState) {
+        benchmark::DoNotOptimize(calculator.preview(rule, std::nullopt, now));
+    }
+}
+
+BENCHMARK(previewEveryMinute)->Unit(benchmark::kMillisecond);
+
 } // namespace

@@ -56,7 +56,7 @@ unsigned weekdayMask(const WeekdaySet& weekdays)
 class EveryRule
 {
 public:
-    EveryRule(ZonedCalendar& calendar, const IntervalSchedule& rule)
+    EveryRule(const ZonedCalendar& calendar, const IntervalSchedule& rule)
         : m_calendar(calendar)
         , m_rule(rule)
         , m_days(weekdayMask(rule.weekdays))
@@ -100,12 +100,12 @@ private:
                t < m_calendar.timeOnDay(day, m_rule.window->endMinuteOfDay);
     }
 
-    ZonedCalendar& m_calendar;
+    const ZonedCalendar& m_calendar;
     const IntervalSchedule& m_rule;
     unsigned m_days;
 };
 
-Date nextEveryDue(ZonedCalendar& calendar, const IntervalSchedule& rule, const ScheduleState& state, Date now)
+Date nextEveryDue(const ZonedCalendar& calendar, const IntervalSchedule& rule, const ScheduleState& state, Date now)
 {
     try {
         EveryRule every(calendar, rule);
@@ -123,13 +123,47 @@ Date nextEveryDue(ZonedCalendar& calendar, const IntervalSchedule& rule, const S
     }
 }
 
-std::string occurrenceKey(const ZonedCalendar::DayFields& day, int minuteOfDay)
+// The occurrence key "%04d%02d%02d%02d%02d" of a scheduled time on a day, without the cost of a formatted print:
+// the calculator builds one for every candidate.
+class OccurrenceKey
 {
-    char key[64];
-    std::snprintf(
-        key, sizeof key, "%04d%02d%02d%02d%02d", day.year, day.month, day.day, minuteOfDay / 60, minuteOfDay % 60);
-    return key;
-}
+public:
+    OccurrenceKey(const ZonedCalendar::DayFields& day, int minuteOfDay)
+    {
+        if (day.year < 0 || day.year > 9999) {
+            // Outside the calendar's four-digit years, as the formatted print would write it.
+            m_size = static_cast<std::size_t>(std::snprintf(m_text,
+                                                            sizeof m_text,
+                                                            "%04d%02d%02d%02d%02d",
+                                                            day.year,
+                                                            day.month,
+                                                            day.day,
+                                                            minuteOfDay / 60,
+                                                            minuteOfDay % 60));
+            return;
+        }
+        put(0, 4, day.year);
+        put(4, 2, day.month);
+        put(6, 2, day.day);
+        put(8, 2, minuteOfDay / 60);
+        put(10, 2, minuteOfDay % 60);
+        m_size = 12;
+    }
+
+    std::string_view text() const { return {m_text, m_size}; }
+
+private:
+    void put(std::size_t at, std::size_t width, int value)
+    {
+        for (std::size_t i = at + width; i > at; --i) {
+            m_text[i - 1] = static_cast<char>('0' + value % 10);
+            value /= 10;
+        }
+    }
+
+    char m_text[64];
+    std::size_t m_size = 0;
+};
 
 // The day a cursor names: twelve characters whose first eight are the digits of year, month and day.
 std::optional<ZonedCalendar::DayFields> cursorDay(const std::optional<std::string>& cursor)
@@ -161,11 +195,39 @@ struct Candidate
 {
     double due;
     int minuteOfDay;
-    ZonedCalendar::DayFields day;
 };
 
+// The occurrence of one allowed day, with the times of the rule in ascending order; none when no time is left.
+std::optional<Candidate> dayOccurrence(const ZonedCalendar& calendar,
+                                       const ZonedCalendar::DayFields& day,
+                                       const std::vector<int>& times,
+                                       const ScheduleState& state,
+                                       double enabledAt,
+                                       double present)
+{
+    std::optional<Candidate> lastMissed;
+    std::optional<Candidate> first;
+    std::optional<Candidate> lastAtFirstTime;
+    for (int minute : times) {
+        const double due = calendar.timeOnDay(day, minute);
+        if (due <= enabledAt || (state.cursor && !(*state.cursor < OccurrenceKey(day, minute).text()))) {
+            continue;
+        }
+        if (due <= present) {
+            lastMissed = Candidate{due, minute};
+        } else if (!first) {
+            first = lastAtFirstTime = Candidate{due, minute};
+        } else if (due == first->due) {
+            lastAtFirstTime = Candidate{due, minute};
+        }
+    }
+    // The latest missed time of the day stands for all of that day's missed times. Otherwise times that a
+    // daylight-saving gap moves onto the same instant fall due once, with the larger key.
+    return lastMissed ? lastMissed : lastAtFirstTime;
+}
+
 std::optional<ScheduleOccurrence>
-nextClockOccurrence(ZonedCalendar& calendar, const ClockSchedule& rule, const ScheduleState& state, Date now)
+nextClockOccurrence(const ZonedCalendar& calendar, const ClockSchedule& rule, const ScheduleState& state, Date now)
 {
     try {
         const double enabledAt = clampedInstant(state.enabledAt);
@@ -174,40 +236,23 @@ nextClockOccurrence(ZonedCalendar& calendar, const ClockSchedule& rule, const Sc
         if (const auto cursor = cursorDay(state.cursor)) {
             day = std::max(day, calendar.startOfDay(cursor->year, cursor->month, cursor->day));
         }
-        auto times = rule.minutesOfDay;
-        std::sort(times.begin(), times.end());
+        std::vector<int> sorted;
+        const std::vector<int>* times = &rule.minutesOfDay;
+        if (!std::is_sorted(times->begin(), times->end())) {
+            sorted = rule.minutesOfDay;
+            std::sort(sorted.begin(), sorted.end());
+            times = &sorted;
+        }
         const unsigned days = weekdayMask(rule.weekdays);
-        std::vector<Candidate> candidates;
-        candidates.reserve(times.size());
         for (int i = 0; i < 8 && day <= distantFuture; ++i, day = calendar.startOfNextDay(day)) {
             const auto fields = calendar.dayFields(day);
             if (!((days >> fields.weekday) & 1u)) {
                 continue;
             }
-            candidates.clear();
-            for (int minute : times) {
-                const double due = calendar.timeOnDay(fields, minute);
-                if (due > enabledAt && (!state.cursor || *state.cursor < occurrenceKey(fields, minute))) {
-                    candidates.push_back({due, minute, fields});
-                }
+            if (const auto chosen = dayOccurrence(calendar, fields, *times, state, enabledAt, present)) {
+                return ScheduleOccurrence{fromSeconds(chosen->due),
+                                          std::string(OccurrenceKey(fields, chosen->minuteOfDay).text())};
             }
-            if (candidates.empty()) {
-                continue;
-            }
-            // The latest missed time of the day stands for all of that day's missed times.
-            auto chosen = std::find_if(candidates.rbegin(), candidates.rend(), [&](const Candidate& c) {
-                              return c.due <= present;
-                          }).base();
-            if (chosen != candidates.begin()) {
-                --chosen;
-            } else {
-                // Times that a daylight-saving gap moves onto the same instant fall due once, with the larger key.
-                chosen = candidates.begin();
-                while (std::next(chosen) != candidates.end() && std::next(chosen)->due == candidates.front().due) {
-                    ++chosen;
-                }
-            }
-            return ScheduleOccurrence{fromSeconds(chosen->due), occurrenceKey(chosen->day, chosen->minuteOfDay)};
         }
     } catch (const ZonedCalendar::Failure&) {
     }
@@ -238,11 +283,10 @@ std::string ScheduleCalculator::timeZoneID() const
 std::optional<ScheduleOccurrence>
 ScheduleCalculator::nextOccurrence(const ScheduleRule& rule, const ScheduleState& state, Date now) const
 {
-    ZonedCalendar calendar(*m_calendar);
     if (const auto* every = rule.interval()) {
-        return ScheduleOccurrence{nextEveryDue(calendar, *every, state, now), std::nullopt};
+        return ScheduleOccurrence{nextEveryDue(*m_calendar, *every, state, now), std::nullopt};
     }
-    return nextClockOccurrence(calendar, *rule.clock(), state, now);
+    return nextClockOccurrence(*m_calendar, *rule.clock(), state, now);
 }
 
 ScheduleState ScheduleCalculator::startedState(const ScheduleRule& rule, Date now) const

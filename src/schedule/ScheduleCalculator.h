@@ -36,9 +36,9 @@ struct SchedulePreview
 class ScheduleCalculator
 {
 public:
-    // The zone by IANA identifier (an unknown identifier gives GMT).
+    // The zone by IANA identifier, with the rules of the system's tz database (an unknown identifier gives GMT).
     static ScheduleCalculator inZone(std::string_view zoneID);
-    // The system's current zone, detected afresh from the host.
+    // The system's current zone, detected afresh from the host (TZ, else /etc/localtime).
     static ScheduleCalculator inCurrentZone();
 
     std::string timeZoneID() const;
@@ -73,7 +73,7 @@ public:
 private:
     explicit ScheduleCalculator(std::shared_ptr<const ZonedCalendar> calendar);
 
-    std::shared_ptr<const ZonedCalendar> m_calendar; // a prototype, copied for every computation
+    std::shared_ptr<const ZonedCalendar> m_calendar; // immutable, shared by copies
 };
 
 } // namespace tavlen

@@ -6,6 +6,7 @@
 #include <unicode/datefmt.h>
 #include <unicode/dtfmtsym.h>
 #include <unicode/locid.h>
+#include <unicode/timezone.h>
 
 #include <algorithm>
 #include <clocale>
@@ -120,10 +121,11 @@ std::string ScheduleCalculator::timeOfDayLabel(int minuteOfDay, std::string_view
     if (minuteOfDay == 1440) {
         return "midnight";
     }
-    ZonedCalendar calendar(*m_calendar);
-    double instant = labelReferenceInstant;
+    // The wall time comes from the system's zone rules; ICU, whose own zone data may be older, only formats it.
+    double wallTime = labelReferenceInstant;
     try {
-        instant = calendar.timeOnDay(calendar.startOfDay(labelReferenceInstant), minuteOfDay);
+        const ZonedCalendar& calendar = *m_calendar;
+        wallTime = calendar.localTime(calendar.timeOnDay(calendar.startOfDay(labelReferenceInstant), minuteOfDay));
     } catch (const ZonedCalendar::Failure&) {
     }
     std::unique_ptr<icu::DateFormat> formatter(
@@ -131,9 +133,9 @@ std::string ScheduleCalculator::timeOfDayLabel(int minuteOfDay, std::string_view
     if (!formatter) {
         return {};
     }
-    formatter->setTimeZone(calendar.timeZone());
+    formatter->setTimeZone(*icu::TimeZone::getGMT());
     icu::UnicodeString text;
-    formatter->format(instant * 1000.0, text);
+    formatter->format(wallTime * 1000.0, text);
     return utf8(text);
 }
 
@@ -172,8 +174,7 @@ ScheduleCalculator::preview(const ScheduleRule& rule, const std::optional<Schedu
     Date from = now;
     Date weekLater = now.addingSeconds(7 * 86400.0);
     try {
-        ZonedCalendar calendar(*m_calendar);
-        weekLater = Date::fromSecondsSince1970(calendar.addingDays(now.secondsSince1970(), 7));
+        weekLater = Date::fromSecondsSince1970(m_calendar->addingDays(now.secondsSince1970(), 7));
     } catch (const ZonedCalendar::Failure&) {
     }
     for (int step = 0; step < previewStepLimit; ++step) {

@@ -1,193 +1,122 @@
 #include "ZonedCalendar.h"
 
-#include <unicode/gregocal.h>
+#include "HostTimeZone.h"
+#include "TimeZoneRules.h"
+
+#include <date/date.h>
 
 #include <cmath>
-#include <mutex>
 
 namespace tavlen {
 
-struct ZonedCalendar::Impl
-{
-    std::unique_ptr<icu::Calendar> calendar;
-};
-
 namespace {
 
-std::unique_ptr<icu::Calendar> makeCalendar(icu::TimeZone* zone)
+constexpr std::int64_t secondsPerDay = 86400;
+// About 15,800 years either side of 1970: far beyond any date a schedule meets, well within the calendar's years.
+constexpr double instantLimit = 5e11;
+constexpr std::int64_t yearLimit = 20000;
+
+double checked(double instant)
 {
-    UErrorCode status = U_ZERO_ERROR;
-    // The calendar adopts the zone.
-    auto calendar = std::make_unique<icu::GregorianCalendar>(zone, status);
-    if (U_FAILURE(status)) {
+    if (!std::isfinite(instant) || std::fabs(instant) > instantLimit) {
         throw ZonedCalendar::Failure();
     }
-    calendar->setLenient(true);
-    calendar->setSkippedWallTimeOption(UCAL_WALLTIME_NEXT_VALID);
-    calendar->setRepeatedWallTimeOption(UCAL_WALLTIME_FIRST);
-    return calendar;
+    return instant;
 }
 
-void check(UErrorCode status)
+std::int64_t floorDiv(std::int64_t a, std::int64_t b)
 {
-    if (U_FAILURE(status)) {
+    return a / b - ((a % b != 0) && ((a < 0) != (b < 0)));
+}
+
+// Days since 1970 of a date whose month and day may lie outside their ranges.
+std::int64_t dayNumber(int year, int month, int day)
+{
+    const std::int64_t months = static_cast<std::int64_t>(year) * 12 + (month - 1);
+    const std::int64_t normalYear = floorDiv(months, 12);
+    if (normalYear < -yearLimit || normalYear > yearLimit) {
         throw ZonedCalendar::Failure();
     }
-}
-
-double checkedTime(icu::Calendar& calendar)
-{
-    UErrorCode status = U_ZERO_ERROR;
-    const double time = calendar.getTime(status);
-    check(status);
-    return time / 1000.0;
-}
-
-void setInstant(icu::Calendar& calendar, double instant)
-{
-    if (!std::isfinite(instant)) {
-        throw ZonedCalendar::Failure();
-    }
-    UErrorCode status = U_ZERO_ERROR;
-    calendar.setTime(instant * 1000.0, status);
-    check(status);
-}
-
-int field(icu::Calendar& calendar, UCalendarDateFields which)
-{
-    UErrorCode status = U_ZERO_ERROR;
-    const int value = calendar.get(which, status);
-    check(status);
-    return value;
+    const auto firstOfMonth = date::sys_days(date::year{static_cast<int>(normalYear)} /
+                                             date::month{static_cast<unsigned>(months - normalYear * 12 + 1)} / 1);
+    return firstOfMonth.time_since_epoch().count() + (static_cast<std::int64_t>(day) - 1);
 }
 
 } // namespace
 
-ZonedCalendar::ZonedCalendar(std::unique_ptr<Impl> impl)
-    : m_impl(std::move(impl))
+ZonedCalendar::ZonedCalendar(std::shared_ptr<const TimeZoneRules> rules)
+    : m_rules(std::move(rules))
 {}
 
 ZonedCalendar::ZonedCalendar(std::string_view zoneID)
-    : m_impl(std::make_unique<Impl>())
-{
-    const auto id = icu::UnicodeString::fromUTF8(icu::StringPiece(zoneID.data(), static_cast<int32_t>(zoneID.size())));
-    m_impl->calendar = makeCalendar(icu::TimeZone::createTimeZone(id));
-}
+    : m_rules(TimeZoneRules::forZone(zoneID))
+{}
 
 ZonedCalendar ZonedCalendar::hostZone()
 {
-    // ICU resolves the host zone into one process-wide buffer without a lock of its own, while the scheduler's
-    // database thread and the main thread both ask for the current zone.
-    static std::mutex detection;
-    icu::TimeZone* zone = nullptr;
-    {
-        const std::lock_guard lock(detection);
-        zone = icu::TimeZone::detectHostTimeZone();
+    return ZonedCalendar(TimeZoneRules::forZone(hostTimeZoneID()));
+}
+
+const std::string& ZonedCalendar::zoneID() const
+{
+    return m_rules->zoneID();
+}
+
+double ZonedCalendar::localTime(double instant) const
+{
+    return checked(instant) + m_rules->offsetAt(static_cast<std::int64_t>(std::floor(instant)));
+}
+
+ZonedCalendar::DayFields ZonedCalendar::dayFields(double instant) const
+{
+    const auto day = date::sys_days(date::days(static_cast<int>(std::floor(localTime(instant) / secondsPerDay))));
+    const date::year_month_day date(day);
+    return DayFields{static_cast<int>(date.year()),
+                     static_cast<int>(static_cast<unsigned>(date.month())),
+                     static_cast<int>(static_cast<unsigned>(date.day())),
+                     static_cast<int>(date::weekday(day).c_encoding()) + 1};
+}
+
+double ZonedCalendar::startOfDay(double instant) const
+{
+    const auto day = static_cast<std::int64_t>(std::floor(localTime(instant) / secondsPerDay));
+    return static_cast<double>(m_rules->instantOfLocalTime(day * secondsPerDay));
+}
+
+double ZonedCalendar::startOfDay(int year, int month, int day) const
+{
+    return static_cast<double>(m_rules->instantOfLocalTime(dayNumber(year, month, day) * secondsPerDay));
+}
+
+double ZonedCalendar::startOfNextDay(double dayStart) const
+{
+    const auto day = static_cast<std::int64_t>(std::floor(localTime(dayStart) / secondsPerDay));
+    return static_cast<double>(m_rules->instantOfLocalTime((day + 1) * secondsPerDay));
+}
+
+double ZonedCalendar::timeOnDay(double dayStart, int minuteOfDay) const
+{
+    const auto day = static_cast<std::int64_t>(std::floor(localTime(dayStart) / secondsPerDay));
+    return static_cast<double>(m_rules->instantOfLocalTime(day * secondsPerDay + minuteOfDay * 60));
+}
+
+double ZonedCalendar::timeOnDay(const DayFields& day, int minuteOfDay) const
+{
+    return static_cast<double>(
+        m_rules->instantOfLocalTime(dayNumber(day.year, day.month, day.day) * secondsPerDay + minuteOfDay * 60));
+}
+
+double ZonedCalendar::addingDays(double instant, int days) const
+{
+    const double local = localTime(instant) + static_cast<double>(days) * secondsPerDay;
+    const double whole = std::floor(checked(local));
+    const auto wholeLocal = static_cast<std::int64_t>(whole);
+    const std::int64_t resolved = m_rules->instantOfLocalTime(wholeLocal);
+    if (resolved + m_rules->offsetAt(resolved) != wholeLocal) {
+        // Skipped by the clocks: the first instant after the gap.
+        return static_cast<double>(resolved);
     }
-    auto impl = std::make_unique<Impl>();
-    impl->calendar = makeCalendar(zone);
-    return ZonedCalendar(std::move(impl));
-}
-
-ZonedCalendar::ZonedCalendar(const ZonedCalendar& other)
-    : m_impl(std::make_unique<Impl>())
-{
-    m_impl->calendar.reset(other.m_impl->calendar->clone());
-}
-
-ZonedCalendar& ZonedCalendar::operator=(const ZonedCalendar& other)
-{
-    if (this != &other) {
-        m_impl->calendar.reset(other.m_impl->calendar->clone());
-    }
-    return *this;
-}
-
-ZonedCalendar::ZonedCalendar(ZonedCalendar&&) noexcept = default;
-ZonedCalendar& ZonedCalendar::operator=(ZonedCalendar&&) noexcept = default;
-ZonedCalendar::~ZonedCalendar() = default;
-
-std::string ZonedCalendar::zoneID() const
-{
-    icu::UnicodeString id;
-    m_impl->calendar->getTimeZone().getID(id);
-    std::string result;
-    id.toUTF8String(result);
-    return result;
-}
-
-const icu::TimeZone& ZonedCalendar::timeZone() const
-{
-    return m_impl->calendar->getTimeZone();
-}
-
-int ZonedCalendar::weekday(double instant)
-{
-    setInstant(*m_impl->calendar, instant);
-    return field(*m_impl->calendar, UCAL_DAY_OF_WEEK);
-}
-
-ZonedCalendar::DayFields ZonedCalendar::dayFields(double instant)
-{
-    auto& calendar = *m_impl->calendar;
-    setInstant(calendar, instant);
-    return DayFields{field(calendar, UCAL_EXTENDED_YEAR),
-                     field(calendar, UCAL_MONTH) + 1,
-                     field(calendar, UCAL_DATE),
-                     field(calendar, UCAL_DAY_OF_WEEK)};
-}
-
-double ZonedCalendar::startOfDay(double instant)
-{
-    const DayFields fields = dayFields(instant);
-    return startOfDay(fields.year, fields.month, fields.day);
-}
-
-double ZonedCalendar::startOfDay(int year, int month, int day)
-{
-    auto& calendar = *m_impl->calendar;
-    calendar.clear();
-    calendar.set(UCAL_EXTENDED_YEAR, year);
-    calendar.set(UCAL_MONTH, month - 1);
-    calendar.set(UCAL_DATE, day);
-    calendar.set(UCAL_HOUR_OF_DAY, 0);
-    return checkedTime(calendar);
-}
-
-double ZonedCalendar::startOfNextDay(double dayStart)
-{
-    const DayFields fields = dayFields(dayStart);
-    return startOfDay(fields.year, fields.month, fields.day + 1);
-}
-
-double ZonedCalendar::timeOnDay(double dayStart, int minuteOfDay)
-{
-    return timeOnDay(dayFields(dayStart), minuteOfDay);
-}
-
-double ZonedCalendar::timeOnDay(const DayFields& fields, int minuteOfDay)
-{
-    if (minuteOfDay == 1440) {
-        return startOfDay(fields.year, fields.month, fields.day + 1);
-    }
-    auto& calendar = *m_impl->calendar;
-    calendar.clear();
-    calendar.set(UCAL_EXTENDED_YEAR, fields.year);
-    calendar.set(UCAL_MONTH, fields.month - 1);
-    calendar.set(UCAL_DATE, fields.day);
-    calendar.set(UCAL_HOUR_OF_DAY, minuteOfDay / 60);
-    calendar.set(UCAL_MINUTE, minuteOfDay % 60);
-    return checkedTime(calendar);
-}
-
-double ZonedCalendar::addingDays(double instant, int days)
-{
-    auto& calendar = *m_impl->calendar;
-    setInstant(calendar, instant);
-    UErrorCode status = U_ZERO_ERROR;
-    calendar.add(UCAL_DATE, days, status);
-    check(status);
-    return checkedTime(calendar);
+    return static_cast<double>(resolved) + (local - whole);
 }
 
 } // namespace tavlen

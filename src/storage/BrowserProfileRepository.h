@@ -3,22 +3,21 @@
 #include <QCoroTask>
 
 #include <optional>
-#include <stop_token>
 #include <string>
 
 namespace tavlen {
 
-// Where the Chrome profile the user selected is kept. Both operations fail with a MonitorStoreError.
+// Where the browser client keeps the Chrome profile the user chose. Both operations fail with MonitorStoreError.
 class BrowserProfileRepository
 {
 public:
     virtual ~BrowserProfileRepository() = default;
 
-    // The selected profile's id as the browser names it; nothing when none was ever selected.
-    virtual QCoro::Task<std::optional<std::string>> selectedProfileID(std::stop_token token = {}) = 0;
+    // The stored profile id, or nullopt when none was ever chosen.
+    virtual QCoro::Task<std::optional<std::string>> selectedProfileID() = 0;
 
-    // Selects a profile. The id must not be empty (an empty one fails as storage); there is no way to clear it.
-    virtual QCoro::Task<void> setSelectedProfileID(std::string profileID, std::stop_token token = {}) = 0;
+    // Stores the id (never empty) as the chosen profile.
+    virtual QCoro::Task<void> setSelectedProfileID(std::string profileID) = 0;
 };
 
 } // namespace tavlen

@@ -6,7 +6,7 @@
 
 namespace tavlen {
 
-QCoro::Task<std::optional<std::string>> SQLiteBrowserProfileRepository::selectedProfileID(std::stop_token token)
+QCoro::Task<std::optional<std::string>> SQLiteBrowserProfileRepository::selectedProfileID()
 {
     auto body = [](SqliteConnection& connection) {
         SqliteStatement statement(connection, "SELECT selected_browser_profile_id FROM app_settings WHERE id = 1");
@@ -15,11 +15,11 @@ QCoro::Task<std::optional<std::string>> SQLiteBrowserProfileRepository::selected
         }
         return statement.columnOptionalText(0);
     };
-    auto task = m_database.read(std::move(body), token);
+    auto task = m_database.read(std::move(body));
     co_return co_await std::move(task);
 }
 
-QCoro::Task<void> SQLiteBrowserProfileRepository::setSelectedProfileID(std::string profileID, std::stop_token token)
+QCoro::Task<void> SQLiteBrowserProfileRepository::setSelectedProfileID(std::string profileID)
 {
     auto body = [profileID = std::move(profileID)](SqliteConnection& connection) {
         connection.prepare("UPDATE app_settings SET selected_browser_profile_id = ? WHERE id = 1")
@@ -29,7 +29,7 @@ QCoro::Task<void> SQLiteBrowserProfileRepository::setSelectedProfileID(std::stri
             throw MonitorStoreError::invalidStoredData();
         }
     };
-    auto task = m_database.write(std::move(body), token);
+    auto task = m_database.write(std::move(body));
     co_await std::move(task);
 }
 

@@ -14,8 +14,8 @@ public:
         : m_database(database)
     {}
 
-    QCoro::Task<std::optional<std::string>> selectedProfileID(std::stop_token token = {}) override;
-    QCoro::Task<void> setSelectedProfileID(std::string profileID, std::stop_token token = {}) override;
+    QCoro::Task<std::optional<std::string>> selectedProfileID() override;
+    QCoro::Task<void> setSelectedProfileID(std::string profileID) override;
 
 private:
     MonitorDatabase& m_database;

@@ -10,6 +10,7 @@
 #include <limits>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 namespace tavlen {
@@ -368,6 +369,189 @@ TEST(ScheduleCalculatorTest, largestIntervalAndFarDates_clampToDistantFuture)
     EXPECT_EQ(calculator.nextOccurrence(windowed, far, now)->due, ScheduleState::distantFuture());
     const ScheduleState farPast{1, Date::fromSecondsSince1970(-1e300), Date::fromSecondsSince1970(-1e300), {}};
     EXPECT_EQ(calculator.nextOccurrence(clock({540}, {2}), farPast, now)->due, at("2026-03-02T09:00:00-05:00"));
+}
+
+// Zones whose rules ICU's compiled-in data may not know, and rules past the last transition a zone file lists.
+// Each row names the tz database release that first carries the rules it relies on; rows the installed database
+// is too old for are skipped with that reason.
+TEST(ScheduleCalculatorTest, nextOccurrence_followsTheSystemTzDatabase)
+{
+    struct ZoneRow
+    {
+        const char* name;
+        const char* needsRelease;
+        const char* zone;
+        ScheduleRule rule;
+        const char* enabledAt;
+        const char* nextDue; // ignored for at-rules when null
+        std::optional<std::string> cursor;
+        const char* now;
+        const char* due;
+        std::optional<std::string> expectedCursor;
+    };
+
+    const ZoneRow rows[] = {
+        {"Mexico City keeps standard time since 2022",
+         "2022f",
+         "America/Mexico_City",
+         clock({540}, allDays),
+         "2026-06-01T12:00:00-06:00",
+         nullptr,
+         {},
+         "2026-06-02T08:00:00-06:00",
+         "2026-06-02T15:00:00Z",
+         "202606020900"},
+        {"Cairo's 00:30 falls in the 00:00 to 01:00 gap of its daylight time since 2023",
+         "2023a",
+         "Africa/Cairo",
+         clock({30}, allDays),
+         "2026-04-23T12:00:00+02:00",
+         nullptr,
+         {},
+         "2026-04-23T20:00:00+02:00",
+         "2026-04-23T22:00:00Z",
+         "202604240030"},
+        {"Lord Howe skips half an hour: 02:15 falls due at 02:30",
+         "2008a",
+         "Australia/Lord_Howe",
+         clock({135}, {1}),
+         "2026-10-01T12:00:00+10:30",
+         nullptr,
+         {},
+         "2026-10-04T00:00:00+10:30",
+         "2026-10-04T02:30:00+11:00",
+         "202610040215"},
+        {"Lord Howe repeats half an hour: 01:45 falls due at its first instance",
+         "2008a",
+         "Australia/Lord_Howe",
+         clock({105}, {1}),
+         "2026-04-01T12:00:00+11:00",
+         nullptr,
+         {},
+         "2026-04-05T00:00:00+11:00",
+         "2026-04-05T01:45:00+11:00",
+         "202604050145"},
+        {"Apia skipped Friday 30 December 2011: a daily time goes from the 29th to the 31st",
+         "2012a",
+         "Pacific/Apia",
+         clock({540}, allDays),
+         "2011-12-28T12:00:00-10:00",
+         nullptr,
+         "201112290900",
+         "2011-12-29T12:00:00-10:00",
+         "2011-12-31T09:00:00+14:00",
+         "201112310900"},
+        {"Apia's Friday-only rule waits for the next Friday that exists",
+         "2012a",
+         "Pacific/Apia",
+         every(60, {6}),
+         "2011-12-28T12:00:00-10:00",
+         "2011-12-29T12:00:00-10:00",
+         {},
+         "2011-12-29T12:00:00-10:00",
+         "2012-01-06T00:00:00+14:00",
+         {}},
+        {"an unknown zone is GMT",
+         "",
+         "Nowhere/Atlantis",
+         clock({540}, allDays),
+         "2026-06-01T12:00:00Z",
+         nullptr,
+         {},
+         "2026-06-02T08:00:00Z",
+         "2026-06-02T09:00:00Z",
+         "202606020900"},
+        // Zone files list transitions up to 2037; later ones follow the rule at the file's end.
+        {"New York's daylight time after 2037",
+         "2007a",
+         newYork,
+         clock({540}, allDays),
+         "2040-07-01T12:00:00-04:00",
+         nullptr,
+         {},
+         "2040-07-02T08:00:00-04:00",
+         "2040-07-02T09:00:00-04:00",
+         "204007020900"},
+        {"Lord Howe's winter after 2037",
+         "2008a",
+         "Australia/Lord_Howe",
+         clock({540}, allDays),
+         "2040-06-30T12:00:00+10:30",
+         nullptr,
+         {},
+         "2040-07-01T08:00:00+10:30",
+         "2040-07-01T09:00:00+10:30",
+         "204007010900"},
+        {"Berlin's skipped hour after 2037",
+         "2007a",
+         berlin,
+         clock({150}, allDays),
+         "2040-03-24T12:00:00+01:00",
+         nullptr,
+         {},
+         "2040-03-25T00:30:00+01:00",
+         "2040-03-25T03:00:00+02:00",
+         "204003250230"},
+        {"Berlin's summer five centuries on",
+         "2007a",
+         berlin,
+         every(60, {5}, ScheduleWindow{540, 600}),
+         "2500-06-30T12:00:00+02:00",
+         "2500-06-30T12:00:00+02:00",
+         {},
+         "2500-06-30T12:00:00+02:00",
+         "2500-07-01T09:00:00+02:00",
+         {}},
+    };
+    std::string skipped;
+    for (const ZoneRow& row : rows) {
+        SCOPED_TRACE(row.name);
+        if (*row.needsRelease != '\0' && !tzDatabaseIsAtLeast(row.needsRelease)) {
+            skipped += std::string("\n") + row.name + ": needs tz database " + row.needsRelease + " or later, found " +
+                       (tzDatabaseVersion().empty() ? "an unknown release" : tzDatabaseVersion());
+            continue;
+        }
+        const auto calculator = ScheduleCalculator::inZone(row.zone);
+        const ScheduleState state{
+            2, at(row.enabledAt), row.nextDue ? at(row.nextDue) : ScheduleState::distantFuture(), row.cursor};
+        const auto occurrence = calculator.nextOccurrence(row.rule, state, at(row.now));
+        ASSERT_TRUE(occurrence.has_value());
+        EXPECT_EQ(occurrence->due, at(row.due))
+            << occurrence->due.secondsSince1970() - at(row.due).secondsSince1970() << " s off";
+        EXPECT_EQ(occurrence->cursor, row.expectedCursor);
+    }
+    EXPECT_EQ(ScheduleCalculator::inZone("Nowhere/Atlantis").timeZoneID(), "Etc/Unknown");
+    if (!skipped.empty()) {
+        GTEST_SKIP() << "skipped rows:" << skipped;
+    }
+}
+
+TEST(ScheduleCalculatorTest, currentZone_readsTzAsTheCLibraryDoes)
+{
+    const char* old = std::getenv("TZ");
+    const std::optional<std::string> savedZone = old ? std::optional<std::string>(old) : std::nullopt;
+    unsetenv("TZ");
+    EXPECT_NE(ScheduleCalculator::inCurrentZone().timeZoneID(), "Etc/Unknown");
+    const char* const posixRule = "EST5EDT,M3.2.0,M11.1.0";
+    const std::pair<const char*, const char*> forms[] = {
+        {":Asia/Tokyo", "Asia/Tokyo"},
+        {"/usr/share/zoneinfo/America/Mexico_City", "America/Mexico_City"},
+        {"posix/Africa/Cairo", "Africa/Cairo"},
+        {posixRule, posixRule},
+        {"", "Etc/UTC"},
+        {"Nowhere/Atlantis", "Etc/Unknown"},
+    };
+    for (const auto& [value, zone] : forms) {
+        SCOPED_TRACE(value);
+        setenv("TZ", value, 1);
+        EXPECT_EQ(ScheduleCalculator::inCurrentZone().timeZoneID(), zone);
+    }
+    // A POSIX rule in TZ gives its daylight time.
+    setenv("TZ", posixRule, 1);
+    EXPECT_EQ(
+        ScheduleCalculator::inCurrentZone().startedState(clock({540}, allDays), at("2026-07-01T08:00:00Z")).nextDue,
+        at("2026-07-01T09:00:00-04:00"));
+    savedZone ? setenv("TZ", savedZone->c_str(), 1) : unsetenv("TZ");
 }
 
 } // namespace
