@@ -1,0 +1,7 @@
+#include "SchedulerLog.h"
+
+namespace tavlen {
+
+Q_LOGGING_CATEGORY(schedulerLog, "org.tavlen.Tavlen.Scheduler", QtInfoMsg)
+
+} // namespace tavlen
