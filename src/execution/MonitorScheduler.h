@@ -1,5 +1,9 @@
 #pragma once
 
+#include <QObject>
+#include <QPointer>
+
+#ifndef Q_MOC_RUN
 #include "Date.h"
 #include "MonitorStoreError.h"
 #include "QueuedCheck.h"
@@ -8,7 +12,6 @@
 #include "TaskHandle.h"
 
 #include <QCoroTask>
-#include <QObject>
 
 #include <filesystem>
 #include <functional>
@@ -16,6 +19,7 @@
 #include <optional>
 #include <stop_token>
 #include <string>
+#endif
 
 namespace tavlen {
 
