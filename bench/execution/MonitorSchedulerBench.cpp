@@ -9,6 +9,7 @@
 #include <QTimer>
 
 #include <benchmark/benchmark.h>
+
 #include <sys/resource.h>
 
 #include <chrono>
@@ -25,8 +26,11 @@ class IdleRunner final : public ScheduledCheckRunner
 {
 public:
     bool canStartScheduledCheck() const override { return false; }
+
     bool canRunScheduledCheck(const Uuid&) const override { return false; }
+
     bool startScheduledCheck(const QueuedCheck&, Claim, ClaimFailure) override { return false; }
+
     void setOnExecutionSettled(std::function<void()>) override {}
 };
 
@@ -64,7 +68,8 @@ void BM_SchedulerPass1000Monitors(benchmark::State& state)
     MonitorSchedulerEnvironment environment;
     environment.now = [&now] { return now; };
     environment.timeZone = [] { return std::string("Europe/Berlin"); };
-    MonitorScheduler scheduler(repository, runner, [] { return true; }, std::move(environment));
+    MonitorScheduler scheduler(
+        repository, runner, [] { return true; }, std::move(environment));
     finish(scheduler.runCheckPass()); // creates the runtime rows
     for (auto _ : state) {
         now = now.addingSeconds(1);
@@ -74,6 +79,7 @@ void BM_SchedulerPass1000Monitors(benchmark::State& state)
         state.SkipWithError("the pass did not refresh every monitor");
     }
 }
+
 BENCHMARK(BM_SchedulerPass1000Monitors)->Unit(benchmark::kMillisecond);
 
 // The process's CPU time over one idle minute of the started scheduler with 100 monitors, none of them due: one
@@ -98,6 +104,7 @@ void BM_SchedulerIdleMinute100Monitors(benchmark::State& state)
         scheduler.stop();
     }
 }
+
 BENCHMARK(BM_SchedulerIdleMinute100Monitors)->Iterations(1)->Unit(benchmark::kSecond);
 
 } // namespace

@@ -91,7 +91,9 @@ TEST(WakeWatcherTest, NoticesLogindsWakeSignalOnly)
     }
     QProcess bus;
     bus.start(daemon,
-              {QStringLiteral("--session"), QStringLiteral("--nofork"), QStringLiteral("--print-address=1"),
+              {QStringLiteral("--session"),
+               QStringLiteral("--nofork"),
+               QStringLiteral("--print-address=1"),
                QStringLiteral("--nopidfile")});
     ASSERT_TRUE(bus.waitForStarted(20000));
     ASSERT_TRUE(waitUntil([&] { return bus.canReadLine() || bus.waitForReadyRead(100); }));
