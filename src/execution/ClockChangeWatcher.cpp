@@ -1,6 +1,6 @@
 #include "ClockChangeWatcher.h"
 
-#include "SchedulerLog.h"
+#include "ExecutionLog.h"
 
 #include <sys/timerfd.h>
 #include <unistd.h>
@@ -17,7 +17,7 @@ ClockChangeWatcher::ClockChangeWatcher(QObject* parent)
     , m_fd(timerfd_create(CLOCK_REALTIME, TFD_NONBLOCK | TFD_CLOEXEC))
 {
     if (m_fd < 0 || !arm()) {
-        qCWarning(schedulerLog, "Clock changes go unnoticed: %s", std::strerror(errno));
+        qCWarning(executionLog, "Clock changes go unnoticed: %s", std::strerror(errno));
         if (m_fd >= 0) {
             ::close(m_fd);
             m_fd = -1;

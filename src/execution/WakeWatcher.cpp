@@ -1,6 +1,6 @@
 #include "WakeWatcher.h"
 
-#include "SchedulerLog.h"
+#include "ExecutionLog.h"
 
 namespace tavlen {
 
@@ -12,7 +12,7 @@ WakeWatcher::WakeWatcher(QDBusConnection bus, QObject* parent)
     : QObject(parent)
 {
     if (!bus.isConnected()) {
-        qCInfo(schedulerLog, "No system bus: wake-ups go unnoticed");
+        qCInfo(executionLog, "No system bus: wake-ups go unnoticed");
         return;
     }
     m_watching = bus.connect(QStringLiteral("org.freedesktop.login1"),

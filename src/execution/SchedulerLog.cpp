@@ -1,7 +1,0 @@
-#include "SchedulerLog.h"
-
-namespace tavlen {
-
-Q_LOGGING_CATEGORY(schedulerLog, "org.tavlen.Tavlen.Scheduler", QtInfoMsg)
-
-} // namespace tavlen
