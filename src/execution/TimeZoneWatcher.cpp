@@ -28,10 +28,7 @@ TimeZoneWatcher::TimeZoneWatcher(std::filesystem::path zoneFile, QObject* parent
 
 void TimeZoneWatcher::fileChanged()
 {
-    // A replaced file drops its watch: watch the new one.
-    if (!m_watcher.files().contains(qtPath(m_zoneFile))) {
-        m_watcher.addPath(qtPath(m_zoneFile));
-    }
+    rewatch();
     m_signature = signature();
     Q_EMIT changed();
 }
@@ -39,14 +36,19 @@ void TimeZoneWatcher::fileChanged()
 void TimeZoneWatcher::folderChanged()
 {
     // The folder (/etc) changes for many reasons; only a different zone file counts.
-    if (!m_watcher.files().contains(qtPath(m_zoneFile))) {
-        m_watcher.addPath(qtPath(m_zoneFile));
-    }
+    rewatch();
     std::string current = signature();
     if (current != m_signature) {
         m_signature = std::move(current);
         Q_EMIT changed();
     }
+}
+
+void TimeZoneWatcher::rewatch()
+{
+    // A replaced file takes its watch with it: watch whatever the name leads to now.
+    m_watcher.removePath(qtPath(m_zoneFile));
+    m_watcher.addPath(qtPath(m_zoneFile));
 }
 
 std::string TimeZoneWatcher::signature() const

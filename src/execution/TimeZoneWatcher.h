@@ -23,6 +23,7 @@ Q_SIGNALS:
 private:
     void fileChanged();
     void folderChanged();
+    void rewatch();
     // The link target and the target's size and modification time: what a change of zone alters.
     std::string signature() const;
 
