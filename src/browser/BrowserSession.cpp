@@ -46,10 +46,8 @@ bool hasCode(const std::exception_ptr& error, std::string_view code)
 }
 
 // The session stop that a cancelled operation starts; it holds the client weakly.
-QCoro::Task<void> stopAfterCancellation(BrowserSession* session,
-                                        BrowserClientState* state,
-                                        Alive alive,
-                                        std::string executionID)
+QCoro::Task<void>
+stopAfterCancellation(BrowserSession* session, BrowserClientState* state, Alive alive, std::string executionID)
 {
     if (alive && state->executionID() == executionID) {
         auto stopping = session->stopSession();
@@ -69,9 +67,8 @@ BrowserSession::BrowserSession(BrowserClientState& state,
     , m_pending(pending)
 {}
 
-QCoro::Task<BrowserResponse> BrowserSession::runOperation(BrowserRequest request,
-                                                          std::string executionID,
-                                                          std::stop_token stop)
+QCoro::Task<BrowserResponse>
+BrowserSession::runOperation(BrowserRequest request, std::string executionID, std::stop_token stop)
 {
     TAVLEN_ASSERT_MAIN_THREAD();
     if (m_state.working()) {
@@ -259,8 +256,8 @@ QCoro::Task<void> BrowserSession::stopSession()
         std::string bytes =
             encodeFrameForChrome(BrowserMessage{BrowserMessage::Cancel{peer->id, *executionID, sequence, requestID}});
         peer->sequence = sequence;
-        auto cancelling = m_commands.awaitResponse(
-            std::move(bytes), requestID, std::nullopt, peer, executionID, std::nullopt);
+        auto cancelling =
+            m_commands.awaitResponse(std::move(bytes), requestID, std::nullopt, peer, executionID, std::nullopt);
         const BrowserResponse answer = co_await std::move(cancelling);
         if (!alive) {
             co_return;
@@ -330,7 +327,7 @@ QCoro::Task<bool> BrowserSession::performCleanup(std::string connectionID)
         co_return false;
     }
     const auto peer = m_connections.selectedPeer();
-    co_return peer && peer->id == connectionID && m_state.status().state == browser_state::idle &&
+    co_return peer && peer->id == connectionID&& m_state.status().state == browser_state::idle &&
         !m_state.executionID();
 }
 

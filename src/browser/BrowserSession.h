@@ -45,10 +45,8 @@ public:
 
 private:
     QCoro::Task<BrowserResponse> runOperation(BrowserRequest request, std::string executionID, std::stop_token stop);
-    QCoro::Task<BrowserResponse> performRequest(BrowserRequest request,
-                                                std::string executionID,
-                                                std::uint64_t generation,
-                                                std::stop_token stop);
+    QCoro::Task<BrowserResponse>
+    performRequest(BrowserRequest request, std::string executionID, std::uint64_t generation, std::stop_token stop);
     QCoro::Task<void> runSessionCommand(BrowserCommand command, std::stop_token stop);
     QCoro::Task<bool> performCleanup(std::string connectionID);
 

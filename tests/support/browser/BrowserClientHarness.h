@@ -28,8 +28,11 @@ public:
     BrowserClientHarness& operator=(const BrowserClientHarness&) = delete;
 
     BrowserClient& client() { return *m_client; }
+
     BrowserClientState& state() { return m_client->state(); }
+
     const TestBundle& bundle() const { return m_bundle; }
+
     const std::filesystem::path& manifestDirectory() const { return m_manifests.path(); }
 
     // Starts the client and waits until its set-up has ended, ready or unavailable.

@@ -50,9 +50,9 @@ public:
     void sendFrame(std::string bytes);
 
     // Says hello and waits for the welcome, whose connection id the helpers below then use.
-    BrowserMessage::Welcome hello(const std::string& profileID,
-                                  const std::string& profileName = "Work",
-                                  const std::string& version = "1.0.0");
+    BrowserMessage::Welcome
+    hello(const std::string& profileID, const std::string& profileName = "Work", const std::string& version = "1.0.0");
+
     const std::string& connectionID() const { return m_connectionID; }
 
     void sendStatus(const BrowserStatus& status, const std::optional<std::string>& executionID);
@@ -62,6 +62,7 @@ public:
     // The next message from Tavlen; nullopt when the host ended its output or nothing came within limit
     // (the test fails then).
     std::optional<BrowserMessage> next(std::chrono::milliseconds limit = waitLimit);
+
     // The next message, which must be of this kind (the test fails otherwise).
     template <class Payload> std::optional<Payload> nextOf(std::chrono::milliseconds limit = waitLimit)
     {
@@ -72,6 +73,7 @@ public:
         failUnexpected(message);
         return std::nullopt;
     }
+
     // True when no message from Tavlen is waiting.
     bool isQuiet() const;
 
