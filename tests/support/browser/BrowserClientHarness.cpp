@@ -50,7 +50,8 @@ std::unique_ptr<FakeChrome> BrowserClientHarness::connect(const std::string& pro
             }
         }
         return false;
-    })) << profileID << " was not listed";
+    })) << profileID
+        << " was not listed";
     return chrome;
 }
 

@@ -2,6 +2,7 @@
 
 #include "BrowserClient.h"
 #include "FakeChrome.h"
+#include "FakeExtension.h"
 #include "HostHarness.h"
 #include "InMemoryBrowserProfileRepository.h"
 #include "ManualClock.h"
@@ -28,8 +29,11 @@ public:
     BrowserClientHarness& operator=(const BrowserClientHarness&) = delete;
 
     BrowserClient& client() { return *m_client; }
+
     BrowserClientState& state() { return m_client->state(); }
+
     const TestBundle& bundle() const { return m_bundle; }
+
     const std::filesystem::path& manifestDirectory() const { return m_manifests.path(); }
 
     // Starts the client and waits until its set-up has ended, ready or unavailable.
