@@ -62,11 +62,13 @@ QCoro::Task<void> stopAfterCancellation(BrowserSession* session,
 BrowserSession::BrowserSession(BrowserClientState& state,
                                BrowserConnections& connections,
                                BrowserCommands& commands,
-                               BrowserPendingCommands& pending)
+                               BrowserPendingCommands& pending,
+                               const TimeSource& time)
     : m_state(state)
     , m_connections(connections)
     , m_commands(commands)
     , m_pending(pending)
+    , m_time(time)
 {}
 
 QCoro::Task<BrowserResponse> BrowserSession::runOperation(BrowserRequest request,
@@ -224,7 +226,7 @@ QCoro::Task<BrowserSnapshot> BrowserSession::captureSnapshot(int retries, std::s
         if (attempt >= allowed || !hasCode(failure, bridge_code::staleSnapshot)) {
             std::rethrow_exception(failure);
         }
-        auto pause = sleepFor(staleRetryPause, stop);
+        auto pause = sleepFor(staleRetryPause, stop, m_time);
         co_await std::move(pause);
         if (!alive) {
             throw CancelledError();
@@ -296,7 +298,7 @@ QCoro::Task<bool> BrowserSession::finishSession(std::string executionID, std::st
     }
     m_requestedCleanupExecutionID = executionID;
     m_state.setFinishingSession(true);
-    m_cleanupTask.emplace([this, connectionID](std::stop_token) { return performCleanup(connectionID); });
+    m_cleanupTask.emplace(m_state, [this, connectionID](std::stop_token) { return performCleanup(connectionID); });
     const auto running = *m_cleanupTask;
     const Alive alive(&m_state);
     bool finished = false;
@@ -316,8 +318,8 @@ QCoro::Task<bool> BrowserSession::finishSession(std::string executionID, std::st
 QCoro::Task<bool> BrowserSession::performCleanup(std::string connectionID)
 {
     const Alive alive(&m_state);
-    const TaskHandle<void> watchdog([this, alive, connectionID](std::stop_token stop) -> QCoro::Task<void> {
-        auto waiting = sleepFor(cleanupWatchdog, stop);
+    const TaskHandle<void> watchdog(m_state, [this, alive, connectionID](std::stop_token stop) -> QCoro::Task<void> {
+        auto waiting = sleepFor(cleanupWatchdog, stop, m_time);
         co_await std::move(waiting);
         if (alive) {
             m_connections.dropPeer(connectionID, browser_text::cleanupTimedOut);

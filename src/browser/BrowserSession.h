@@ -19,6 +19,7 @@ class BrowserClientState;
 class BrowserCommands;
 class BrowserConnections;
 class BrowserPendingCommands;
+class TimeSource;
 
 // The browser client's session: at most one browser session in the selected profile's extension, owned by an
 // execution, started with a URL, asked for snapshots and finished again, and one operation at a time (a second
@@ -29,7 +30,8 @@ public:
     BrowserSession(BrowserClientState& state,
                    BrowserConnections& connections,
                    BrowserCommands& commands,
-                   BrowserPendingCommands& pending);
+                   BrowserPendingCommands& pending,
+                   const TimeSource& time);
 
     // See StepsBrowser.
     QCoro::Task<void> startSession(std::string executionID,
@@ -56,6 +58,7 @@ private:
     BrowserConnections& m_connections;
     BrowserCommands& m_commands;
     BrowserPendingCommands& m_pending;
+    const TimeSource& m_time;
     std::optional<std::string> m_requestedCleanupExecutionID;
     std::optional<TaskHandle<bool>> m_cleanupTask; // the one running cleanup
 };
