@@ -55,6 +55,7 @@ BrowserClient::BrowserClient(BrowserProfileRepository& profileRepository,
     , m_connections(m_state, m_pending, m_time)
     , m_commands(m_state, m_connections, m_pending, m_profileRepository, m_time)
     , m_session(m_state, m_connections, m_commands, m_pending, m_time)
+    , m_cleanup(m_state, m_connections, m_session, m_time)
 {
     m_connections.setMessageHandler(
         [this](BrowserPeer& sender, const BrowserMessage& message) { m_commands.handle(sender, message); });
@@ -94,9 +95,9 @@ QCoro::Task<void> BrowserClient::setUp(std::stop_token stop)
     const auto abandoned = [&] { return !alive || stop.stop_requested() || m_state.stopping; };
     try {
         const BrowserConfiguration config = BrowserConfiguration::load();
-        const auto registrations =
-            m_options.registrations ? *m_options.registrations
-                                    : BrowserRegistration::standard(mainBundleDirectory(), config);
+        const auto registrations = m_options.registrations
+                                       ? *m_options.registrations
+                                       : BrowserRegistration::standard(mainBundleDirectory(), config);
         for (const auto& registration : registrations) {
             auto installing = install(registration);
             co_await std::move(installing);
@@ -241,7 +242,7 @@ QCoro::Task<BrowserSnapshot> BrowserClient::captureSnapshot(int retries, std::st
 
 QCoro::Task<bool> BrowserClient::finishSession(std::string executionID, std::string connectionID)
 {
-    auto finishing = m_session.finishSession(std::move(executionID), std::move(connectionID));
+    auto finishing = m_cleanup.finishSession(std::move(executionID), std::move(connectionID));
     co_return co_await std::move(finishing);
 }
 

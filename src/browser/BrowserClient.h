@@ -10,6 +10,7 @@
 #include "BrowserPendingCommands.h"
 #include "BrowserRegistration.h"
 #include "BrowserSession.h"
+#include "BrowserSessionCleanup.h"
 #include "BrowserSessionControlling.h"
 #include "SerialExecutor.h"
 #include "StepsBrowser.h"
@@ -101,6 +102,7 @@ private:
     BrowserConnections m_connections;
     BrowserCommands m_commands;
     BrowserSession m_session;
+    BrowserSessionCleanup m_cleanup;
     SerialExecutor m_background{"browser-setup"};
     std::shared_ptr<BrowserListener> m_listener;
     std::optional<TaskHandle<void>> m_setupTask;
