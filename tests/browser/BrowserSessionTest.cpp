@@ -1,7 +1,6 @@
-#include "BrowserClientHarness.h"
-
 #include "BoundedWait.h"
 #include "BridgeFailure.h"
+#include "BrowserClientHarness.h"
 #include "BrowserClientText.h"
 #include "CancelledError.h"
 
@@ -64,6 +63,7 @@ protected:
     }
 
     BrowserClient& client() { return world.client(); }
+
     const BrowserClientState& state() { return world.state(); }
 
     // Starts a session for the execution and answers the start with an active session.
@@ -82,8 +82,9 @@ protected:
         const auto capture = chrome->nextOf<Request>();
         ASSERT_TRUE(capture);
         const auto armed = world.time.armedTimers();
-        chrome->respond(capture->executionID,
-                        refusal(capture->request.requestID, fakeStatus("active", "session-1"), "stale_snapshot", "Stale."));
+        chrome->respond(
+            capture->executionID,
+            refusal(capture->request.requestID, fakeStatus("active", "session-1"), "stale_snapshot", "Stale."));
         if (retried) {
             ASSERT_TRUE(waitUntil([&] { return world.time.armedTimers() > armed; })) << "no pause before the retry";
             world.time.advance(199ms);
@@ -251,9 +252,9 @@ TEST_F(BrowserSessionTest, anIncompleteStartAnswer_dropsTheConnection)
         auto starting = client().startSession(execution, page, viewport, {});
         const auto start = chrome->nextOf<Request>();
         ASSERT_TRUE(start);
-        chrome->respond(start->executionID,
-                        answer(*start, row.status, row.withSnapshot ? std::optional(fakeSnapshot(viewport, page))
-                                                                    : std::nullopt));
+        chrome->respond(
+            start->executionID,
+            answer(*start, row.status, row.withSnapshot ? std::optional(fakeSnapshot(viewport, page)) : std::nullopt));
         EXPECT_EQ(failureOf(std::move(starting)), failure(bridge_text::chromeDisconnected));
         EXPECT_EQ(state().connectionError(), browser_text::incompleteResult);
         EXPECT_EQ(state().executionID(), std::nullopt);

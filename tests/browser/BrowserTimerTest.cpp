@@ -1,7 +1,6 @@
-#include "BrowserClientHarness.h"
-
 #include "BoundedWait.h"
 #include "BridgeFailure.h"
+#include "BrowserClientHarness.h"
 #include "BrowserClientText.h"
 
 #include <gtest/gtest.h>
