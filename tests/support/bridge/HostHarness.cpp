@@ -27,15 +27,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// The test program reads the bridge resources of the built bundle.
-class BundleEnvironment : public ::testing::Environment
-{
-public:
-    void SetUp() override { overrideMainBundleDirectory(fs::path(TAVLEN_BUNDLE_DIR)); }
-};
-
-[[maybe_unused]] const auto* const bundleEnvironment = ::testing::AddGlobalTestEnvironment(new BundleEnvironment);
-
 int remainingMilliseconds(std::chrono::steady_clock::time_point deadline)
 {
     const auto left =
