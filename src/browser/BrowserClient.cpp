@@ -5,6 +5,7 @@
 #include "BrowserLog.h"
 #include "BrowserProfileRepository.h"
 #include "CancelledError.h"
+#include "FileDescriptor.h"
 #include "MainBundle.h"
 #include "MainThread.h"
 #include "MonitorStoreError.h"
@@ -146,17 +147,17 @@ QCoro::Task<void> BrowserClient::startListener(std::stop_token stop)
     const Alive alive(&m_state);
     auto listener = std::make_shared<BrowserListener>(m_options.directory);
     // Runs on the listener's thread for every accepted socket and waits for the main thread to take it.
+    // The socket closes once neither this call nor the posted job holds it, unless the connections took it.
     auto onAccept = [this, alive](int fd) {
+        auto connection = std::make_shared<FileDescriptor>(fd);
         try {
-            postToMainAndWait([this, alive, fd] {
-                if (!alive) {
-                    ::close(fd);
-                    return;
+            postToMainAndWait([this, alive, connection] {
+                if (alive) {
+                    m_connections.accept(connection->release());
                 }
-                m_connections.accept(fd);
             });
         } catch (const CancelledError&) {
-            ::close(fd); // the application is shutting down
+            // The application is shutting down.
         } catch (const std::exception& error) {
             qCWarning(browserLog) << "could not take a Chrome connection:" << error.what();
         }

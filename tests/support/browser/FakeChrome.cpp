@@ -2,8 +2,8 @@
 
 #include "BoundedWait.h"
 #include "BrowserChannel.h"
-#include "BrowserConfiguration.h"
 #include "BrowserConnectionDirectory.h"
+#include "ShippedConfiguration.h"
 
 #include <gtest/gtest.h>
 
@@ -19,7 +19,7 @@ constexpr std::size_t frameLimit = 64 * 1024 * 1024;
 
 std::string origin()
 {
-    return "chrome-extension://" + BrowserConfiguration::shared().allowedExtensionIDs.at(0) + "/";
+    return "chrome-extension://" + shippedConfiguration().allowedExtensionIDs.at(0) + "/";
 }
 
 int connectedSocket(const std::filesystem::path& path)
@@ -47,7 +47,7 @@ struct FakeChrome::Inbox
     void reply(const BrowserMessage& message)
     {
         if (const auto open = channel.lock()) {
-            open->send(message.encodedBytes());
+            open->send(message.encodedBytes(shippedConfiguration().protocolVersion));
         }
     }
 
@@ -55,7 +55,7 @@ struct FakeChrome::Inbox
     {
         std::optional<BrowserMessage> message;
         try {
-            message = BrowserMessage::decode(nlohmann::json::parse(frame));
+            message = BrowserMessage::decode(nlohmann::json::parse(frame), shippedConfiguration().protocolVersion);
         } catch (const std::exception& error) {
             ADD_FAILURE() << "the host relayed a frame the extension cannot read: " << error.what();
             return;
@@ -134,7 +134,7 @@ bool FakeChrome::hasResponder() const
 
 void FakeChrome::send(const BrowserMessage& message)
 {
-    sendFrame(message.encodedBytes());
+    sendFrame(message.encodedBytes(shippedConfiguration().protocolVersion));
 }
 
 void FakeChrome::sendFrame(std::string bytes)
