@@ -3,14 +3,27 @@
 #include "BridgeFailure.h"
 #include "BrowserConfiguration.h"
 #include "WireCoding.h"
+#include "WireReading.h"
 
 #include <cmath>
 
 namespace tavlen {
 
 namespace {
+
 constexpr std::int64_t maximumViewportSide = 8'000'000;
+
+// The same members from either reader (wire::… for nlohmann values and for simdjson elements alike).
+template <class Value> BrowserCaptureSettings decodeSettings(const Value& value)
+{
+    const auto& object = wire::requireObject(value, "Capture settings");
+    return {wire::requiredInteger(object, "width"),
+            wire::requiredInteger(object, "height"),
+            wire::requiredDouble(object, "deviceScaleFactor"),
+            wire::requiredBool(object, "mobile")};
 }
+
+} // namespace
 
 const BrowserCaptureSettings& BrowserCaptureSettings::standard()
 {
@@ -34,13 +47,14 @@ nlohmann::json BrowserCaptureSettings::encode() const
     return {{"width", width}, {"height", height}, {"deviceScaleFactor", deviceScaleFactor}, {"mobile", mobile}};
 }
 
-BrowserCaptureSettings BrowserCaptureSettings::decode(const nlohmann::json& value)
+BrowserCaptureSettings BrowserCaptureSettings::decodeConfigured(const nlohmann::json& value)
 {
-    const auto& object = wire::requireObject(value, "Capture settings");
-    return {wire::requiredInteger(object, "width"),
-            wire::requiredInteger(object, "height"),
-            wire::requiredDouble(object, "deviceScaleFactor"),
-            wire::requiredBool(object, "mobile")};
+    return decodeSettings(value);
+}
+
+BrowserCaptureSettings BrowserCaptureSettings::decode(const simdjson::dom::element& value)
+{
+    return decodeSettings(value);
 }
 
 } // namespace tavlen

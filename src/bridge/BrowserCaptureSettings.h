@@ -1,5 +1,7 @@
 #pragma once
 
+#include "WireElement.h"
+
 #include <nlohmann/json.hpp>
 
 #include <cstdint>
@@ -23,7 +25,9 @@ struct BrowserCaptureSettings
     void validate() const;
 
     nlohmann::json encode() const;
-    static BrowserCaptureSettings decode(const nlohmann::json& value); // throws WireDecodingError
+    // From a received request's viewport, and from the configuration resource. Throw WireDecodingError.
+    static BrowserCaptureSettings decode(const simdjson::dom::element& value);
+    static BrowserCaptureSettings decodeConfigured(const nlohmann::json& value);
 
     bool operator==(const BrowserCaptureSettings&) const = default;
 };

@@ -4,6 +4,7 @@
 #include "BrowserConfiguration.h"
 #include "JsonWriter.h"
 #include "WireCoding.h"
+#include "WireReading.h"
 
 #include <array>
 
@@ -63,7 +64,7 @@ void encodeFields(nlohmann::json& object, const BrowserMessage::Payload& payload
                payload);
 }
 
-BrowserMessage::Payload decodeFields(Kind kind, const nlohmann::json& o)
+BrowserMessage::Payload decodeFields(Kind kind, wire::Element o, WireSnapshotParts& parts)
 {
     using M = BrowserMessage;
     switch (kind) {
@@ -94,7 +95,7 @@ BrowserMessage::Payload decodeFields(Kind kind, const nlohmann::json& o)
     case Kind::response:
         return M::Response{wire::requiredString(o, "connectionId"),
                            wire::optionalString(o, "executionId"),
-                           BrowserResponse::decode(wire::requiredObject(o, "response"))};
+                           BrowserResponse::decode(wire::requiredObject(o, "response"), parts)};
     case Kind::status:
         return M::Status{wire::requiredString(o, "connectionId"),
                          wire::optionalString(o, "executionId"),
@@ -168,22 +169,19 @@ std::string BrowserMessage::encodedBytes() const
     return writeJson(encode());
 }
 
-BrowserMessage BrowserMessage::decode(const nlohmann::json& value)
+BrowserMessage BrowserMessage::decode(const simdjson::dom::element& value,
+                                      std::int64_t protocolVersion,
+                                      WireSnapshotParts& parts)
 {
-    return decode(value, BrowserConfiguration::shared().protocolVersion);
-}
-
-BrowserMessage BrowserMessage::decode(const nlohmann::json& value, std::int64_t protocolVersion)
-{
-    const auto& object = wire::requireObject(value, "A message");
+    const auto object = wire::requireObject(value, "A message");
     if (wire::requiredInteger(object, "v") != protocolVersion) {
         throw BridgeFailure::invalidMessage();
     }
-    const auto kind = kindFromName(wire::requiredString(object, "type"));
+    const auto kind = kindFromName(wire::requiredText(object, "type"));
     if (!kind) {
         throw WireDecodingError("\"type\" is not a known message kind.");
     }
-    return BrowserMessage{decodeFields(*kind, object)};
+    return BrowserMessage{decodeFields(*kind, object, parts)};
 }
 
 } // namespace tavlen

@@ -3,6 +3,7 @@
 #include "BrowserRequest.h"
 #include "BrowserResponse.h"
 #include "BrowserStatus.h"
+#include "WireElement.h"
 
 #include <nlohmann/json.hpp>
 
@@ -13,6 +14,8 @@
 #include <variant>
 
 namespace tavlen {
+
+struct WireSnapshotParts;
 
 // One unit of conversation on the bridge: every frame carries exactly one encoded message.
 // Members use "ID", wire keys "Id".
@@ -142,10 +145,13 @@ struct BrowserMessage
     // The bytes of encode(), as they go into a frame.
     std::string encodedBytes() const;
 
-    // Decodes a message of the shared protocol version. Another "v" throws BridgeFailure "Invalid or
+    // Decodes a received message of the given protocol version. Another "v" throws BridgeFailure "Invalid or
     // incompatible browser message." before "type" is looked at; anything else wrong throws WireDecodingError.
-    static BrowserMessage decode(const nlohmann::json& value);
-    static BrowserMessage decode(const nlohmann::json& value, std::int64_t protocolVersion);
+    // A snapshot's image and page tree are set aside in `parts` (BrowserSnapshot::decode). Received bytes reach
+    // this only through the wire check (BrowserWireReader), which runs the schema first.
+    static BrowserMessage decode(const simdjson::dom::element& value,
+                                 std::int64_t protocolVersion,
+                                 WireSnapshotParts& parts);
 
     bool operator==(const BrowserMessage&) const = default;
 };

@@ -1,6 +1,6 @@
 #include "BrowserRect.h"
 
-#include "WireCoding.h"
+#include "WireReading.h"
 
 namespace tavlen {
 
@@ -9,9 +9,9 @@ nlohmann::json BrowserRect::encode() const
     return {{"x", x}, {"y", y}, {"width", width}, {"height", height}};
 }
 
-BrowserRect BrowserRect::decode(const nlohmann::json& value)
+BrowserRect BrowserRect::decode(const simdjson::dom::element& value)
 {
-    const auto& object = wire::requireObject(value, "A rectangle");
+    const auto object = wire::requireObject(value, "A rectangle");
     return {wire::requiredDouble(object, "x"),
             wire::requiredDouble(object, "y"),
             wire::requiredDouble(object, "width"),

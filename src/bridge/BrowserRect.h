@@ -1,5 +1,7 @@
 #pragma once
 
+#include "WireElement.h"
+
 #include <nlohmann/json.hpp>
 
 namespace tavlen {
@@ -13,7 +15,7 @@ struct BrowserRect
     double height = 0;
 
     nlohmann::json encode() const;
-    static BrowserRect decode(const nlohmann::json& value); // throws WireDecodingError
+    static BrowserRect decode(const simdjson::dom::element& value); // throws WireDecodingError
 
     bool operator==(const BrowserRect&) const = default;
 };

@@ -8,16 +8,11 @@ namespace tavlen::wire {
 
 namespace {
 
-[[noreturn]] void fail(const char* key, const char* expected)
-{
-    throw WireDecodingError(std::string("\"") + key + "\" must be " + expected + ".");
-}
-
 const nlohmann::json& present(const nlohmann::json& object, const char* key, const char* expected)
 {
     const nlohmann::json* value = member(object, key);
     if (!value) {
-        fail(key, expected);
+        failMember(key, expected);
     }
     return *value;
 }
@@ -35,21 +30,37 @@ std::optional<std::int64_t> integerValue(const nlohmann::json& value)
         return std::nullopt;
     }
     if (value.is_number_float()) {
-        const double d = value.get<double>();
-        // 2^63 itself does not fit; everything below it does.
-        if (std::isfinite(d) && d == std::trunc(d) && d >= -9223372036854775808.0 && d < 9223372036854775808.0) {
-            return static_cast<std::int64_t>(d);
-        }
+        return wholeInteger(value.get<double>());
     }
     return std::nullopt;
 }
 
 } // namespace
 
+void failMember(const char* key, const char* expected)
+{
+    throw WireDecodingError(std::string("\"") + key + "\" must be " + expected + ".");
+}
+
+void failNotObject(const char* what)
+{
+    throw WireDecodingError(std::string(what) + " must be a JSON object.");
+}
+
+std::optional<std::int64_t> wholeInteger(double value)
+{
+    // 2^63 itself does not fit; everything below it does.
+    if (std::isfinite(value) && value == std::trunc(value) && value >= -9223372036854775808.0 &&
+        value < 9223372036854775808.0) {
+        return static_cast<std::int64_t>(value);
+    }
+    return std::nullopt;
+}
+
 const nlohmann::json& requireObject(const nlohmann::json& value, const char* what)
 {
     if (!value.is_object()) {
-        throw WireDecodingError(std::string(what) + " must be a JSON object.");
+        failNotObject(what);
     }
     return value;
 }
@@ -67,7 +78,7 @@ std::string requiredString(const nlohmann::json& object, const char* key)
 {
     const nlohmann::json& value = present(object, key, "a string");
     if (!value.is_string()) {
-        fail(key, "a string");
+        failMember(key, "a string");
     }
     return value.get<std::string>();
 }
@@ -84,7 +95,7 @@ std::int64_t requiredInteger(const nlohmann::json& object, const char* key)
 {
     const auto value = integerValue(present(object, key, "an integer"));
     if (!value) {
-        fail(key, "an integer");
+        failMember(key, "an integer");
     }
     return *value;
 }
@@ -101,7 +112,7 @@ double requiredDouble(const nlohmann::json& object, const char* key)
 {
     const nlohmann::json& value = present(object, key, "a number");
     if (!value.is_number()) {
-        fail(key, "a number");
+        failMember(key, "a number");
     }
     return value.get<double>();
 }
@@ -118,7 +129,7 @@ bool requiredBool(const nlohmann::json& object, const char* key)
 {
     const nlohmann::json& value = present(object, key, "a boolean");
     if (!value.is_boolean()) {
-        fail(key, "a boolean");
+        failMember(key, "a boolean");
     }
     return value.get<bool>();
 }
@@ -135,7 +146,7 @@ const nlohmann::json& requiredObject(const nlohmann::json& object, const char* k
 {
     const nlohmann::json& value = present(object, key, "an object");
     if (!value.is_object()) {
-        fail(key, "an object");
+        failMember(key, "an object");
     }
     return value;
 }
@@ -152,7 +163,7 @@ const nlohmann::json& requiredArray(const nlohmann::json& object, const char* ke
 {
     const nlohmann::json& value = present(object, key, "an array");
     if (!value.is_array()) {
-        fail(key, "an array");
+        failMember(key, "an array");
     }
     return value;
 }
@@ -164,7 +175,7 @@ std::vector<std::string> requiredStrings(const nlohmann::json& object, const cha
     result.reserve(array.size());
     for (const auto& item : array) {
         if (!item.is_string()) {
-            fail(key, "an array of strings");
+            failMember(key, "an array of strings");
         }
         result.push_back(item.get<std::string>());
     }

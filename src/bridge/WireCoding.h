@@ -22,6 +22,12 @@ public:
 // JSON type; an optional one reads a missing key and null alike. Keys a record does not declare are ignored.
 namespace wire {
 
+// The decoders' sentences, shared by the readers of stored documents and of received frames (WireReading.h).
+[[noreturn]] void failMember(const char* key, const char* expected);
+[[noreturn]] void failNotObject(const char* what);
+// A double that is a whole number within signed 64 bits (3.0, not 3.5 nor 2^63), as an integer.
+std::optional<std::int64_t> wholeInteger(double value);
+
 const nlohmann::json& requireObject(const nlohmann::json& value, const char* what);
 const nlohmann::json* member(const nlohmann::json& object, const char* key); // nullptr when missing or null
 

@@ -194,10 +194,10 @@ TEST(BrowserChannelTest, edgeCasesOfReadingSendingAndClosing)
         auto recorder = std::make_shared<Recorder>();
         std::weak_ptr<BrowserChannel> weak = channel;
         channel->start(
-            [recorder, weak, closeInside = row.closeInsideOnMessage](std::string frame) {
+            [recorder, weak, closeInside = row.closeInsideOnMessage](BrowserFrame frame) {
                 {
                     std::lock_guard guard(recorder->mutex);
-                    recorder->frames.push_back(std::move(frame));
+                    recorder->frames.emplace_back(frame.bytes());
                 }
                 if (closeInside) {
                     if (auto strong = weak.lock()) {
@@ -318,7 +318,7 @@ TEST(BrowserChannelTest, manyFramesFromSeveralThreadsArriveWholeAndInEachSenders
     SocketPair sockets;
     auto channel = BrowserChannel::make(sockets.channelEnd, sockets.channelEnd, true, 1 << 20, 1 << 20, 64 << 20);
     Latch closed;
-    channel->start([](std::string) {}, [&closed] { closed.open(); });
+    channel->start([](BrowserFrame) {}, [&closed] { closed.open(); });
     constexpr int senders = 4;
     constexpr int perSender = 200;
     std::vector<std::thread> threads;
@@ -333,8 +333,9 @@ TEST(BrowserChannelTest, manyFramesFromSeveralThreadsArriveWholeAndInEachSenders
     for (int received = 0; received < senders * perSender; ++received) {
         auto frame = readFrame(sockets.peer, 1 << 20);
         ASSERT_TRUE(frame.has_value());
-        const int t = std::stoi(frame->substr(0, frame->find(':')));
-        const auto rest = frame->substr(frame->find(':') + 1);
+        const std::string text(frame->bytes());
+        const int t = std::stoi(text.substr(0, text.find(':')));
+        const auto rest = text.substr(text.find(':') + 1);
         const int i = std::stoi(rest.substr(0, rest.find(':')));
         ASSERT_EQ(i, next[t]);
         EXPECT_EQ(rest.substr(rest.find(':') + 1), body(997 * (i % 7)));
@@ -357,8 +358,8 @@ TEST(BrowserChannelTest, channelOverPipesLeavesThemOpenAndSocketChannelClosesIts
         auto channel = BrowserChannel::make(input[0], output[1], false, 64, 64, 1024);
         std::weak_ptr<BrowserChannel> weak = channel;
         Latch closed;
-        channel->start([](std::string) {}, [&closed] { closed.open(); });
-        EXPECT_TRUE(channel->send("hello"));
+        channel->start([](BrowserFrame) {}, [&closed] { closed.open(); });
+        EXPECT_TRUE(channel->send(std::string("hello")));
         EXPECT_EQ(readFrame(output[0], 64), "hello");
         ::close(input[1]); // end of standard input
         ASSERT_TRUE(closed.wait());
@@ -377,7 +378,7 @@ TEST(BrowserChannelTest, channelOverPipesLeavesThemOpenAndSocketChannelClosesIts
     SocketPair sockets;
     auto channel = BrowserChannel::make(sockets.channelEnd, sockets.channelEnd, true, 64, 64, 1024);
     std::weak_ptr<BrowserChannel> weak = channel;
-    channel->start([](std::string) {}, [] {});
+    channel->start([](BrowserFrame) {}, [] {});
     channel->close();
     channel.reset();
     for (auto start = std::chrono::steady_clock::now(); !weak.expired();) {

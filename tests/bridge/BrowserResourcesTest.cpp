@@ -240,7 +240,7 @@ BrowserMessage largestCapture()
         tree.nodes.push_back(std::move(node));
     }
     // The last cell's value "42" grows until the tree's encoding is exactly 4 MiB.
-    const std::size_t size = tree.sortedJSON().size();
+    const std::size_t size = tree.sortedJSONLength();
     EXPECT_LT(size, 4'194'304u);
     tree.nodes.back().value = std::string(2 + (4'194'304 - std::min<std::size_t>(size, 4'194'304)), 'v');
     BrowserResponse response{test::requestID, test::sampleStatus(), true, std::move(snapshot), std::nullopt};
@@ -259,7 +259,7 @@ TEST(BrowserResources, shippedLimitsKeepChromesBoundsAndCarryAFullPageCapture)
 
     const BrowserMessage capture = largestCapture();
     const auto& tree = std::get<BrowserMessage::Response>(capture.payload).response.snapshot->pageTree;
-    EXPECT_EQ(tree.sortedJSON().size(), 4'194'304u);
+    EXPECT_EQ(tree.sortedJSONLength(), 4'194'304u);
     const std::string frame = capture.encodedBytes();
     EXPECT_LE(static_cast<std::int64_t>(frame.size()), limits.resultBytes);
     EXPECT_EQ(BrowserWireValidator::load().decode(frame), capture);
