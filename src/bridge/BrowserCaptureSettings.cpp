@@ -13,10 +13,9 @@ namespace {
 
 constexpr std::int64_t maximumViewportSide = 8'000'000;
 
-// The same members from either reader (wire::… for nlohmann values and for simdjson elements alike).
-template <class Value> BrowserCaptureSettings decodeSettings(const Value& value)
+// The same members from either reader: an nlohmann object, or the gathered members of a received one.
+template <class Object> BrowserCaptureSettings readSettings(const Object& object)
 {
-    const auto& object = wire::requireObject(value, "Capture settings");
     return {wire::requiredInteger(object, "width"),
             wire::requiredInteger(object, "height"),
             wire::requiredDouble(object, "deviceScaleFactor"),
@@ -49,12 +48,12 @@ nlohmann::json BrowserCaptureSettings::encode() const
 
 BrowserCaptureSettings BrowserCaptureSettings::decodeConfigured(const nlohmann::json& value)
 {
-    return decodeSettings(value);
+    return readSettings(wire::requireObject(value, "Capture settings"));
 }
 
 BrowserCaptureSettings BrowserCaptureSettings::decode(const simdjson::dom::element& value)
 {
-    return decodeSettings(value);
+    return readSettings(wire::Members(wire::requireObject(value, "Capture settings")));
 }
 
 } // namespace tavlen

@@ -64,7 +64,7 @@ void encodeFields(nlohmann::json& object, const BrowserMessage::Payload& payload
                payload);
 }
 
-BrowserMessage::Payload decodeFields(Kind kind, wire::Element o, WireSnapshotParts& parts)
+BrowserMessage::Payload decodeFields(Kind kind, const wire::Members& o, WireSnapshotParts& parts)
 {
     using M = BrowserMessage;
     switch (kind) {
@@ -173,7 +173,7 @@ BrowserMessage BrowserMessage::decode(const simdjson::dom::element& value,
                                       std::int64_t protocolVersion,
                                       WireSnapshotParts& parts)
 {
-    const auto object = wire::requireObject(value, "A message");
+    const wire::Members object(wire::requireObject(value, "A message"));
     if (wire::requiredInteger(object, "v") != protocolVersion) {
         throw BridgeFailure::invalidMessage();
     }

@@ -21,7 +21,7 @@ nlohmann::json encodeOptionalRect(const std::optional<BrowserRect>& rect)
     return rect ? rect->encode() : nlohmann::json(nullptr);
 }
 
-std::optional<BrowserRect> decodeOptionalRect(wire::Element object, const char* key)
+std::optional<BrowserRect> decodeOptionalRect(const wire::Members& object, const char* key)
 {
     if (const auto rect = wire::optionalObject(object, key)) {
         return BrowserRect::decode(*rect);
@@ -42,8 +42,9 @@ nlohmann::json encodeStates(const BrowserPageTree::States& states)
     return object;
 }
 
-BrowserPageTree::States decodeStates(wire::Element object)
+BrowserPageTree::States decodeStates(wire::Element value)
 {
+    const wire::Members object(value);
     return {wire::optionalString(object, "checked"),
             wire::optionalString(object, "pressed"),
             wire::optionalBool(object, "selected"),
@@ -65,8 +66,9 @@ nlohmann::json encodeStructure(const BrowserPageTree::Structure& structure)
     return object;
 }
 
-BrowserPageTree::Structure decodeStructure(wire::Element object)
+BrowserPageTree::Structure decodeStructure(wire::Element value)
 {
+    const wire::Members object(value);
     return {wire::optionalInteger(object, "level"),
             wire::optionalInteger(object, "row"),
             wire::optionalInteger(object, "column"),
@@ -114,7 +116,7 @@ nlohmann::json encodeNode(const BrowserPageTree::Node& node)
 // Reads every member into `node`, overwriting what it held (a node may be decoded into again).
 void decodeNode(wire::Element value, BrowserPageTree::Node& node)
 {
-    const auto object = wire::requireObject(value, "A page-tree node");
+    const wire::Members object(wire::requireObject(value, "A page-tree node"));
     node.id = wire::requiredText(object, "id");
     node.children = wire::requiredStrings(object, "children");
     node.kind = wire::requiredText(object, "kind");
@@ -122,12 +124,12 @@ void decodeNode(wire::Element value, BrowserPageTree::Node& node)
     node.bounds = decodeOptionalRect(object, "bounds");
     node.fragments.clear();
     for (const auto item : wire::elementsOf(wire::requiredArray(object, "fragments"))) {
-        const auto fragment = wire::requireObject(item, "A fragment");
+        const wire::Members fragment(wire::requireObject(item, "A fragment"));
         node.fragments.push_back({wire::requiredInteger(fragment, "start"),
                                   wire::requiredInteger(fragment, "length"),
                                   BrowserRect::decode(wire::requiredObject(fragment, "bounds"))});
     }
-    const auto visibility = wire::requiredObject(object, "visibility");
+    const wire::Members visibility(wire::requiredObject(object, "visibility"));
     node.visibility.rendered = wire::requiredBool(visibility, "rendered");
     node.visibility.cssVisible = wire::requiredBool(visibility, "cssVisible");
     node.visibility.clip = decodeOptionalRect(visibility, "clip");
@@ -453,7 +455,7 @@ nlohmann::json BrowserPageTree::encode() const
 
 BrowserPageTree::Received BrowserPageTree::decode(const simdjson::dom::element& value)
 {
-    const auto object = wire::requireObject(value, "A page tree");
+    const wire::Members object(wire::requireObject(value, "A page tree"));
     Received received;
     BrowserPageTree& tree = received.tree;
     tree.snapshotId = wire::requiredText(object, "snapshotId");

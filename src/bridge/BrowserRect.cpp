@@ -11,7 +11,7 @@ nlohmann::json BrowserRect::encode() const
 
 BrowserRect BrowserRect::decode(const simdjson::dom::element& value)
 {
-    const auto object = wire::requireObject(value, "A rectangle");
+    const wire::Members object(wire::requireObject(value, "A rectangle"));
     return {wire::requiredDouble(object, "x"),
             wire::requiredDouble(object, "y"),
             wire::requiredDouble(object, "width"),

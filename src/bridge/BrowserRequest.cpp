@@ -41,7 +41,7 @@ nlohmann::json BrowserRequest::encode() const
 
 BrowserRequest BrowserRequest::decode(const simdjson::dom::element& value)
 {
-    const auto object = wire::requireObject(value, "A request");
+    const wire::Members object(wire::requireObject(value, "A request"));
     BrowserRequest request;
     request.requestID = wire::requiredString(object, "requestId");
     const auto command = browserCommandFromName(wire::requiredText(object, "command"));

@@ -20,7 +20,7 @@ nlohmann::json BrowserResponse::encode() const
 
 BrowserResponse BrowserResponse::decode(const simdjson::dom::element& value, WireSnapshotParts& parts)
 {
-    const auto object = wire::requireObject(value, "A response");
+    const wire::Members object(wire::requireObject(value, "A response"));
     BrowserResponse response;
     response.requestID = wire::optionalString(object, "requestId");
     response.status = BrowserStatus::decode(wire::requiredObject(object, "status"));

@@ -72,7 +72,7 @@ nlohmann::json BrowserGeometry::encode() const
 
 BrowserGeometry BrowserGeometry::decode(const simdjson::dom::element& value)
 {
-    const auto object = wire::requireObject(value, "A geometry");
+    const wire::Members object(wire::requireObject(value, "A geometry"));
     return {wire::requiredDouble(object, "width"),
             wire::requiredDouble(object, "height"),
             wire::requiredDouble(object, "pageX"),
@@ -106,7 +106,7 @@ nlohmann::json BrowserSnapshot::encode() const
 
 BrowserSnapshot BrowserSnapshot::decode(const simdjson::dom::element& value, WireSnapshotParts& parts)
 {
-    const auto object = wire::requireObject(value, "A snapshot");
+    const wire::Members object(wire::requireObject(value, "A snapshot"));
     BrowserSnapshot snapshot;
     snapshot.url = wire::requiredText(object, "url");
     snapshot.geometry = BrowserGeometry::decode(wire::requiredObject(object, "geometry"));

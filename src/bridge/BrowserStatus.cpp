@@ -13,7 +13,7 @@ nlohmann::json BrowserToolError::encode() const
 
 BrowserToolError BrowserToolError::decode(const simdjson::dom::element& value)
 {
-    const auto object = wire::requireObject(value, "A tool error");
+    const wire::Members object(wire::requireObject(value, "A tool error"));
     return {wire::requiredString(object, "code"), wire::requiredString(object, "message")};
 }
 
@@ -40,7 +40,7 @@ nlohmann::json BrowserStatus::encode() const
 
 BrowserStatus BrowserStatus::decode(const simdjson::dom::element& value)
 {
-    const auto object = wire::requireObject(value, "A status");
+    const wire::Members object(wire::requireObject(value, "A status"));
     BrowserStatus status;
     status.state = wire::requiredString(object, "state");
     status.sessionID = wire::optionalString(object, "sessionId");

@@ -39,7 +39,7 @@ bool BrowserWireValidator::checkSchema(const simdjson::dom::element& value, cons
 void BrowserWireValidator::checkPageTree(const BrowserPageTree& tree) const
 {
     const auto& definition = pageTreeDefinition(tree.sortedJSONLength());
-    if (!m_schema->acceptsJson(tree.encode(), definition)) {
+    if (!m_schema->accepts(tree, definition)) {
         throw BridgeFailure::invalidMessage();
     }
 }

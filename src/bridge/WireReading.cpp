@@ -3,6 +3,8 @@
 #include "WireCoding.h"
 
 #include <algorithm>
+#include <new>
+#include <type_traits>
 #include <unordered_map>
 
 namespace tavlen::wire {
@@ -13,8 +15,10 @@ using Type = simdjson::dom::element_type;
 
 // simdjson's count of a container's members stops here and means "this many or more".
 constexpr std::size_t saturatedCount = 0xFFFFFF;
+// Up to this many members, a later duplicate of a key is looked for member by member; beyond, with a hash table.
+constexpr std::size_t pairwiseLimit = 64;
 
-const Element& present(const std::optional<Element>& value, const char* key, const char* expected)
+Element present(const std::optional<Element>& value, const char* key, const char* expected)
 {
     if (!value) {
         failMember(key, expected);
@@ -102,30 +106,6 @@ bool sameNumber(const Number& a, const Number& b)
 
 } // namespace
 
-std::optional<Element> member(Element object, std::string_view key)
-{
-    std::optional<Element> found;
-    for (const auto field : fieldsOf(object)) {
-        if (field.key == key) {
-            found = field.value;
-        }
-    }
-    if (found && found->is_null()) {
-        return std::nullopt;
-    }
-    return found;
-}
-
-bool contains(Element object, std::string_view key)
-{
-    for (const auto field : fieldsOf(object)) {
-        if (field.key == key) {
-            return true;
-        }
-    }
-    return false;
-}
-
 std::size_t countOf(Element container)
 {
     std::size_t count = 0;
@@ -169,44 +149,56 @@ double numberValue(Element value)
     }
 }
 
-std::uint64_t hiddenMask(Element object, std::size_t count)
+Members::Members(Element object)
 {
-    std::uint64_t hidden = 0;
-    if (count < 2) {
-        return hidden;
-    }
-    std::string_view keys[64];
-    std::size_t n = 0;
+    static_assert(std::is_trivially_destructible_v<Entry>, "the entries in raw room are never destroyed one by one");
     for (const auto field : fieldsOf(object)) {
-        keys[n++] = field.key;
+        if (m_size < inlineCapacity) {
+            new (m_inline + m_size * sizeof(Entry)) Entry{Key(field.key), field.value};
+        } else {
+            m_more.push_back({Key(field.key), field.value});
+        }
+        ++m_size;
     }
-    for (std::size_t i = 0; i + 1 < n; ++i) {
-        for (std::size_t j = i + 1; j < n; ++j) {
-            if (keys[i] == keys[j]) {
-                hidden |= std::uint64_t{1} << i;
-                break;
+}
+
+const Element* Members::last(std::string_view key) const
+{
+    const Key wanted(key);
+    for (std::size_t i = m_size; i-- > 0;) {
+        const Entry& entry = at(i);
+        if (entry.key == wanted) {
+            return &entry.value;
+        }
+    }
+    return nullptr;
+}
+
+bool Members::isHidden(std::size_t i) const
+{
+    if (m_size <= pairwiseLimit) {
+        const Key& key = at(i).key;
+        for (std::size_t j = i + 1; j < m_size; ++j) {
+            if (at(j).key == key) {
+                return true;
+            }
+        }
+        return false;
+    }
+    // Large objects (hostile ones included) in linear time, once: the last position of each key wins.
+    if (m_hidden.empty()) {
+        m_hidden.assign(m_size, false);
+        std::unordered_map<std::string_view, std::size_t> lastPosition;
+        lastPosition.reserve(m_size);
+        for (std::size_t j = 0; j < m_size; ++j) {
+            const auto [entry, inserted] = lastPosition.try_emplace(at(j).key.text, j);
+            if (!inserted) {
+                m_hidden[entry->second] = true;
+                entry->second = j;
             }
         }
     }
-    return hidden;
-}
-
-std::vector<bool> hiddenMembers(Element object, std::size_t count)
-{
-    // Large objects (hostile ones included) in linear time: the last position of each key wins.
-    std::vector<bool> hidden(count, false);
-    std::unordered_map<std::string_view, std::size_t> last;
-    last.reserve(count);
-    std::size_t i = 0;
-    for (const auto field : fieldsOf(object)) {
-        const auto [entry, inserted] = last.try_emplace(field.key, i);
-        if (!inserted) {
-            hidden[entry->second] = true;
-            entry->second = i;
-        }
-        ++i;
-    }
-    return hidden;
+    return m_hidden[i];
 }
 
 bool sameJson(Element value, const nlohmann::json& other)
@@ -238,13 +230,15 @@ bool sameJson(Element value, const nlohmann::json& other)
         if (!other.is_object()) {
             return false;
         }
+        const Members members(value);
         std::size_t distinct = 0;
-        const bool membersMatch = everyMember(value, [&](std::string_view key, Element memberValue) {
-            ++distinct;
+        for (std::size_t i = 0; i < members.size(); ++i) {
+            distinct += members.isHidden(i) ? 0 : 1;
+        }
+        return distinct == other.size() && members.everyLast([&](std::string_view key, Element memberValue) {
             const auto it = other.find(key);
             return it != other.end() && sameJson(memberValue, *it);
         });
-        return membersMatch && distinct == other.size();
     }
     }
     return false;
@@ -346,83 +340,92 @@ std::vector<std::string> stringsOf(Element value, const char* key)
 
 } // namespace
 
-std::string_view requiredText(Element object, const char* key)
+std::optional<Element> member(const Members& object, const char* key)
 {
-    return textOf(present(member(object, std::string_view(key)), key, "a string"), key);
+    const Element* value = object.last(key);
+    if (!value || value->is_null()) {
+        return std::nullopt;
+    }
+    return *value;
 }
 
-std::string requiredString(Element object, const char* key)
+std::string_view requiredText(const Members& object, const char* key)
+{
+    return textOf(present(member(object, key), key, "a string"), key);
+}
+
+std::string requiredString(const Members& object, const char* key)
 {
     return std::string(requiredText(object, key));
 }
 
-std::optional<std::string> optionalString(Element object, const char* key)
+std::optional<std::string> optionalString(const Members& object, const char* key)
 {
-    const auto value = member(object, std::string_view(key));
+    const auto value = member(object, key);
     return value ? std::optional(std::string(textOf(*value, key))) : std::nullopt;
 }
 
-std::int64_t requiredInteger(Element object, const char* key)
+std::int64_t requiredInteger(const Members& object, const char* key)
 {
-    return integerOf(present(member(object, std::string_view(key)), key, "an integer"), key);
+    return integerOf(present(member(object, key), key, "an integer"), key);
 }
 
-std::optional<std::int64_t> optionalInteger(Element object, const char* key)
+std::optional<std::int64_t> optionalInteger(const Members& object, const char* key)
 {
-    const auto value = member(object, std::string_view(key));
+    const auto value = member(object, key);
     return value ? std::optional(integerOf(*value, key)) : std::nullopt;
 }
 
-double requiredDouble(Element object, const char* key)
+double requiredDouble(const Members& object, const char* key)
 {
-    return doubleOf(present(member(object, std::string_view(key)), key, "a number"), key);
+    return doubleOf(present(member(object, key), key, "a number"), key);
 }
 
-std::optional<double> optionalDouble(Element object, const char* key)
+std::optional<double> optionalDouble(const Members& object, const char* key)
 {
-    const auto value = member(object, std::string_view(key));
+    const auto value = member(object, key);
     return value ? std::optional(doubleOf(*value, key)) : std::nullopt;
 }
 
-bool requiredBool(Element object, const char* key)
+bool requiredBool(const Members& object, const char* key)
 {
-    return boolOf(present(member(object, std::string_view(key)), key, "a boolean"), key);
+    return boolOf(present(member(object, key), key, "a boolean"), key);
 }
 
-std::optional<bool> optionalBool(Element object, const char* key)
+std::optional<bool> optionalBool(const Members& object, const char* key)
 {
-    const auto value = member(object, std::string_view(key));
+    const auto value = member(object, key);
     return value ? std::optional(boolOf(*value, key)) : std::nullopt;
 }
 
-Element requiredObject(Element object, const char* key)
+Element requiredObject(const Members& object, const char* key)
 {
-    return objectOf(present(member(object, std::string_view(key)), key, "an object"), key);
+    return objectOf(present(member(object, key), key, "an object"), key);
 }
 
-std::optional<Element> optionalObject(Element object, const char* key)
+std::optional<Element> optionalObject(const Members& object, const char* key)
 {
-    const auto value = member(object, std::string_view(key));
+    const auto value = member(object, key);
     return value ? std::optional(objectOf(*value, key)) : std::nullopt;
 }
 
-Element requiredArray(Element object, const char* key)
+Element requiredArray(const Members& object, const char* key)
 {
-    const Element value = present(member(object, std::string_view(key)), key, "an array");
+    const Element value = present(member(object, key), key, "an array");
     if (!value.is_array()) {
         failMember(key, "an array");
     }
     return value;
 }
 
-std::vector<std::string> requiredStrings(Element object, const char* key)
+std::vector<std::string> requiredStrings(const Members& object, const char* key)
 {
-    return stringsOf(present(member(object, std::string_view(key)), key, "an array"), key);
+    return stringsOf(present(member(object, key), key, "an array"), key);
 }
 
-std::optional<std::vector<std::string>> optionalStrings(Element object, const char* key)
+std::optional<std::vector<std::string>> optionalStrings(const Members& object, const char* key)
 {
-    const auto value = member(object, std::string_view(key));
+    const auto value = member(object, key);
     return value ? std::optional(stringsOf(*value, key)) : std::nullopt;
 }
 

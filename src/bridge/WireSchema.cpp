@@ -1,9 +1,11 @@
 #include "WireSchema.h"
 
+#include "PageTreeJson.h"
 #include "WireFormats.h"
 #include "WireReading.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <deque>
 #include <limits>
@@ -84,6 +86,27 @@ struct ElementAccess
 {
     using Value = simdjson::dom::element;
     using Type = simdjson::dom::element_type;
+    using Field = simdjson::dom::object::iterator;
+
+    static constexpr std::size_t smallObject = 64;
+
+    static bool contains(const Value& value, std::string_view key)
+    {
+        const wire::Key wanted(key);
+        const auto fields = wire::fieldsOf(value);
+        return std::any_of(fields.begin(), fields.end(), [&](const auto& field) { return wire::Key(field.key) == wanted; });
+    }
+
+    static bool keyComesAgain(Field field, Field end)
+    {
+        const wire::Key key(field.key());
+        for (++field; field != end; ++field) {
+            if (wire::Key(field.key()) == key) {
+                return true;
+            }
+        }
+        return false;
+    }
 
     static Kind kind(const Value& value)
     {
@@ -119,56 +142,18 @@ struct ElementAccess
         return true;
     }
 
-    static bool contains(const Value& value, std::string_view key) { return wire::contains(value, key); }
-
-    template <class Visit> static bool everyMember(const Value& value, Visit&& visit)
+    // True when visit(key, value) holds for the last member of every key; members hidden by a later one of the same
+    // key may be visited too, but their answers count for nothing (see wire::Members::everyLast). A small object is
+    // walked in place, and searched for a later duplicate only when a member fails; a large one is gathered first.
+    template <class Visit> static bool everyLastMember(const Value& value, Visit&& visit)
     {
-        return wire::everyMember(value, visit);
-    }
-
-    static bool equals(const Value& value, const nlohmann::json& other) { return wire::sameJson(value, other); }
-};
-
-// How the interpreter reads a value held as nlohmann JSON.
-struct JsonAccess
-{
-    using Value = nlohmann::json;
-
-    static Kind kind(const Value& value)
-    {
-        switch (value.type()) {
-        case Value::value_t::null:
-            return Kind::null;
-        case Value::value_t::boolean:
-            return Kind::boolean;
-        case Value::value_t::string:
-            return Kind::string;
-        case Value::value_t::array:
-            return Kind::array;
-        case Value::value_t::object:
-            return Kind::object;
-        default:
-            return Kind::number;
+        const auto fields = wire::fieldsOf(value);
+        if (fields.size() > smallObject) {
+            const wire::Members members(value);
+            return members.everyLast(visit);
         }
-    }
-
-    static double number(const Value& value) { return value.get<double>(); }
-
-    static std::string_view text(const Value& value) { return value.get_ref<const std::string&>(); }
-
-    static std::size_t count(const Value& value) { return value.size(); }
-
-    template <class Visit> static bool everyElement(const Value& value, Visit&& visit)
-    {
-        return std::all_of(value.begin(), value.end(), visit);
-    }
-
-    static bool contains(const Value& value, std::string_view key) { return value.find(key) != value.end(); }
-
-    template <class Visit> static bool everyMember(const Value& value, Visit&& visit)
-    {
-        for (const auto& [key, member] : value.items()) {
-            if (!visit(std::string_view(key), member)) {
+        for (auto it = fields.begin(); it != fields.end(); ++it) {
+            if (!visit(it.key(), it.value()) && !keyComesAgain(it, fields.end())) {
                 return false;
             }
         }
@@ -176,6 +161,71 @@ struct JsonAccess
     }
 
     static bool equals(const Value& value, const nlohmann::json& other) { return wire::sameJson(value, other); }
+};
+
+// How the interpreter reads a page tree held in memory: as the JSON its encoder would make of it.
+struct TreeAccess
+{
+    using Value = PageTreeJson;
+
+    static Kind kind(const Value& value)
+    {
+        switch (value.kind()) {
+        case PageTreeJson::Kind::null:
+            return Kind::null;
+        case PageTreeJson::Kind::boolean:
+            return Kind::boolean;
+        case PageTreeJson::Kind::text:
+            return Kind::string;
+        case PageTreeJson::Kind::array:
+            return Kind::array;
+        case PageTreeJson::Kind::object:
+            return Kind::object;
+        default:
+            return Kind::number;
+        }
+    }
+
+    static double number(const Value& value)
+    {
+        return value.kind() == PageTreeJson::Kind::integer ? static_cast<double>(value.integer()) : value.floating();
+    }
+
+    static std::string_view text(const Value& value) { return value.text(); }
+
+    static std::size_t count(const Value& value) { return value.size(); }
+
+    template <class Visit> static bool everyElement(const Value& value, Visit&& visit)
+    {
+        for (std::size_t i = 0, n = value.size(); i < n; ++i) {
+            if (!visit(value.element(i))) {
+                return false;
+            }
+        }
+        return true;
+    }
+
+    static bool contains(const Value& value, std::string_view key)
+    {
+        PageTreeJson::Members members;
+        const std::size_t n = value.members(members);
+        return std::any_of(members.begin(), members.begin() + n, [&](const auto& m) { return m.first == key; });
+    }
+
+    // A record holds each key once.
+    template <class Visit> static bool everyLastMember(const Value& value, Visit&& visit)
+    {
+        PageTreeJson::Members members;
+        const std::size_t n = value.members(members);
+        for (std::size_t i = 0; i < n; ++i) {
+            if (!visit(members[i].first, members[i].second)) {
+                return false;
+            }
+        }
+        return true;
+    }
+
+    static bool equals(const Value& value, const nlohmann::json& other) { return wire::sameJson(value.toJson(), other); }
 };
 
 } // namespace
@@ -219,17 +269,33 @@ struct WireSchema::Node
     Format format = Format::any;
     const Node* items = nullptr; // none: the array node refuses
     std::optional<double> maxItems;
-    bool hasProperties = false;  // "properties" is an object of objects; without, the object node refuses
-    std::vector<std::pair<std::string, const Node*>> properties; // sorted by key
-    std::vector<std::string> required;                           // empty unless every entry is text
-
-    const Node* property(std::string_view key) const
+    struct Property
     {
-        const auto it = std::lower_bound(
-            properties.begin(), properties.end(), key, [](const auto& entry, std::string_view k) {
-                return std::string_view(entry.first) < k;
-            });
-        return it != properties.end() && it->first == key ? it->second : nullptr;
+        wire::Key name;
+        const Node* node = nullptr;
+        std::uint64_t requiredBit = 0; // this key's bit in requiredMask when "required" names it
+        bool requiredBeyondMask = false;
+    };
+
+    bool hasProperties = false; // "properties" is an object of objects; without, the object node refuses
+    std::deque<std::string> propertyNames; // stable storage for the keys of `properties`
+    std::vector<Property> properties;
+    // "required" (when every entry is text): one bit per distinct name; a name that is not declared refuses every
+    // object, since it could be there only as an undeclared member.
+    std::uint64_t requiredMask = 0;
+    std::vector<std::string> requiredBeyondMask; // the 65th required name and on: looked for one by one
+    bool requiresUndeclared = false;
+
+    // A handful of declared keys, each told apart by its length and first bytes: a scan beats any search.
+    const Property* property(std::string_view key) const
+    {
+        const wire::Key wanted(key);
+        for (const auto& entry : properties) {
+            if (entry.name == wanted) {
+                return &entry;
+            }
+        }
+        return nullptr;
     }
 };
 
@@ -335,9 +401,9 @@ private:
             const auto properties = source.find("properties");
             node.hasProperties = properties != source.end() && properties->is_object() && allObjects(*properties);
             if (node.hasProperties) {
-                // nlohmann keeps members in byte order of their keys: already sorted for lookups.
                 for (const auto& [key, member] : properties->items()) {
-                    node.properties.emplace_back(key, compile(member));
+                    node.propertyNames.push_back(key);
+                    node.properties.push_back({wire::Key(node.propertyNames.back()), compile(member)});
                 }
             }
             if (const auto required = source.find("required"); required != source.end() && required->is_array()) {
@@ -345,12 +411,31 @@ private:
                     std::all_of(required->begin(), required->end(), [](const auto& n) { return n.is_string(); });
                 for (const auto& name : *required) {
                     if (allTexts) {
-                        node.required.push_back(name.get<std::string>());
+                        requireMember(node, name.get_ref<const std::string&>());
                     }
                 }
             }
         }
         // Any other name: the node accepts what "const" and "enum" left.
+    }
+
+    static void requireMember(Node& node, const std::string& name)
+    {
+        const wire::Key key(name);
+        const auto declared = std::find_if(
+            node.properties.begin(), node.properties.end(), [&](const auto& entry) { return entry.name == key; });
+        if (declared == node.properties.end()) {
+            node.requiresUndeclared = true;
+        } else if (declared->requiredBit == 0 && !declared->requiredBeyondMask) {
+            const auto bits = static_cast<unsigned>(std::popcount(node.requiredMask));
+            if (bits < 64) {
+                declared->requiredBit = std::uint64_t{1} << bits;
+                node.requiredMask |= declared->requiredBit;
+            } else {
+                declared->requiredBeyondMask = true;
+                node.requiredBeyondMask.push_back(name);
+            }
+        }
     }
 
     Nodes& m_target;
@@ -464,15 +549,24 @@ private:
         if (!node.hasProperties) {
             return false;
         }
-        for (const auto& name : node.required) {
-            if (!Access::contains(value, name)) {
+        if (node.requiresUndeclared) {
+            return false;
+        }
+        // One walk: each member must be declared and satisfy its node, and the required keys are ticked off as
+        // they are met (a hidden duplicate counts too: "required" asks only that the key be there).
+        std::uint64_t present = 0;
+        const bool membersHold = Access::everyLastMember(value, [&](std::string_view key, const auto& member) {
+            const Node::Property* declared = node.property(key);
+            if (!declared) {
                 return false;
             }
-        }
-        return Access::everyMember(value, [&](std::string_view key, const auto& member) {
-            const Node* declared = node.property(key);
-            return declared && check(member, *declared, depth + 1);
+            present |= declared->requiredBit;
+            return check(member, *declared->node, depth + 1);
         });
+        return membersHold && (present & node.requiredMask) == node.requiredMask &&
+               std::all_of(node.requiredBeyondMask.begin(), node.requiredBeyondMask.end(), [&](const auto& name) {
+                   return Access::contains(value, name);
+               });
     }
 };
 
@@ -517,9 +611,9 @@ bool WireSchema::accepts(const simdjson::dom::element& value, const Node& node) 
     return Interpreter<ElementAccess>::check(value, node, 0);
 }
 
-bool WireSchema::acceptsJson(const nlohmann::json& value, const Node& node) const
+bool WireSchema::accepts(const BrowserPageTree& tree, const Node& node) const
 {
-    return Interpreter<JsonAccess>::check(value, node, 0);
+    return Interpreter<TreeAccess>::check(PageTreeJson(tree), node, 0);
 }
 
 WireSchema::Detached::Detached() = default;

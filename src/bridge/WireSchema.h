@@ -8,6 +8,8 @@
 
 namespace tavlen {
 
+struct BrowserPageTree;
+
 // The message schema ready to be interpreted: each node of the document read once into the keywords the
 // interpreter knows, references resolved, so that checking a value touches no JSON of the schema.
 //
@@ -19,7 +21,8 @@ namespace tavlen {
 // whose value has the wrong JSON type is ignored, except that an array node without object "items" and an object
 // node without object "properties" refuse every value. Checking never throws: a value satisfies a node or not.
 //
-// Values are checked as simdjson elements (received frames) or as nlohmann values (a page tree held in memory).
+// Values are checked as simdjson elements (received frames) or, for a page tree held in memory (a screenshot's),
+// as the typed tree itself, read as the JSON its encoder would write (PageTreeJson.h).
 // Immutable once built: copies of a validator share one schema, and any number of threads may check at once.
 class WireSchema
 {
@@ -42,10 +45,9 @@ public:
     // other definitions need not be objects for it to be found (its own references then refuse).
     const Node* pageTree() const { return m_pageTree; }
 
-    // Two names, not two overloads: an nlohmann value would otherwise be weighed for conversion to an element
-    // wherever simdjson's header is not included.
+    // A value of a received frame, or a page tree held in memory, seen as the JSON its encoder would write.
     bool accepts(const simdjson::dom::element& value, const Node& node) const;
-    bool acceptsJson(const nlohmann::json& value, const Node& node) const;
+    bool accepts(const BrowserPageTree& tree, const Node& node) const;
 
     // A node that is not part of the document (a caller's ad-hoc node), read with this schema's definitions for
     // its references. It must not outlive the schema.

@@ -98,13 +98,9 @@ TEST(WireSchema, interpretsTheKeywordSubset)
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
-        // The interpreter reads received frames as simdjson elements and trees held in memory as nlohmann values;
-        // both readings must give the table's verdict.
         const test::ParsedJson received(row.value);
         ASSERT_TRUE(received.isValid());
-        EXPECT_EQ(validator.checkSchema(received.value(), json(row.schema)), row.accepted) << "received";
-        const auto node = validator.wireSchema().detach(json(row.schema));
-        EXPECT_EQ(validator.wireSchema().acceptsJson(json(row.value), node->node()), row.accepted) << "in memory";
+        EXPECT_EQ(validator.checkSchema(received.value(), json(row.schema)), row.accepted);
     }
 }
 
