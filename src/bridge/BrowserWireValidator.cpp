@@ -10,6 +10,8 @@
 
 #include <simdjson.h>
 
+#include <cstring>
+
 namespace tavlen {
 
 BrowserWireValidator::BrowserWireValidator(nlohmann::json schema, BrowserLimits limits)
@@ -28,7 +30,11 @@ BrowserWireValidator BrowserWireValidator::load()
 
 BrowserMessage BrowserWireValidator::decode(std::string_view data) const
 {
-    return BrowserWireReader().decode(*this, BrowserFrame(std::string(data)));
+    BrowserFrame frame = BrowserFrame::withCapacity(data.size(), nullptr);
+    if (!data.empty()) {
+        std::memcpy(frame.writableData(), data.data(), data.size());
+    }
+    return BrowserWireReader().decode(*this, frame);
 }
 
 bool BrowserWireValidator::checkSchema(const simdjson::dom::element& value, const nlohmann::json& schemaNode) const

@@ -8,6 +8,16 @@ namespace tavlen::wire {
 
 namespace {
 
+// nullptr when missing or null
+const nlohmann::json* member(const nlohmann::json& object, const char* key)
+{
+    const auto it = object.find(key);
+    if (it == object.end() || it->is_null()) {
+        return nullptr;
+    }
+    return &*it;
+}
+
 const nlohmann::json& present(const nlohmann::json& object, const char* key, const char* expected)
 {
     const nlohmann::json* value = member(object, key);
@@ -65,15 +75,6 @@ const nlohmann::json& requireObject(const nlohmann::json& value, const char* wha
     return value;
 }
 
-const nlohmann::json* member(const nlohmann::json& object, const char* key)
-{
-    const auto it = object.find(key);
-    if (it == object.end() || it->is_null()) {
-        return nullptr;
-    }
-    return &*it;
-}
-
 std::string requiredString(const nlohmann::json& object, const char* key)
 {
     const nlohmann::json& value = present(object, key, "a string");
@@ -81,14 +82,6 @@ std::string requiredString(const nlohmann::json& object, const char* key)
         failMember(key, "a string");
     }
     return value.get<std::string>();
-}
-
-std::optional<std::string> optionalString(const nlohmann::json& object, const char* key)
-{
-    if (!member(object, key)) {
-        return std::nullopt;
-    }
-    return requiredString(object, key);
 }
 
 std::int64_t requiredInteger(const nlohmann::json& object, const char* key)
@@ -100,14 +93,6 @@ std::int64_t requiredInteger(const nlohmann::json& object, const char* key)
     return *value;
 }
 
-std::optional<std::int64_t> optionalInteger(const nlohmann::json& object, const char* key)
-{
-    if (!member(object, key)) {
-        return std::nullopt;
-    }
-    return requiredInteger(object, key);
-}
-
 double requiredDouble(const nlohmann::json& object, const char* key)
 {
     const nlohmann::json& value = present(object, key, "a number");
@@ -115,14 +100,6 @@ double requiredDouble(const nlohmann::json& object, const char* key)
         failMember(key, "a number");
     }
     return value.get<double>();
-}
-
-std::optional<double> optionalDouble(const nlohmann::json& object, const char* key)
-{
-    if (!member(object, key)) {
-        return std::nullopt;
-    }
-    return requiredDouble(object, key);
 }
 
 bool requiredBool(const nlohmann::json& object, const char* key)
@@ -134,14 +111,6 @@ bool requiredBool(const nlohmann::json& object, const char* key)
     return value.get<bool>();
 }
 
-std::optional<bool> optionalBool(const nlohmann::json& object, const char* key)
-{
-    if (!member(object, key)) {
-        return std::nullopt;
-    }
-    return requiredBool(object, key);
-}
-
 const nlohmann::json& requiredObject(const nlohmann::json& object, const char* key)
 {
     const nlohmann::json& value = present(object, key, "an object");
@@ -151,26 +120,12 @@ const nlohmann::json& requiredObject(const nlohmann::json& object, const char* k
     return value;
 }
 
-const nlohmann::json* optionalObject(const nlohmann::json& object, const char* key)
-{
-    if (!member(object, key)) {
-        return nullptr;
-    }
-    return &requiredObject(object, key);
-}
-
-const nlohmann::json& requiredArray(const nlohmann::json& object, const char* key)
-{
-    const nlohmann::json& value = present(object, key, "an array");
-    if (!value.is_array()) {
-        failMember(key, "an array");
-    }
-    return value;
-}
-
 std::vector<std::string> requiredStrings(const nlohmann::json& object, const char* key)
 {
-    const nlohmann::json& array = requiredArray(object, key);
+    const nlohmann::json& array = present(object, key, "an array");
+    if (!array.is_array()) {
+        failMember(key, "an array");
+    }
     std::vector<std::string> result;
     result.reserve(array.size());
     for (const auto& item : array) {
@@ -180,14 +135,6 @@ std::vector<std::string> requiredStrings(const nlohmann::json& object, const cha
         result.push_back(item.get<std::string>());
     }
     return result;
-}
-
-std::optional<std::vector<std::string>> optionalStrings(const nlohmann::json& object, const char* key)
-{
-    if (!member(object, key)) {
-        return std::nullopt;
-    }
-    return requiredStrings(object, key);
 }
 
 bool sameText(const std::string& a, const std::string& b)

@@ -28,23 +28,15 @@ namespace wire {
 // A double that is a whole number within signed 64 bits (3.0, not 3.5 nor 2^63), as an integer.
 std::optional<std::int64_t> wholeInteger(double value);
 
+// The members of the configuration resource (received messages are read by WireReading.h).
 const nlohmann::json& requireObject(const nlohmann::json& value, const char* what);
-const nlohmann::json* member(const nlohmann::json& object, const char* key); // nullptr when missing or null
-
 std::string requiredString(const nlohmann::json& object, const char* key);
-std::optional<std::string> optionalString(const nlohmann::json& object, const char* key);
 // Integers are signed 64-bit; a whole-numbered double in range (3.0) reads as an integer, a boolean never.
 std::int64_t requiredInteger(const nlohmann::json& object, const char* key);
-std::optional<std::int64_t> optionalInteger(const nlohmann::json& object, const char* key);
 double requiredDouble(const nlohmann::json& object, const char* key);
-std::optional<double> optionalDouble(const nlohmann::json& object, const char* key);
 bool requiredBool(const nlohmann::json& object, const char* key);
-std::optional<bool> optionalBool(const nlohmann::json& object, const char* key);
 const nlohmann::json& requiredObject(const nlohmann::json& object, const char* key);
-const nlohmann::json* optionalObject(const nlohmann::json& object, const char* key);
-const nlohmann::json& requiredArray(const nlohmann::json& object, const char* key);
 std::vector<std::string> requiredStrings(const nlohmann::json& object, const char* key);
-std::optional<std::vector<std::string>> optionalStrings(const nlohmann::json& object, const char* key);
 
 // Writes an optional member: left out when absent.
 template <class T> void putIfPresent(nlohmann::json& object, const char* key, const std::optional<T>& value)
