@@ -9,9 +9,9 @@
 namespace tavlen {
 namespace {
 
-// Integral doubles below this magnitude are written digit for digit; larger ones (where exponent form is
-// shorter and every digit would be noise) fall back to the shortest round-trip form.
-constexpr double kPlainIntegralLimit = 1e17;
+// Integral doubles below this magnitude are written digit for digit (as they always have been stored); from it on
+// they take the shortest round-trip form like every other double (1e16 gives "1e+16").
+constexpr double kPlainIntegralLimit = 1e16;
 
 constexpr char kHexDigits[] = "0123456789abcdef";
 

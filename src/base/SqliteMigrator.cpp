@@ -15,12 +15,27 @@ void SqliteMigrator::registerMigration(std::string identifier, Body body)
 
 void SqliteMigrator::migrate(SqliteConnection& connection) const
 {
+    const auto isPending = [](const Migration& migration, const std::vector<std::string>& applied) {
+        return std::find(applied.begin(), applied.end(), migration.identifier) == applied.end();
+    };
+    // Usually nothing is due: find that out in a read, so that another program's write transaction on the file
+    // does not hold up an open that changes nothing. When something is due, the write transaction looks again.
+    const bool isDue = inSqliteTransaction(connection, SqliteTransaction::Kind::readOnly, [&](SqliteConnection& c) {
+        const std::vector<std::string> applied = appliedIdentifiers(c);
+        return std::any_of(m_migrations.begin(), m_migrations.end(), [&](const Migration& migration) {
+            return isPending(migration, applied);
+        });
+    });
+    if (!isDue) {
+        return;
+    }
+
     SqliteTransaction transaction(connection, SqliteTransaction::Kind::immediate);
     connection.execute(std::string("CREATE TABLE IF NOT EXISTS ") + bookkeepingTable +
                        " (identifier TEXT NOT NULL PRIMARY KEY) STRICT");
     const std::vector<std::string> applied = appliedIdentifiers(connection);
     for (const Migration& migration : m_migrations) {
-        if (std::find(applied.begin(), applied.end(), migration.identifier) != applied.end()) {
+        if (!isPending(migration, applied)) {
             continue;
         }
         migration.body(connection);

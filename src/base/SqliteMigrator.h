@@ -21,7 +21,7 @@ public:
     void registerMigration(std::string identifier, Body body);
 
     // Applies the pending migrations, all in one immediate transaction: either every pending migration and its
-    // record is kept, or (on a throw) nothing is.
+    // record is kept, or (on a throw) nothing is. When none is pending it only reads: no write lock is taken.
     void migrate(SqliteConnection& connection) const;
 
     // The identifiers recorded in the bookkeeping table, in the order they were applied (empty when the table does

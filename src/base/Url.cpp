@@ -3,6 +3,7 @@
 #include <uriparser/Uri.h>
 
 #include <charconv>
+#include <limits>
 
 namespace tavlen {
 
@@ -86,12 +87,10 @@ std::optional<UrlComponents> parseURLComponents(std::string_view text)
                 ++portEnd;
             }
             if (portEnd != pathBegin) {
+                // Any run of digits is a port to RFC 3986; whether it names a usable port is the caller's concern.
                 int port = 0;
                 const auto result = std::from_chars(pathBegin, portEnd, port);
-                if (result.ec != std::errc() || result.ptr != portEnd || port > 65535) {
-                    return std::nullopt;
-                }
-                components.port = port;
+                components.port = result.ec == std::errc() ? port : std::numeric_limits<int>::max();
             }
             pathBegin = portEnd;
         }

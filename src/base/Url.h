@@ -14,14 +14,15 @@ struct UrlComponents
     std::optional<std::string> user;
     std::optional<std::string> password; // the user information after its first ":"
     std::optional<std::string> host;     // an IP literal without its brackets
-    std::optional<int> port;             // absent when the authority has no port digits
+    // Absent when the authority has no port digits. Not range-checked: digits beyond int give its largest value.
+    std::optional<int> port;
     std::string path;
     std::optional<std::string> query;    // without the "?"
     std::optional<std::string> fragment; // without the "#"
 };
 
-// Parses the whole text as an RFC 3986 URI reference. Nothing when it does not parse, when it holds a byte that
-// RFC 3986 does not allow (spaces, non-ASCII, control characters) or when the port exceeds 65535.
+// Parses the whole text as an RFC 3986 URI reference. Nothing when it does not parse or when it holds a byte that
+// RFC 3986 does not allow (spaces, non-ASCII, control characters). A port above 65535 parses.
 std::optional<UrlComponents> parseURLComponents(std::string_view text);
 
 } // namespace tavlen

@@ -18,7 +18,7 @@ namespace tavlen {
 struct WireSnapshotParts;
 
 // One unit of conversation on the bridge: every frame carries exactly one encoded message.
-// Members use "ID", wire keys "Id".
+// Members use "ID", wire keys "Id". Equality is member by member, texts by canonical equivalence.
 struct BrowserMessage
 {
     enum class Kind
@@ -41,7 +41,7 @@ struct BrowserMessage
         std::string profileName;
         std::string version;
 
-        bool operator==(const Hello&) const = default;
+        friend bool operator==(const Hello& a, const Hello& b);
     };
 
     struct Welcome
@@ -50,7 +50,7 @@ struct BrowserMessage
         std::string version;
         bool selected = false;
 
-        bool operator==(const Welcome&) const = default;
+        friend bool operator==(const Welcome& a, const Welcome& b);
     };
 
     struct Selection
@@ -58,21 +58,21 @@ struct BrowserMessage
         std::string connectionID;
         bool selected = false;
 
-        bool operator==(const Selection&) const = default;
+        friend bool operator==(const Selection& a, const Selection& b);
     };
 
     struct Ping
     {
         std::string connectionID;
 
-        bool operator==(const Ping&) const = default;
+        friend bool operator==(const Ping& a, const Ping& b);
     };
 
     struct Pong
     {
         std::string connectionID;
 
-        bool operator==(const Pong&) const = default;
+        friend bool operator==(const Pong& a, const Pong& b);
     };
 
     struct Request
@@ -82,7 +82,7 @@ struct BrowserMessage
         std::int64_t sequence = 0;
         BrowserRequest request;
 
-        bool operator==(const Request&) const = default;
+        friend bool operator==(const Request& a, const Request& b);
     };
 
     struct Cancel
@@ -92,7 +92,7 @@ struct BrowserMessage
         std::int64_t sequence = 0;
         std::string requestID; // the id under which Tavlen awaits the answer to the cancel
 
-        bool operator==(const Cancel&) const = default;
+        friend bool operator==(const Cancel& a, const Cancel& b);
     };
 
     struct Response
@@ -101,7 +101,7 @@ struct BrowserMessage
         std::optional<std::string> executionID;
         BrowserResponse response;
 
-        bool operator==(const Response&) const = default;
+        friend bool operator==(const Response& a, const Response& b);
     };
 
     struct Status
@@ -110,7 +110,7 @@ struct BrowserMessage
         std::optional<std::string> executionID;
         BrowserStatus status;
 
-        bool operator==(const Status&) const = default;
+        friend bool operator==(const Status& a, const Status& b);
     };
 
     struct Unavailable
@@ -118,7 +118,7 @@ struct BrowserMessage
         std::string code;
         std::string message;
 
-        bool operator==(const Unavailable&) const = default;
+        friend bool operator==(const Unavailable& a, const Unavailable& b);
     };
 
     // Alternatives in the order of Kind.

@@ -4,7 +4,6 @@
 #include "Uuid.h"
 
 #include <cstdint>
-#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -30,9 +29,5 @@ bool monitorsEqual(const std::vector<Monitor>& a, const std::vector<Monitor>& b)
 // The name without surrounding white space and line breaks. Throws MonitorStoreError::validation("Enter a name.")
 // when nothing remains.
 std::string normalizedMonitorName(std::string_view name);
-
-// The one test of what counts as a page address: the trimmed text when it parses as an http or https URL with a
-// non-empty host (the scheme's case kept), nothing otherwise.
-std::optional<std::string> pageURL(std::string_view text);
 
 } // namespace tavlen

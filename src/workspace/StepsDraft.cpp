@@ -3,7 +3,6 @@
 #include "BrowserCaptureSettings.h"
 #include "MainThread.h"
 #include "StepsConversion.h"
-#include "StepsScreenshot.h"
 
 #include <algorithm>
 #include <cmath>
@@ -61,7 +60,7 @@ std::shared_ptr<StepsDraft> StepsDraft::makeNew(std::string url)
 }
 
 std::shared_ptr<StepsDraft> StepsDraft::makeFromDocument(const std::vector<StepsDocument::Entry>& entries,
-                                                         std::shared_ptr<const StepsScreenshot> screenshot)
+                                                         std::shared_ptr<const StepsCapture> screenshot)
 {
     StepList steps;
     steps.reserve(entries.size());

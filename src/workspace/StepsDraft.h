@@ -43,7 +43,7 @@ public:
     static std::shared_ptr<StepsDraft> makeNew(std::string url);
     // A draft of the stored entries, the Open page step holding the given screenshot. Reports no edit.
     static std::shared_ptr<StepsDraft> makeFromDocument(const std::vector<StepsDocument::Entry>& entries,
-                                                        std::shared_ptr<const StepsScreenshot> screenshot);
+                                                        std::shared_ptr<const StepsCapture> screenshot);
 
     const StepList& steps() const { return m_steps; }
 

@@ -4,6 +4,7 @@
 #include "BrowserRect.h"
 #include "BrowserSnapshot.h"
 #include "Png.h"
+#include "StepsCapture.h"
 #include "Uuid.h"
 
 #include <memory>
@@ -14,7 +15,7 @@ namespace tavlen {
 // The decoded result of one Open page capture: the full-page bitmap, its PNG bytes and the page facts that came
 // with it. Immutable once made and shared by reference; safe to read from any thread. Region coordinates
 // elsewhere are in the pixel space of image().
-class StepsScreenshot
+class StepsScreenshot final : public StepsCapture
 {
 public:
     // Validates the page tree (its BridgeFailure passes unchanged, before any image work), then decodes the
@@ -25,7 +26,7 @@ public:
 
     const Uuid& id() const { return m_id; }
 
-    const RgbaImage& image() const { return m_image; }
+    const RgbaImage& image() const override { return m_image; }
 
     const std::string& png() const { return m_png; }
 

@@ -3,17 +3,8 @@
 #include "ListEquality.h"
 #include "MainThread.h"
 #include "StepsChangeRule.h"
-#include "Utf8.h"
 
 namespace tavlen {
-namespace {
-
-bool textsEqualByBytes(const std::vector<std::string>& a, const std::vector<std::string>& b)
-{
-    return listsEqual(a, b, [](const std::string& x, const std::string& y) { return utf8Equal(x, y); });
-}
-
-} // namespace
 
 StepsSession::StepsSession()
     : m_submission(Uuid::random())
@@ -36,7 +27,7 @@ void StepsSession::setBaseline(std::optional<StepsWorkflow> baseline)
 
 void StepsSession::setBaselineNumericInputs(std::vector<std::string> texts)
 {
-    if (storeObserved(m_baselineNumericInputs, std::move(texts), textsEqualByBytes)) {
+    if (storeObserved(m_baselineNumericInputs, std::move(texts), stringArraysEqual)) {
         Q_EMIT baselineNumericInputsChanged();
     }
 }
@@ -105,7 +96,8 @@ bool StepsSession::hasUnsavedChanges() const
     if (!stepsEntriesEqual(m_draft->documentEntries(), m_baseline->document.steps)) {
         return true;
     }
-    return !textsEqualByBytes(m_draft->numericInputs(), m_baselineNumericInputs);
+    // Compared as their setters compare them, so an edit that notified nobody is no unsaved change either.
+    return !stringArraysEqual(m_draft->numericInputs(), m_baselineNumericInputs);
 }
 
 bool StepsSession::canSave() const

@@ -8,11 +8,13 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <cstring>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -311,6 +313,55 @@ TEST(BrowserChannelTest, framesCarryAHostOrderLengthAndTheBytesUnchanged)
     EXPECT_EQ(readFrame(sockets.channelEnd, payload.size()), payload);
     EXPECT_EQ(readFrame(sockets.channelEnd, payload.size()), std::nullopt);
     ::close(sockets.channelEnd);
+}
+
+// Frames are read into one buffer, padded for the parser, grown and reused; a frame the handler keeps (or sends on)
+// takes the buffer along and brings it back when it is destroyed, and the next read meanwhile gets another.
+TEST(BrowserChannelTest, framesAreReadIntoOneReusedPaddedBuffer)
+{
+    SocketPair sockets;
+    auto channel = BrowserChannel::make(sockets.channelEnd, sockets.channelEnd, true, 1 << 20, 1 << 20, 1 << 22);
+    struct Seen
+    {
+        std::mutex mutex;
+        std::vector<const char*> buffers;
+        std::vector<bool> padded;
+        std::optional<BrowserFrame> kept;
+    };
+    auto seen = std::make_shared<Seen>();
+    Latch fourRead;
+    Latch closed;
+    channel->start(
+        [seen, &fourRead](BrowserFrame frame) {
+            std::lock_guard guard(seen->mutex);
+            seen->buffers.push_back(frame.data());
+            seen->padded.push_back(frame.isPadded() &&
+                                   std::all_of(frame.data() + frame.size(),
+                                               frame.data() + frame.size() + BrowserFrame::padding,
+                                               [](char c) { return c == '\0'; }));
+            if (seen->buffers.size() == 2) {
+                seen->kept = std::move(frame); // held past the next read
+            } else if (seen->buffers.size() == 3) {
+                seen->kept.reset(); // comes back to the channel
+            }
+            if (seen->buffers.size() == 4) {
+                fourRead.open();
+            }
+        },
+        [&closed] { closed.open(); });
+    // Largest first, so the buffer need not grow; then one frame read while the second is kept, then one after.
+    for (const std::size_t size : {4096u, 100u, 200u, 300u}) {
+        writeAllTo(sockets.peer, frameBytes(body(size)));
+    }
+    ASSERT_TRUE(fourRead.wait());
+    channel->close();
+    ASSERT_TRUE(closed.wait());
+    std::lock_guard guard(seen->mutex);
+    EXPECT_EQ(seen->padded, std::vector<bool>(4, true));
+    EXPECT_EQ(seen->buffers[1], seen->buffers[0]) << "the buffer of a dropped frame is read into again";
+    EXPECT_NE(seen->buffers[2], seen->buffers[1]) << "a kept frame keeps its buffer";
+    EXPECT_TRUE(seen->buffers[3] == seen->buffers[1] || seen->buffers[3] == seen->buffers[2])
+        << "a buffer that comes back is reused";
 }
 
 TEST(BrowserChannelTest, manyFramesFromSeveralThreadsArriveWholeAndInEachSendersOrder)

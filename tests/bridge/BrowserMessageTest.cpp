@@ -144,6 +144,34 @@ TEST(BrowserMessage, decoderTakesMissingAndNullAlikeAndIgnoresUnknownKeys)
     EXPECT_FALSE(hello.connectionID().has_value());
 }
 
+TEST(BrowserMessage, textsCompareByCanonicalEquivalence)
+{
+    using M = BrowserMessage;
+    // One message of every kind, with the given text in a text member of the message itself.
+    const auto messages = [](const std::string& text) {
+        return std::vector<M>{
+            {M::Hello{"p", text, "1.0"}},
+            {M::Welcome{"c", text, true}},
+            {M::Selection{text, true}},
+            {M::Ping{text}},
+            {M::Pong{text}},
+            {M::Request{"c", text, 1, BrowserRequest{}}},
+            {M::Cancel{"c", "e", 1, text}},
+            {M::Response{text, std::nullopt, BrowserResponse{}}},
+            {M::Status{"c", text, BrowserStatus{}}},
+            {M::Unavailable{"code", text}},
+        };
+    };
+    const auto precomposed = messages("Caf\xC3\xA9");
+    const auto decomposed = messages("Cafe\xCC\x81");
+    const auto other = messages("Cafe");
+    for (std::size_t i = 0; i < precomposed.size(); ++i) {
+        SCOPED_TRACE(M::kindName(precomposed[i].kind()));
+        EXPECT_EQ(precomposed[i], decomposed[i]);
+        EXPECT_NE(precomposed[i], other[i]);
+    }
+}
+
 TEST(BrowserMessage, directionsFollowTheTable)
 {
     using K = BrowserMessage::Kind;

@@ -118,6 +118,7 @@ TEST(WireSchema, formatsFollowTheirRules)
     const Row rows[] = {
         {"https address", "http-url", "https://example.com/a?b=c#d", true},
         {"scheme in capitals", "http-url", "HTTPS://example.com", true},
+        {"port above 65535", "http-url", "https://example.com:99999/", true},
         {"user name", "http-url", "https://me@example.com", false},
         {"user and password", "http-url", "https://me:pw@example.com", false},
         {"space", "http-url", "https://example.com/a b", false},

@@ -302,6 +302,25 @@ TEST_F(MonitorDatabaseTest, anotherConnectionsWriteLockPastFiveSecondsIsBusy)
     finish(database.write([](SqliteConnection& c) { c.execute("UPDATE monitors SET version = 2"); }));
 }
 
+TEST_F(MonitorDatabaseTest, aFirstReadOfAMigratedFileIsNotHeldUpByAnotherConnectionsWrite)
+{
+    {
+        MonitorDatabase first(m_file);
+        finish(first.write([](SqliteConnection& c) { c.execute(insertMonitor); }));
+    }
+    SqliteConnection other(m_file);
+    other.execute("BEGIN IMMEDIATE; UPDATE monitors SET name = 'Other'");
+    MonitorDatabase database(m_file);
+    // Nothing to migrate: opening only reads, and the rollback journal admits readers beside a writer.
+    EXPECT_EQ(finish(database.read([](SqliteConnection& c) {
+                  SqliteStatement statement(c, "SELECT name FROM monitors");
+                  statement.step();
+                  return statement.columnText(0);
+              })),
+              "Prices");
+    other.execute("ROLLBACK");
+}
+
 TEST_F(MonitorDatabaseTest, aFileThatIsNotSqliteIsInvalidStoredDataAndKeptAsItIs)
 {
     std::filesystem::create_directories(m_file.parent_path());

@@ -71,6 +71,22 @@ TEST_F(StepsSessionTest, aTextThatParsesToTheSameNumberIsStillAnUnsavedChange)
     EXPECT_TRUE(session->hasUnsavedChanges());
 }
 
+TEST_F(StepsSessionTest, numericTextsCompareByCanonicalEquivalenceAsTheirSettersDo)
+{
+    auto session = loadedSession();
+    readSettings(*session)->setTimeoutText("6\xC3\xA9");
+    session->resetToSaved(session->draft(), 3);
+    int notifications = 0;
+    QObject::connect(
+        readSettings(*session), &StepsReadSettings::timeoutTextChanged, [&notifications] { ++notifications; });
+    QObject::connect(session.get(), &StepsSession::baselineNumericInputsChanged, [&notifications] { ++notifications; });
+
+    readSettings(*session)->setTimeoutText("6e\xCC\x81");
+    EXPECT_FALSE(session->hasUnsavedChanges());
+    session->setBaselineNumericInputs(session->draft()->numericInputs());
+    EXPECT_EQ(notifications, 0);
+}
+
 TEST_F(StepsSessionTest, canSaveOnlyWithSomethingToSaveAndNothingInTheWay)
 {
     using Setup = std::function<void(StepsSession&)>;
