@@ -10,6 +10,7 @@
 #include "WireParser.h"
 
 #include <benchmark/benchmark.h>
+
 #include <simdjson.h>
 
 #include <cstring>
@@ -165,8 +166,8 @@ void validatePingWithKeptValidatorAndReader(benchmark::State& state)
 {
     bench::pageTreeFrameBody();
     const BrowserWireValidator validator = BrowserWireValidator::load();
-    const BrowserFrame frame = paddedFrame(
-        BrowserMessage{BrowserMessage::Ping{"9F2C4E1A-7B3D-4C5E-8A6F-0D1E2F3A4B5C"}}.encodedBytes());
+    const BrowserFrame frame =
+        paddedFrame(BrowserMessage{BrowserMessage::Ping{"9F2C4E1A-7B3D-4C5E-8A6F-0D1E2F3A4B5C"}}.encodedBytes());
     BrowserWireReader reader;
     for (auto _ : state) {
         benchmark::DoNotOptimize(reader.decode(validator, frame));

@@ -204,9 +204,7 @@ void relayThroughHost(benchmark::State& state, const std::string& body)
     HostUnderTest setup;
     Child& host = setup.start();
     std::string received(frame.size(), '\0');
-    const auto once = [&] {
-        relayOnce(host.toChild, frame, [&] { readExactly(setup.socket(), received); });
-    };
+    const auto once = [&] { relayOnce(host.toChild, frame, [&] { readExactly(setup.socket(), received); }); };
     once();
     const double afterOne = host.peakMiB();
     for (int i = 1; i < 10; ++i) {

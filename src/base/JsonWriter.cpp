@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstring>
 #include <stdexcept>
 #include <string_view>
 #include <system_error>
@@ -197,12 +198,21 @@ private:
         m_out.append(buffer, formatDouble(number, buffer));
     }
 
+    // Sized first, then filled: a screenshot's text of tens of megabytes is written without regrowing the output
+    // or appending piece by piece.
     void writeString(std::string_view text)
     {
-        m_out += '"';
-        const auto append = [this](std::string_view piece) { m_out += piece; };
-        walkString(text, m_options.escapeSlashes, append);
-        m_out += '"';
+        const std::size_t start = m_out.size();
+        m_out.resize(start + writtenJsonLength(text, m_options));
+        char* out = m_out.data() + start;
+        *out++ = '"';
+        walkString(text, m_options.escapeSlashes, [&out](std::string_view piece) {
+            if (!piece.empty()) {
+                std::memcpy(out, piece.data(), piece.size());
+                out += piece.size();
+            }
+        });
+        *out = '"';
     }
 
     void writeArray(const nlohmann::json& array, int depth)

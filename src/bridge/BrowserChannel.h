@@ -19,9 +19,8 @@ class SerialQueue;
 // Throws BridgeFailure "Invalid or incompatible browser message." for a length of 0 or above limit (before any
 // body byte is read), and "Chrome disconnected. Start a new session after reconnecting." when the stream ends
 // inside a frame or read() fails. EINTR is retried.
-std::optional<BrowserFrame> readFrame(int fd,
-                                      std::size_t limit,
-                                      const std::shared_ptr<BrowserFrameBuffers>& buffers = nullptr);
+std::optional<BrowserFrame>
+readFrame(int fd, std::size_t limit, const std::shared_ptr<BrowserFrameBuffers>& buffers = nullptr);
 
 // Writes data as one frame on fd. Throws BridgeFailure "Chrome disconnected. Start a new session after
 // reconnecting." when a write fails or writes nothing, or when data is too long for a 32-bit length.
@@ -29,8 +28,8 @@ void writeFrame(int fd, std::string_view data);
 
 // A full-duplex framed channel over one descriptor (a socket) or two (standard input and output). Frames are read
 // on the channel's own reader thread, into one reused padded buffer, and handed, one at a time and in order, to the
-// message handler; sends are written in admission order on its writer thread under byte limits. Any failure closes the channel, once, and
-// the owner learns of it only through the close handler. The channel never looks inside frames.
+// message handler; sends are written in admission order on its writer thread under byte limits. Any failure closes the
+// channel, once, and the owner learns of it only through the close handler. The channel never looks inside frames.
 //
 // Shared by its owner and the jobs it queues; create it with make(). A started channel stays alive until it has
 // closed and its jobs have finished, so the owner must close() it when it no longer wants it.

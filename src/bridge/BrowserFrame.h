@@ -57,10 +57,10 @@ public:
 private:
     void release();
 
-    std::string m_text;                 // a frame built in memory
-    std::unique_ptr<char[]> m_buffer;   // a frame read into a padded buffer
-    std::size_t m_capacity = 0;         // bytes of m_buffer
-    std::size_t m_size = 0;             // bytes of the body
+    std::string m_text;                          // a frame built in memory
+    std::unique_ptr<char[]> m_buffer;            // a frame read into a padded buffer
+    std::size_t m_capacity = 0;                  // bytes of m_buffer
+    std::size_t m_size = 0;                      // bytes of the body
     std::shared_ptr<BrowserFrameBuffers> m_home; // where m_buffer goes back to
 };
 

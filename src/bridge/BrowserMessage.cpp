@@ -169,9 +169,8 @@ std::string BrowserMessage::encodedBytes() const
     return writeJson(encode());
 }
 
-BrowserMessage BrowserMessage::decode(const simdjson::dom::element& value,
-                                      std::int64_t protocolVersion,
-                                      WireSnapshotParts& parts)
+BrowserMessage
+BrowserMessage::decode(const simdjson::dom::element& value, std::int64_t protocolVersion, WireSnapshotParts& parts)
 {
     const wire::Members object(wire::requireObject(value, "A message"));
     if (wire::requiredInteger(object, "v") != protocolVersion) {

@@ -149,9 +149,8 @@ struct BrowserMessage
     // incompatible browser message." before "type" is looked at; anything else wrong throws WireDecodingError.
     // A snapshot's image and page tree are set aside in `parts` (BrowserSnapshot::decode). Received bytes reach
     // this only through the wire check (BrowserWireReader), which runs the schema first.
-    static BrowserMessage decode(const simdjson::dom::element& value,
-                                 std::int64_t protocolVersion,
-                                 WireSnapshotParts& parts);
+    static BrowserMessage
+    decode(const simdjson::dom::element& value, std::int64_t protocolVersion, WireSnapshotParts& parts);
 
     bool operator==(const BrowserMessage&) const = default;
 };

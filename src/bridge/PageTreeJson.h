@@ -38,9 +38,13 @@ public:
     PageTreeJson() = default; // null
 
     Kind kind() const;
+
     bool boolean() const { return m_boolean; }
+
     std::int64_t integer() const { return m_integer; }
+
     double floating() const { return m_floating; }
+
     std::string_view text() const;
 
     // An array's elements.

@@ -36,7 +36,8 @@ std::string shortExponentForm(std::string_view literal, std::size_t room)
 {
     const double value = std::strtod(std::string(literal).c_str(), nullptr); // correctly rounded, like the reader
     char scientific[64];
-    const auto written = std::to_chars(scientific, scientific + sizeof scientific, value, std::chars_format::scientific);
+    const auto written =
+        std::to_chars(scientific, scientific + sizeof scientific, value, std::chars_format::scientific);
     const std::string_view text(scientific, static_cast<std::size_t>(written.ptr - scientific));
     // "-d.ddde+XX": the significant digits without the point, and the exponent moved past them.
     const std::size_t e = text.find('e');
@@ -84,8 +85,8 @@ std::optional<std::string> withWideIntegersAsDoubles(std::string_view text)
         const std::string_view digits = text.substr(negative ? start + 1 : start, end - (negative ? start + 1 : start));
         const bool isInteger = end >= text.size() || (text[end] != '.' && text[end] != 'e' && text[end] != 'E');
         std::size_t tokenEnd = end;
-        while (tokenEnd < text.size() && (isDigit(text[tokenEnd]) || std::string_view(".eE+-").find(text[tokenEnd]) !=
-                                                                          std::string_view::npos)) {
+        while (tokenEnd < text.size() &&
+               (isDigit(text[tokenEnd]) || std::string_view(".eE+-").find(text[tokenEnd]) != std::string_view::npos)) {
             ++tokenEnd;
         }
         const bool wellFormed = !digits.empty() && (digits[0] != '0' || digits.size() == 1);

@@ -250,9 +250,8 @@ bool sameJson(const nlohmann::json& value, const nlohmann::json& other)
         return value.is_number() && other.is_number() && sameNumber(numberOf(value), numberOf(other));
     }
     if (value.is_array() && other.is_array()) {
-        return value.size() == other.size() && std::equal(value.begin(), value.end(), other.begin(), [](auto& a, auto& b) {
-                   return sameJson(a, b);
-               });
+        return value.size() == other.size() &&
+               std::equal(value.begin(), value.end(), other.begin(), [](auto& a, auto& b) { return sameJson(a, b); });
     }
     if (value.is_object() && other.is_object()) {
         if (value.size() != other.size()) {

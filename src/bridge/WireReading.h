@@ -1,6 +1,7 @@
 #pragma once
 
 #include <nlohmann/json.hpp>
+
 #include <simdjson.h>
 
 #include <algorithm>
@@ -62,9 +63,9 @@ struct Key
     bool operator==(const Key& other) const
     {
         return text.size() == other.text.size() && prefix == other.prefix &&
-               (text.size() <= sizeof prefix ||
-                std::memcmp(text.data() + sizeof prefix, other.text.data() + sizeof prefix, text.size() - sizeof prefix) ==
-                    0);
+               (text.size() <= sizeof prefix || std::memcmp(text.data() + sizeof prefix,
+                                                            other.text.data() + sizeof prefix,
+                                                            text.size() - sizeof prefix) == 0);
     }
 
     std::string_view text;

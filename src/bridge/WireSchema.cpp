@@ -94,7 +94,8 @@ struct ElementAccess
     {
         const wire::Key wanted(key);
         const auto fields = wire::fieldsOf(value);
-        return std::any_of(fields.begin(), fields.end(), [&](const auto& field) { return wire::Key(field.key) == wanted; });
+        return std::any_of(
+            fields.begin(), fields.end(), [&](const auto& field) { return wire::Key(field.key) == wanted; });
     }
 
     static bool keyComesAgain(Field field, Field end)
@@ -225,7 +226,10 @@ struct TreeAccess
         return true;
     }
 
-    static bool equals(const Value& value, const nlohmann::json& other) { return wire::sameJson(value.toJson(), other); }
+    static bool equals(const Value& value, const nlohmann::json& other)
+    {
+        return wire::sameJson(value.toJson(), other);
+    }
 };
 
 } // namespace
@@ -252,10 +256,10 @@ struct WireSchema::Node
         dateTime,
     };
 
-    bool isObject = false;            // a node that is not a JSON object refuses every value
-    bool hasReference = false;        // "$ref" is text: it decides alone
-    const Node* reference = nullptr;  // the definition it names; none refuses
-    bool hasOneOf = false;            // "oneOf" is an array of objects: it decides alone
+    bool isObject = false;           // a node that is not a JSON object refuses every value
+    bool hasReference = false;       // "$ref" is text: it decides alone
+    const Node* reference = nullptr; // the definition it names; none refuses
+    bool hasOneOf = false;           // "oneOf" is an array of objects: it decides alone
     std::vector<const Node*> oneOf;
     const nlohmann::json* constant = nullptr;
     const nlohmann::json* options = nullptr; // "enum"
@@ -269,6 +273,7 @@ struct WireSchema::Node
     Format format = Format::any;
     const Node* items = nullptr; // none: the array node refuses
     std::optional<double> maxItems;
+
     struct Property
     {
         wire::Key name;
@@ -277,7 +282,7 @@ struct WireSchema::Node
         bool requiredBeyondMask = false;
     };
 
-    bool hasProperties = false; // "properties" is an object of objects; without, the object node refuses
+    bool hasProperties = false;            // "properties" is an object of objects; without, the object node refuses
     std::deque<std::string> propertyNames; // stable storage for the keys of `properties`
     std::vector<Property> properties;
     // "required" (when every entry is text): one bit per distinct name; a name that is not declared refuses every
@@ -301,15 +306,15 @@ struct WireSchema::Node
 
 struct WireSchema::Nodes
 {
-    std::deque<Node> nodes; // stable addresses
+    std::deque<Node> nodes;                                       // stable addresses
     std::vector<std::pair<std::string, const Node*>> definitions; // sorted by name; empty when not usable
 
     Node& add() { return nodes.emplace_back(); }
 
     const Node* definition(std::string_view name) const
     {
-        const auto it = std::lower_bound(
-            definitions.begin(), definitions.end(), name, [](const auto& entry, std::string_view n) {
+        const auto it =
+            std::lower_bound(definitions.begin(), definitions.end(), name, [](const auto& entry, std::string_view n) {
                 return std::string_view(entry.first) < n;
             });
         return it != definitions.end() && it->first == name ? it->second : nullptr;

@@ -321,6 +321,7 @@ TEST(BrowserChannelTest, framesAreReadIntoOneReusedPaddedBuffer)
 {
     SocketPair sockets;
     auto channel = BrowserChannel::make(sockets.channelEnd, sockets.channelEnd, true, 1 << 20, 1 << 20, 1 << 22);
+
     struct Seen
     {
         std::mutex mutex;
@@ -328,6 +329,7 @@ TEST(BrowserChannelTest, framesAreReadIntoOneReusedPaddedBuffer)
         std::vector<bool> padded;
         std::optional<BrowserFrame> kept;
     };
+
     auto seen = std::make_shared<Seen>();
     Latch fourRead;
     Latch closed;
@@ -335,10 +337,9 @@ TEST(BrowserChannelTest, framesAreReadIntoOneReusedPaddedBuffer)
         [seen, &fourRead](BrowserFrame frame) {
             std::lock_guard guard(seen->mutex);
             seen->buffers.push_back(frame.data());
-            seen->padded.push_back(frame.isPadded() &&
-                                   std::all_of(frame.data() + frame.size(),
-                                               frame.data() + frame.size() + BrowserFrame::padding,
-                                               [](char c) { return c == '\0'; }));
+            seen->padded.push_back(frame.isPadded() && std::all_of(frame.data() + frame.size(),
+                                                                   frame.data() + frame.size() + BrowserFrame::padding,
+                                                                   [](char c) { return c == '\0'; }));
             if (seen->buffers.size() == 2) {
                 seen->kept = std::move(frame); // held past the next read
             } else if (seen->buffers.size() == 3) {

@@ -138,8 +138,8 @@ TEST(BrowserMessage, decoderTakesMissingAndNullAlikeAndIgnoresUnknownKeys)
     EXPECT_EQ(missing, null);
     EXPECT_FALSE(std::get<BrowserMessage::Status>(missing.payload).executionID.has_value());
 
-    const auto hello =
-        decoded(R"({"v":1,"type":"hello","connectionId":"c","profileId":"p","profileName":"n","version":"1","extra":1})");
+    const auto hello = decoded(
+        R"({"v":1,"type":"hello","connectionId":"c","profileId":"p","profileName":"n","version":"1","extra":1})");
     EXPECT_EQ(hello.kind(), BrowserMessage::Kind::hello);
     EXPECT_FALSE(hello.connectionID().has_value());
 }

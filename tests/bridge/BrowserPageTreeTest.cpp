@@ -163,10 +163,14 @@ TEST(BrowserPageTree, schemaReadsATreeInMemoryAsItReadsTheSameTreeReceived)
         {"a start time without milliseconds", [](Tree& t) { t.startedAt = "2026-03-01T10:00:00Z"; }, false},
         {"65 reasons", [](Tree& t) { t.reasons.assign(65, "timeout"); }, false},
         {"an empty reason", [](Tree& t) { t.reasons = {""}; }, false},
-        {"a node without a box or clip", [](Tree& t) { t.nodes[1].bounds.reset(), t.nodes[1].visibility.clip.reset(); }, true},
+        {"a node without a box or clip",
+         [](Tree& t) { t.nodes[1].bounds.reset(), t.nodes[1].visibility.clip.reset(); },
+         true},
         {"a negative structure level", [](Tree& t) { t.nodes[1].structure->level = -1; }, false},
         {"empty states and structure",
-         [](Tree& t) { t.nodes[1].states = BrowserPageTree::States{}, t.nodes[1].structure = BrowserPageTree::Structure{}; },
+         [](Tree& t) {
+             t.nodes[1].states = BrowserPageTree::States{}, t.nodes[1].structure = BrowserPageTree::Structure{};
+         },
          true},
         {"a header id of 257 characters",
          [](Tree& t) { t.nodes[1].structure->headers = std::vector<std::string>{std::string(257, 'h')}; },
@@ -207,9 +211,7 @@ TEST(BrowserPageTree, sortedLengthIsComputedByTheWritersOwnRules)
     const std::vector<Row> rows = {
         {"the sample", [](Tree&) {}},
         {"every escape the writer makes",
-         [](Tree& t) {
-             t.nodes[0].name = std::string("\"\\/\b\f\n\r\t") + std::string(1, '\0') + "\x01\x1F\x7F";
-         }},
+         [](Tree& t) { t.nodes[0].name = std::string("\"\\/\b\f\n\r\t") + std::string(1, '\0') + "\x01\x1F\x7F"; }},
         {"non-ASCII text of every width", [](Tree& t) { t.nodes[2].text = "\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80"; }},
         {"numbers the writer spells in full or with an exponent",
          [](Tree& t) {
@@ -219,8 +221,8 @@ TEST(BrowserPageTree, sortedLengthIsComputedByTheWritersOwnRules)
          }},
         {"integers at both ends",
          [](Tree& t) {
-             t.nodes[1].structure = BrowserPageTree::Structure{
-                 INT64_MIN, INT64_MAX, 0, -1, 10, std::vector<std::string>{}};
+             t.nodes[1].structure =
+                 BrowserPageTree::Structure{INT64_MIN, INT64_MAX, 0, -1, 10, std::vector<std::string>{}};
          }},
         {"no nodes, reasons, states or structure",
          [](Tree& t) {
@@ -251,7 +253,8 @@ TEST(BrowserPageTree, aTreeOverTheCapIsDecodedToTheEndWithoutKeepingItsNodes)
     // 3,000 nodes of about 1,700 bytes each: some 5 MB encoded.
     constexpr int count = 3'000;
     const auto treeText = [](const std::string& lastKind) {
-        std::string text = R"({"snapshotId":"s","startedAt":"a","finishedAt":"b","status":"complete","reasons":[],"nodes":[)";
+        std::string text =
+            R"({"snapshotId":"s","startedAt":"a","finishedAt":"b","status":"complete","reasons":[],"nodes":[)";
         for (int i = 0; i < count; ++i) {
             text += i > 0 ? "," : "";
             text += R"({"id":"n)" + std::to_string(i) + R"(","children":[],"kind":)" +

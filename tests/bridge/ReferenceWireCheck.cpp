@@ -366,9 +366,11 @@ BrowserMessage decodeMessage(const json& value, std::int64_t protocolVersion)
     }
     switch (*kind) {
     case Kind::hello:
-        return {M::Hello{requiredString(o, "profileId"), requiredString(o, "profileName"), requiredString(o, "version")}};
+        return {
+            M::Hello{requiredString(o, "profileId"), requiredString(o, "profileName"), requiredString(o, "version")}};
     case Kind::welcome:
-        return {M::Welcome{requiredString(o, "connectionId"), requiredString(o, "version"), requiredBool(o, "selected")}};
+        return {
+            M::Welcome{requiredString(o, "connectionId"), requiredString(o, "version"), requiredBool(o, "selected")}};
     case Kind::selection:
         return {M::Selection{requiredString(o, "connectionId"), requiredBool(o, "selected")}};
     case Kind::ping:

@@ -93,7 +93,8 @@ std::string replaced(std::string frame, std::string_view from, std::string_view 
 
 std::string nested(int depth, const std::string& inside = "")
 {
-    return std::string(static_cast<std::size_t>(depth), '[') + inside + std::string(static_cast<std::size_t>(depth), ']');
+    return std::string(static_cast<std::size_t>(depth), '[') + inside +
+           std::string(static_cast<std::size_t>(depth), ']');
 }
 
 // A response whose page tree carries every kind of text and number the writer spells in its own way, its last
@@ -151,9 +152,12 @@ std::vector<Frame> generated()
         {"image twice, the valid one last",
          replaced(snapshot, R"("imageBase64":")", R"("imageBase64":"!!!!","imageBase64":")")},
         {"image twice, a JPEG last",
-         replaced(snapshot, R"("imageHeight")", R"("imageBase64":"/9j/4AAQSkZJRgABAQAAAQABAAD/2wBDAAgGBgcGBQgHBwc=","imageHeight")")},
+         replaced(snapshot,
+                  R"("imageHeight")",
+                  R"("imageBase64":"/9j/4AAQSkZJRgABAQAAAQABAAD/2wBDAAgGBgcGBQgHBwc=","imageHeight")")},
         {"node id twice, making it a duplicate", replaced(snapshot, R"("id":"n3")", R"("id":"n3","id":"n2")")},
-        {"children twice", replaced(snapshot, R"("children":["n2","n3"])", R"("children":["n3","n2"],"children":["n2","n3"])")},
+        {"children twice",
+         replaced(snapshot, R"("children":["n2","n3"])", R"("children":["n3","n2"],"children":["n2","n3"])")},
         {"version given a hundred times (an object of many keys)",
          [&] {
              std::string many;
@@ -170,7 +174,8 @@ std::vector<Frame> generated()
         {"expiry of twenty-one digits reads as a double",
          replaced(status, R"("expiresAt":1772359200.5)", R"("expiresAt":100000000000000000000)"),
          true},
-        {"sequence of thirty digits", replaced(request, R"("sequence":2)", R"("sequence":100000000000000000000000000000)")},
+        {"sequence of thirty digits",
+         replaced(request, R"("sequence":2)", R"("sequence":100000000000000000000000000000)")},
         {"sequence 1e300", replaced(request, R"("sequence":2)", R"("sequence":1e300)")},
         {"sequence as 2.0", replaced(request, R"("sequence":2)", R"("sequence":2.0)")},
         {"sequence as 20e-1", replaced(request, R"("sequence":2)", R"("sequence":20e-1)")},
@@ -189,7 +194,8 @@ std::vector<Frame> generated()
         {"expiry rounding to infinity",
          replaced(status, R"("expiresAt":1772359200.5)", R"("expiresAt":1.7976931348623159e308)")},
         {"expiry underflowing to zero", replaced(status, R"("expiresAt":1772359200.5)", R"("expiresAt":1e-400)")},
-        {"expiry of zero with a vast exponent", replaced(status, R"("expiresAt":1772359200.5)", R"("expiresAt":0e999999)")},
+        {"expiry of zero with a vast exponent",
+         replaced(status, R"("expiresAt":1772359200.5)", R"("expiresAt":0e999999)")},
         {"expiry with forty digits",
          replaced(status, R"("expiresAt":1772359200.5)", R"("expiresAt":1234567890123456789012345678901234567890.5)")},
         {"expiry with a leading zero", replaced(status, R"("expiresAt":1772359200.5)", R"("expiresAt":01)")},
@@ -197,13 +203,18 @@ std::vector<Frame> generated()
         {"image width 16.0", replaced(snapshot, R"("imageWidth":16)", R"("imageWidth":16.0)")},
         {"fragment start of thirty digits",
          replaced(snapshot, R"("start":0)", R"("start":100000000000000000000000000000)")},
-        {"rectangle coordinate -0", replaced(snapshot, R"("contentRect":{"height":6,"width":8,"x":0)", R"("contentRect":{"height":6,"width":8,"x":-0)")},
+        {"rectangle coordinate -0",
+         replaced(snapshot,
+                  R"("contentRect":{"height":6,"width":8,"x":0)",
+                  R"("contentRect":{"height":6,"width":8,"x":-0)")},
         // Nesting around the bound of 64 levels.
         {"64 nested arrays", nested(64)},
         {"65 nested arrays", nested(65)},
         {"brackets inside a string do not nest", nested(2, "\"" + std::string(100, '[') + "\"")},
-        {"64 levels inside a message", replaced(ping, R"({"connectionId")", R"({"extra":)" + nested(63) + R"(,"connectionId")")},
-        {"65 levels inside a message", replaced(ping, R"({"connectionId")", R"({"extra":)" + nested(64) + R"(,"connectionId")")},
+        {"64 levels inside a message",
+         replaced(ping, R"({"connectionId")", R"({"extra":)" + nested(63) + R"(,"connectionId")")},
+        {"65 levels inside a message",
+         replaced(ping, R"({"connectionId")", R"({"extra":)" + nested(64) + R"(,"connectionId")")},
         // Escapes in base64, where the image is checked in place.
         {"image with escaped slashes and letter", replaced(snapshot, image, escapedImage)},
         {"image with an escaped line break", replaced(snapshot, image, image.substr(0, 40) + "\\n" + image.substr(40))},
@@ -212,7 +223,8 @@ std::vector<Frame> generated()
         // Bytes that are not UTF-8, inside strings and keys.
         {"name with a byte 0xFF", replaced(hello, R"("profileName":"Work")", "\"profileName\":\"W\xFFrk\"")},
         {"name with an overlong NUL", replaced(hello, R"("profileName":"Work")", "\"profileName\":\"W\xC0\x80rk\"")},
-        {"name with an encoded surrogate", replaced(hello, R"("profileName":"Work")", "\"profileName\":\"W\xED\xA0\x80rk\"")},
+        {"name with an encoded surrogate",
+         replaced(hello, R"("profileName":"Work")", "\"profileName\":\"W\xED\xA0\x80rk\"")},
         {"name with a cut sequence", replaced(hello, R"("profileName":"Work")", "\"profileName\":\"Work\xE2\x82\"")},
         {"key with a byte 0xFE", replaced(hello, R"("profileName")", "\"profile\xFEName\"")},
         {"image with a byte 0x80", replaced(snapshot, image.substr(0, 8), "\x80" + image.substr(1, 7))},
@@ -224,7 +236,9 @@ std::vector<Frame> generated()
         {"high surrogate before a plain escape",
          replaced(hello, R"("profileName":"Work")", R"("profileName":"\ud83d\u0041")")},
         {"node text with an escaped pair split by a fragment",
-         replaced(replaced(snapshot, "Price \xF0\x9F\x98\x80", R"(Price \ud83d\ude00)"), R"("length":5,)", R"("length":7,)")},
+         replaced(replaced(snapshot, "Price \xF0\x9F\x98\x80", R"(Price \ud83d\ude00)"),
+                  R"("length":5,)",
+                  R"("length":7,)")},
         // Framing of the text itself.
         {"byte-order mark", "\xEF\xBB\xBF" + ping, true},
         {"surrounding white space", " \t\r\n" + ping + "\n "},
@@ -237,7 +251,8 @@ std::vector<Frame> generated()
         {"a bare number", "1"},
         {"null", "null"},
         {"NUL in a string", replaced(hello, R"("profileName":"Work")", R"("profileName":"W\u0000rk")")},
-        {"raw control character in a string", replaced(hello, R"("profileName":"Work")", "\"profileName\":\"W\x01rk\"")},
+        {"raw control character in a string",
+         replaced(hello, R"("profileName":"Work")", "\"profileName\":\"W\x01rk\"")},
         {"NaN", replaced(status, R"("expiresAt":1772359200.5)", R"("expiresAt":NaN)")},
         {"single quotes", "{'v':1}"},
         {"comment", "/**/" + ping},

@@ -156,9 +156,8 @@ void FakeChrome::sendFrame(std::string bytes)
     EXPECT_TRUE(m_channel->send(std::move(bytes))) << "the host's input is closed";
 }
 
-BrowserMessage::Welcome FakeChrome::hello(const std::string& profileID,
-                                          const std::string& profileName,
-                                          const std::string& version)
+BrowserMessage::Welcome
+FakeChrome::hello(const std::string& profileID, const std::string& profileName, const std::string& version)
 {
     send(BrowserMessage{BrowserMessage::Hello{profileID, profileName, version}});
     const auto welcome = nextOf<BrowserMessage::Welcome>();
@@ -223,7 +222,8 @@ void FakeChrome::failUnexpected(const std::optional<BrowserMessage>& message)
     }
 }
 
-BrowserSnapshot fakeSnapshot(const BrowserCaptureSettings& viewport, const std::string& url, const std::string& snapshotID)
+BrowserSnapshot
+fakeSnapshot(const BrowserCaptureSettings& viewport, const std::string& url, const std::string& snapshotID)
 {
     const auto width = static_cast<double>(viewport.width);
     const auto height = static_cast<double>(viewport.height);
