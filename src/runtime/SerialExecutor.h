@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Completion.h"
+#include "HandOffInbox.h"
 #include "SerialQueue.h"
 #include "ThreadLoop.h"
 
@@ -16,7 +17,9 @@ namespace tavlen {
 
 // Runs jobs one at a time, in the order they were given, on a thread of its own: the home of state that
 // lives off the main thread (a database, say). Awaiting a job resumes the caller on the caller's thread.
-// The destructor runs the jobs still queued, then joins the thread, so every waiter hears back.
+// The destructor runs the jobs still queued, then joins the thread, so every waiter hears back. Destroyed on the
+// main thread, it also runs, while it waits, what those jobs hand to the main thread with postToMainAndWait, which
+// the blocked main loop could not.
 class SerialExecutor
 {
 public:
@@ -43,7 +46,9 @@ public:
         }
         Completion<R> done;
         auto shared = std::make_shared<F>(std::move(job)); // queued jobs are copyable; F need not be
-        m_queue.post([done, shared] {
+        m_inbox.jobQueued();
+        m_queue.post([done, shared, inbox = &m_inbox] {
+            const detail::HandOffInbox::JobScope scope(*inbox);
             try {
                 if constexpr (std::is_void_v<R>) {
                     (*shared)();
@@ -63,6 +68,7 @@ public:
     }
 
 private:
+    detail::HandOffInbox m_inbox; // outlives the queue, whose jobs use it
     SerialQueue m_queue;
 };
 

@@ -19,12 +19,6 @@ namespace {
 
 using namespace std::chrono_literals;
 
-class WaiterTest : public testing::Test
-{
-protected:
-    void TearDown() override { test::flushDeferredDeletes(); }
-};
-
 // What the coroutines of one worker thread report.
 struct Probe
 {
@@ -79,6 +73,42 @@ QCoro::Task<void> awaitTask(TaskHandle<void> task, Probe* probe)
     }
 }
 
+// A worker thread whose coroutines report to a probe.
+class WaiterTest : public testing::Test
+{
+protected:
+    WaiterTest()
+    {
+        m_worker.start();
+        m_probe.worker = &m_worker;
+    }
+
+    ~WaiterTest() override
+    {
+        m_worker.quit();
+        m_worker.wait();
+    }
+
+    void TearDown() override { test::flushDeferredDeletes(); }
+
+    // Runs start on the worker's loop and returns once it has run.
+    template <class Start> void runOnWorker(Start start)
+    {
+        QObject anchor;
+        anchor.moveToThread(&m_worker);
+        QMetaObject::invokeMethod(
+            &anchor,
+            [&] {
+                start();
+                anchor.moveToThread(nullptr);
+            },
+            Qt::BlockingQueuedConnection);
+    }
+
+    QThread m_worker;
+    Probe m_probe;
+};
+
 // A chain: the inner wait's end must unwind the outer frame too.
 QCoro::Task<void> outer(Completion<int> answer, Probe* probe)
 {
@@ -88,33 +118,23 @@ QCoro::Task<void> outer(Completion<int> answer, Probe* probe)
 
 TEST_F(WaiterTest, loopEndingUnderSuspendedWaits_endsThemOnTheirThreadWithCancelledError_freeingEveryFrame)
 {
-    QThread worker;
-    worker.start();
-    QObject anchor;
-    anchor.moveToThread(&worker);
-    Probe probe;
-    probe.worker = &worker;
     const Completion<int> never;
     const Completion<int> neverEither;
     const Completion<void> neverEnds;
-    QMetaObject::invokeMethod(
-        &anchor,
-        [&] {
-            waitForAnswer(never, &probe);
-            sleepLong(&probe);
-            const TaskHandle<void> endless(
-                [neverEnds](std::stop_token) -> QCoro::Task<void> { co_await neverEnds.wait(); });
-            awaitTask(endless, &probe);
-            outer(neverEither, &probe);
-            anchor.moveToThread(nullptr);
-        },
-        Qt::BlockingQueuedConnection);
-    worker.quit();
-    worker.wait();
+    runOnWorker([&] {
+        waitForAnswer(never, &m_probe);
+        sleepLong(&m_probe);
+        const TaskHandle<void> endless(
+            [neverEnds](std::stop_token) -> QCoro::Task<void> { co_await neverEnds.wait(); });
+        awaitTask(endless, &m_probe);
+        outer(neverEither, &m_probe);
+    });
+    m_worker.quit();
+    m_worker.wait();
 
-    // waitForAnswer, sleepLong, awaitTask, outer with its inner waitForAnswer, and the endless body's driver.
-    EXPECT_EQ(probe.framesFreed, 5);
-    EXPECT_EQ(probe.cancelledOnWorker, 4);
+    // waitForAnswer, sleepLong, awaitTask, and outer with its inner waitForAnswer.
+    EXPECT_EQ(m_probe.framesFreed, 5);
+    EXPECT_EQ(m_probe.cancelledOnWorker, 4);
     never.resume(1); // nobody is left to wake
     neverEither.resume(1);
     neverEnds.resume();
@@ -122,27 +142,17 @@ TEST_F(WaiterTest, loopEndingUnderSuspendedWaits_endsThemOnTheirThreadWithCancel
 
 TEST_F(WaiterTest, wakeQueuedWhenTheLoopEnds_isDeliveredWithItsValue)
 {
-    QThread worker;
-    worker.start();
-    QObject anchor;
-    anchor.moveToThread(&worker);
-    Probe probe;
-    probe.worker = &worker;
     const Completion<int> answer;
-    QMetaObject::invokeMethod(
-        &anchor,
-        [&] {
-            waitForAnswer(answer, &probe);
-            answer.resume(5); // queued on this thread's loop, which ends before it runs
-            anchor.moveToThread(nullptr);
-            worker.quit();
-        },
-        Qt::BlockingQueuedConnection);
-    worker.wait();
+    runOnWorker([&] {
+        waitForAnswer(answer, &m_probe);
+        answer.resume(5); // queued on this thread's loop, which ends before it runs
+        m_worker.quit();
+    });
+    m_worker.wait();
 
-    EXPECT_EQ(probe.value, 5);
-    EXPECT_EQ(probe.cancelledOnWorker, 0);
-    EXPECT_EQ(probe.framesFreed, 1);
+    EXPECT_EQ(m_probe.value, 5);
+    EXPECT_EQ(m_probe.cancelledOnWorker, 0);
+    EXPECT_EQ(m_probe.framesFreed, 1);
 }
 
 } // namespace
