@@ -154,7 +154,7 @@ void loadAndValidatePing(benchmark::State& state)
 {
     bench::pageTreeFrameBody();
     const std::string frame =
-        BrowserMessage{BrowserMessage::Ping{"9F2C4E1A-7B3D-4C5E-8A6F-0D1E2F3A4B5C"}}.encodedBytes();
+        BrowserMessage{BrowserMessage::Ping{"9F2C4E1A-7B3D-4C5E-8A6F-0D1E2F3A4B5C"}}.encodedBytes(1);
     for (auto _ : state) {
         benchmark::DoNotOptimize(BrowserWireValidator::load().decode(frame));
     }
@@ -167,7 +167,7 @@ void validatePingWithKeptValidatorAndReader(benchmark::State& state)
     bench::pageTreeFrameBody();
     const BrowserWireValidator validator = BrowserWireValidator::load();
     const BrowserFrame frame =
-        paddedFrame(BrowserMessage{BrowserMessage::Ping{"9F2C4E1A-7B3D-4C5E-8A6F-0D1E2F3A4B5C"}}.encodedBytes());
+        paddedFrame(BrowserMessage{BrowserMessage::Ping{"9F2C4E1A-7B3D-4C5E-8A6F-0D1E2F3A4B5C"}}.encodedBytes(1));
     BrowserWireReader reader;
     for (auto _ : state) {
         benchmark::DoNotOptimize(reader.decode(validator, frame));

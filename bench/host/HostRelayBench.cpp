@@ -161,8 +161,7 @@ public:
     // Starts the host and waits until Tavlen's side (this listener) has its connection.
     Child& start()
     {
-        const std::string origin =
-            "chrome-extension://" + BrowserConfiguration::shared().allowedExtensionIDs.at(0) + "/";
+        const std::string origin = "chrome-extension://" + BrowserConfiguration::load().allowedExtensionIDs.at(0) + "/";
         m_host.reset();
         {
             std::lock_guard guard(m_mutex);
@@ -267,7 +266,7 @@ void BM_HostRefusesAnArrayOfEmptyObjects(benchmark::State& state)
 {
     HostUnderTest setup;
     overrideMainBundleDirectory(fs::path(TAVLEN_BUNDLE_DIR));
-    const auto bytes = static_cast<std::size_t>(BrowserConfiguration::shared().limits.resultBytes);
+    const auto bytes = static_cast<std::size_t>(BrowserConfiguration::load().limits.resultBytes);
     const std::string frame = bench::framed(bench::emptyObjectsFrameBody(bytes));
     double peak = 0;
     for (auto _ : state) {

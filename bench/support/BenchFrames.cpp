@@ -1,6 +1,7 @@
 #include "BenchFrames.h"
 
 #include "Base64.h"
+#include "BrowserConfiguration.h"
 #include "BrowserMessage.h"
 #include "BrowserWireValidator.h"
 #include "JsonWriter.h"
@@ -32,7 +33,7 @@ std::string responseFrame(BrowserSnapshot snapshot)
                         true,
                         std::move(snapshot),
                         std::nullopt}}};
-    std::string body = writeJson(message.encode());
+    std::string body = writeJson(message.encode(BrowserConfiguration::load().protocolVersion));
     BrowserWireValidator::load().decode(body); // every benchmark relays a frame that passes
     return body;
 }

@@ -1,7 +1,6 @@
 #include "BrowserCaptureSettings.h"
 
 #include "BridgeFailure.h"
-#include "BrowserConfiguration.h"
 #include "WireCoding.h"
 #include "WireReading.h"
 
@@ -10,8 +9,6 @@
 namespace tavlen {
 
 namespace {
-
-constexpr std::int64_t maximumViewportSide = 8'000'000;
 
 // The same members from either reader: an nlohmann object, or the gathered members of a received one.
 template <class Object> BrowserCaptureSettings readSettings(const Object& object)
@@ -24,19 +21,14 @@ template <class Object> BrowserCaptureSettings readSettings(const Object& object
 
 } // namespace
 
-const BrowserCaptureSettings& BrowserCaptureSettings::standard()
+bool BrowserCaptureSettings::isValid() const
 {
-    // Function-local statics are initialised once and thread-safely; a throwing first use is retried.
-    static const BrowserCaptureSettings settings = BrowserConfiguration::shared().captureSettings;
-    return settings;
+    return isValidSide(width) && isValidSide(height) && std::isfinite(deviceScaleFactor) && deviceScaleFactor > 0;
 }
 
 void BrowserCaptureSettings::validate() const
 {
-    const bool sidesInRange =
-        width >= 1 && width <= maximumViewportSide && height >= 1 && height <= maximumViewportSide;
-    const bool scaleValid = std::isfinite(deviceScaleFactor) && deviceScaleFactor > 0;
-    if (!sidesInRange || !scaleValid) {
+    if (!isValid()) {
         throw BridgeFailure(bridge_text::invalidCaptureSettings, bridge_code::invalidRequest);
     }
 }
@@ -46,7 +38,7 @@ nlohmann::json BrowserCaptureSettings::encode() const
     return {{"width", width}, {"height", height}, {"deviceScaleFactor", deviceScaleFactor}, {"mobile", mobile}};
 }
 
-BrowserCaptureSettings BrowserCaptureSettings::decodeConfigured(const nlohmann::json& value)
+BrowserCaptureSettings BrowserCaptureSettings::decodeStored(const nlohmann::json& value)
 {
     return readSettings(wire::requireObject(value, "Capture settings"));
 }

@@ -1,8 +1,22 @@
 #include "BrowserRect.h"
 
+#include "WireCoding.h"
 #include "WireReading.h"
 
 namespace tavlen {
+
+namespace {
+
+// The same members from either reader: an nlohmann object, or the gathered members of a received one.
+template <class Object> BrowserRect readRect(const Object& object)
+{
+    return {wire::requiredDouble(object, "x"),
+            wire::requiredDouble(object, "y"),
+            wire::requiredDouble(object, "width"),
+            wire::requiredDouble(object, "height")};
+}
+
+} // namespace
 
 nlohmann::json BrowserRect::encode() const
 {
@@ -11,11 +25,12 @@ nlohmann::json BrowserRect::encode() const
 
 BrowserRect BrowserRect::decode(const simdjson::dom::element& value)
 {
-    const wire::Members object(wire::requireObject(value, "A rectangle"));
-    return {wire::requiredDouble(object, "x"),
-            wire::requiredDouble(object, "y"),
-            wire::requiredDouble(object, "width"),
-            wire::requiredDouble(object, "height")};
+    return readRect(wire::Members(wire::requireObject(value, "A rectangle")));
+}
+
+BrowserRect BrowserRect::decodeStored(const nlohmann::json& value)
+{
+    return readRect(wire::requireObject(value, "A rectangle"));
 }
 
 } // namespace tavlen

@@ -15,7 +15,9 @@ struct BrowserRect
     double height = 0;
 
     nlohmann::json encode() const;
-    static BrowserRect decode(const simdjson::dom::element& value); // throws WireDecodingError
+    // From a received frame, and from a stored document. Throw WireDecodingError.
+    static BrowserRect decode(const simdjson::dom::element& value);
+    static BrowserRect decodeStored(const nlohmann::json& value);
 
     bool operator==(const BrowserRect&) const = default;
 };

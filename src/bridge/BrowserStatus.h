@@ -1,6 +1,7 @@
 #pragma once
 
 #include "WireElement.h"
+#include "BrowserLimits.h"
 
 #include <nlohmann/json.hpp>
 
@@ -32,9 +33,8 @@ struct BrowserStatus
     std::optional<double> expiresAt;
     std::optional<BrowserToolError> lastError;
 
-    // State "idle", no session, not busy, operationsRemaining from the shared configuration's limits.
-    // Built once on first use; throws BridgeFailure when the configuration cannot be loaded.
-    static const BrowserStatus& initial();
+    // State "idle", no session, not busy, operationsRemaining from the configuration's limits.
+    static BrowserStatus initial(const BrowserLimits& limits);
 
     // sessionId, expiresAt and lastError are written as null when absent.
     nlohmann::json encode() const;

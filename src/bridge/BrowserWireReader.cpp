@@ -2,7 +2,6 @@
 
 #include "Base64.h"
 #include "BridgeFailure.h"
-#include "BrowserConfiguration.h"
 #include "BrowserWireValidator.h"
 #include "WireCoding.h"
 #include "WireSnapshotParts.h"
@@ -87,7 +86,7 @@ BrowserMessage BrowserWireReader::read(const BrowserWireValidator& validator, co
         throw BridgeFailure::invalidMessage();
     }
     WireSnapshotParts parts;
-    BrowserMessage message = BrowserMessage::decode(*root, BrowserConfiguration::shared().protocolVersion, parts);
+    BrowserMessage message = BrowserMessage::decode(*root, validator.protocolVersion(), parts);
     if (message.kind() != BrowserMessage::Kind::response && size > limits.requestBytes) {
         throw BridgeFailure::invalidMessage();
     }

@@ -14,9 +14,10 @@
 
 namespace tavlen {
 
-BrowserWireValidator::BrowserWireValidator(nlohmann::json schema, BrowserLimits limits)
+BrowserWireValidator::BrowserWireValidator(nlohmann::json schema, BrowserLimits limits, std::int64_t protocolVersion)
     : m_schema(std::make_shared<const WireSchema>(std::move(schema)))
     , m_limits(limits)
+    , m_protocolVersion(protocolVersion)
 {}
 
 BrowserWireValidator BrowserWireValidator::load()
@@ -25,7 +26,8 @@ BrowserWireValidator BrowserWireValidator::load()
     if (!schema || !schema->is_object()) {
         throw WireDecodingError("The \"schema\" resource is not a JSON object.");
     }
-    return BrowserWireValidator(std::move(*schema), BrowserConfiguration::load().limits);
+    const BrowserConfiguration configuration = BrowserConfiguration::load();
+    return BrowserWireValidator(std::move(*schema), configuration.limits, configuration.protocolVersion);
 }
 
 BrowserMessage BrowserWireValidator::decode(std::string_view data) const

@@ -7,6 +7,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include <cstdint>
 #include <memory>
 #include <string_view>
 
@@ -21,7 +22,8 @@ struct BrowserPageTree;
 class BrowserWireValidator
 {
 public:
-    BrowserWireValidator(nlohmann::json schema, BrowserLimits limits);
+    // Messages must carry the protocol version as their "v".
+    BrowserWireValidator(nlohmann::json schema, BrowserLimits limits, std::int64_t protocolVersion);
 
     // Reads and parses the "schema" and "config" resources anew. Throws what loadBrowserResource throws,
     // WireDecodingError for a schema that is not a JSON object or a config that does not decode.
@@ -32,6 +34,8 @@ public:
     const WireSchema& wireSchema() const { return *m_schema; }
 
     const BrowserLimits& limits() const { return m_limits; }
+
+    std::int64_t protocolVersion() const { return m_protocolVersion; }
 
     // The whole check of BrowserWireReader::decode for bytes held in memory (a message Tavlen is about to send),
     // which are copied once to be parsed. Throws BridgeFailure "Invalid or incompatible browser message." (capture
@@ -56,6 +60,7 @@ private:
 
     std::shared_ptr<const WireSchema> m_schema;
     BrowserLimits m_limits;
+    std::int64_t m_protocolVersion;
 };
 
 } // namespace tavlen

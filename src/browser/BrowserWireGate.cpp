@@ -12,8 +12,9 @@ BrowserMessage decodeFrameFromChrome(BrowserWireReader& reader, const BrowserFra
 
 std::string encodeFrameForChrome(const BrowserMessage& message)
 {
-    std::string bytes = message.encodedBytes();
-    BrowserWireValidator::load().decode(bytes);
+    const BrowserWireValidator validator = BrowserWireValidator::load();
+    std::string bytes = message.encodedBytes(validator.protocolVersion());
+    validator.decode(bytes);
     return bytes;
 }
 

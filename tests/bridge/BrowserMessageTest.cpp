@@ -1,9 +1,8 @@
 #include "BrowserMessage.h"
 
 #include "BridgeFailure.h"
-#include "BrowserConfiguration.h"
 #include "BrowserWireValidator.h"
-#include "JsonParse.h"
+#include "JsonText.h"
 #include "JsonWriter.h"
 #include "ParsedJson.h"
 #include "WireCoding.h"
@@ -14,6 +13,8 @@
 
 namespace tavlen {
 namespace {
+
+using test::json;
 
 // The message decoder alone, without the schema before it.
 BrowserMessage decoded(std::string_view text, std::int64_t protocolVersion = 1)
@@ -29,7 +30,7 @@ TEST(BrowserMessage, everyKindRoundTripsThroughTheValidatorWithTheRealResources)
     const BrowserWireValidator validator = BrowserWireValidator::load();
     for (const auto& sample : test::sampleMessages()) {
         SCOPED_TRACE(sample.name);
-        const std::string bytes = sample.message.encodedBytes();
+        const std::string bytes = sample.message.encodedBytes(validator.protocolVersion());
         try {
             const BrowserMessage decoded = validator.decode(bytes);
             EXPECT_EQ(decoded.kind(), sample.message.kind());
@@ -44,8 +45,8 @@ TEST(BrowserMessage, encodesTheEnvelopeKeysOfEachKind)
 {
     for (const auto& sample : test::sampleMessages()) {
         SCOPED_TRACE(sample.name);
-        const nlohmann::json encoded = sample.message.encode();
-        EXPECT_EQ(encoded.at("v"), BrowserConfiguration::shared().protocolVersion);
+        const nlohmann::json encoded = sample.message.encode(7);
+        EXPECT_EQ(encoded.at("v"), 7);
         EXPECT_EQ(encoded.at("type"), BrowserMessage::kindName(sample.message.kind()));
         EXPECT_EQ(encoded.contains("connectionId"), sample.message.connectionID().has_value());
         const auto kind = sample.message.kind();
@@ -79,9 +80,9 @@ TEST(BrowserMessage, recordsWriteAbsentMembersAsTheirTablesSay)
     later.expiresAt = *later.expiresAt + 1;
     EXPECT_NE(later, test::sampleStatus());
 
-    const auto& initial = BrowserStatus::initial();
+    const BrowserStatus initial = BrowserStatus::initial(BrowserLimits{1, 1, 1, 1, 1, 33});
     EXPECT_EQ(initial.state, "idle");
-    EXPECT_EQ(initial.operationsRemaining, BrowserConfiguration::shared().limits.operations);
+    EXPECT_EQ(initial.operationsRemaining, 33);
     EXPECT_FALSE(initial.sessionID || initial.expiresAt || initial.lastError);
 }
 

@@ -776,7 +776,7 @@ BrowserMessage decode(const nlohmann::json& schema, const BrowserLimits& limits,
     if (!Interpreter(schema).check(*value, schema, 0)) {
         throw BridgeFailure::invalidMessage();
     }
-    BrowserMessage message = decodeMessage(*value, BrowserConfiguration::shared().protocolVersion);
+    BrowserMessage message = decodeMessage(*value, BrowserConfiguration::load().protocolVersion);
     if (message.kind() != BrowserMessage::Kind::response && size > limits.requestBytes) {
         throw BridgeFailure::invalidMessage();
     }

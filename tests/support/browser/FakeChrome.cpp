@@ -3,9 +3,9 @@
 #include "Base64.h"
 #include "BoundedWait.h"
 #include "BrowserChannel.h"
-#include "BrowserConfiguration.h"
 #include "BrowserConnectionDirectory.h"
 #include "Png.h"
+#include "ShippedConfiguration.h"
 #include "WireParser.h"
 #include "WireSnapshotParts.h"
 
@@ -26,7 +26,7 @@ constexpr std::size_t frameLimit = 64 * 1024 * 1024;
 
 std::string origin()
 {
-    return "chrome-extension://" + BrowserConfiguration::shared().allowedExtensionIDs.at(0) + "/";
+    return "chrome-extension://" + shippedConfiguration().allowedExtensionIDs.at(0) + "/";
 }
 
 int connectedSocket(const std::filesystem::path& path)
@@ -55,7 +55,7 @@ struct FakeChrome::Inbox
     void reply(const BrowserMessage& message)
     {
         if (const auto open = channel.lock()) {
-            open->send(message.encodedBytes());
+            open->send(message.encodedBytes(shippedConfiguration().protocolVersion));
         }
     }
 
@@ -69,7 +69,7 @@ struct FakeChrome::Inbox
                 throw std::runtime_error("not JSON");
             }
             WireSnapshotParts parts;
-            message = BrowserMessage::decode(*root, BrowserConfiguration::shared().protocolVersion, parts);
+            message = BrowserMessage::decode(*root, shippedConfiguration().protocolVersion, parts);
         } catch (const std::exception& error) {
             ADD_FAILURE() << "the host relayed a frame the extension cannot read: " << error.what();
             return;
@@ -148,7 +148,7 @@ bool FakeChrome::hasResponder() const
 
 void FakeChrome::send(const BrowserMessage& message)
 {
-    sendFrame(message.encodedBytes());
+    sendFrame(message.encodedBytes(shippedConfiguration().protocolVersion));
 }
 
 void FakeChrome::sendFrame(std::string bytes)
