@@ -321,7 +321,7 @@ TEST(BrowserWireValidator, welcomeCarriesEveryVersionTavlenAnnounces)
 TEST(BrowserWireValidator, pageTreeCheckAsksOnlyThatDefsAndPageTreeBeObjects)
 {
     const auto checks = [](const nlohmann::json& schema) {
-        const BrowserWireValidator validator(schema, BrowserLimits{1, 1 << 20, 1, 1, 1, 1});
+        const BrowserWireValidator validator(schema, BrowserLimits{1, 1 << 20, 1, 1, 1, 1}, 1);
         return outcomeOf([&] { validator.checkPageTree(test::samplePageTree()); });
     };
     // Another definition that is not an object leaves "pageTree" usable (references elsewhere then refuse).
