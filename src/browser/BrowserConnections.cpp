@@ -10,9 +10,9 @@
 #include "BrowserWireGate.h"
 #include "BrowserWireReader.h"
 #include "CancelledError.h"
-#include "Clock.h"
 #include "FileDescriptor.h"
 #include "MainThread.h"
+#include "TimeSource.h"
 #include "Utf8.h"
 #include "Uuid.h"
 
@@ -41,10 +41,10 @@ std::size_t limit(std::int64_t bytes)
 
 BrowserConnections::BrowserConnections(BrowserClientState& state,
                                        BrowserPendingCommands& pending,
-                                       const ContinuousClock& clock)
+                                       const TimeSource& time)
     : m_state(state)
     , m_pending(pending)
-    , m_clock(clock)
+    , m_time(time)
 {}
 
 BrowserConnections::~BrowserConnections()
@@ -97,7 +97,7 @@ void BrowserConnections::accept(int fd)
                                          limit(limits.requestBytes),
                                          limit(limits.queueBytes));
     connection.release(); // the channel owns it now
-    peer->lastReceived = peer->lastPing = m_clock.now();
+    peer->lastReceived = peer->lastPing = m_time.now(TimeSource::Clock::bootTime);
     m_peers.emplace(peer->id, peer);
     startChannel(peer);
 }
@@ -217,7 +217,7 @@ void BrowserConnections::refreshProfiles()
 
 void BrowserConnections::tick()
 {
-    const auto now = m_clock.now();
+    const auto now = m_time.now(TimeSource::Clock::bootTime);
     const auto peers = m_peers;
     for (const auto& [id, peer] : peers) {
         const auto silence = now - peer->lastReceived;
@@ -245,7 +245,7 @@ void BrowserConnections::handle(const BrowserMessage& message, const std::string
         return;
     }
     const auto peer = found->second;
-    peer->lastReceived = m_clock.now();
+    peer->lastReceived = m_time.now(TimeSource::Clock::bootTime);
     using Kind = BrowserMessage::Kind;
     if (message.kind() == Kind::hello) {
         handleHello(*peer, std::get<BrowserMessage::Hello>(message.payload));
