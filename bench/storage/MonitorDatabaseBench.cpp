@@ -1,63 +1,24 @@
+#include "BenchWorkspace.h"
 #include "MonitorDatabase.h"
 #include "SqliteStatement.h"
-#include "WorkspaceSchema.h"
-
-#include <QEventLoop>
 
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
 
-#include <stdlib.h>
-
-#include <filesystem>
-#include <memory>
-#include <stdexcept>
 #include <string>
 
 namespace tavlen {
 namespace {
 
+using bench::BenchDirectory;
+using bench::check;
+using bench::execute;
+using bench::finish;
+
 constexpr const char* monitorId = "3f2504e0-4f89-41d3-9a0c-0305e82c3301";
 constexpr const char* updateMonitor = "UPDATE monitors SET name = ?, version = version + 1 WHERE id = ?";
 constexpr const char* insertCheck =
     "INSERT INTO monitor_checks (id, monitor_id, started_at_ms, completed_at_ms) VALUES (?, ?, ?, ?)";
-
-// A directory on the disk (not tmpfs), removed at the end.
-class BenchDirectory
-{
-public:
-    BenchDirectory()
-    {
-        std::string pattern = (std::filesystem::current_path() / "tavlen-bench-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) == nullptr) {
-            throw std::runtime_error("cannot create a directory for the benchmark");
-        }
-        m_path = pattern;
-    }
-
-    ~BenchDirectory() { std::filesystem::remove_all(m_path); }
-
-    const std::filesystem::path& path() const { return m_path; }
-
-private:
-    std::filesystem::path m_path;
-};
-
-template <class T> T finish(QCoro::Task<T> task)
-{
-    QEventLoop loop;
-    bool finished = false;
-    std::optional<T> value;
-    [](QCoro::Task<T> inner, std::optional<T>& result, bool& done, QEventLoop& l) -> QCoro::Task<void> {
-        result.emplace(co_await inner);
-        done = true;
-        l.quit();
-    }(std::move(task), value, finished, loop);
-    if (!finished) {
-        loop.exec();
-    }
-    return std::move(*value);
-}
 
 void seedMonitor(SqliteConnection& connection)
 {
@@ -88,29 +49,11 @@ void BM_MonitorDatabaseWrite(benchmark::State& state)
     }
 }
 
-void check(sqlite3* db, int result)
-{
-    if (result != SQLITE_OK && result != SQLITE_DONE) {
-        throw std::runtime_error(sqlite3_errmsg(db));
-    }
-}
-
-void execute(sqlite3* db, const char* sql)
-{
-    check(db, sqlite3_exec(db, sql, nullptr, nullptr, nullptr));
-}
-
 // The same statements through the bare C API on the calling thread.
 void BM_BareSqliteWrite(benchmark::State& state)
 {
     BenchDirectory directory;
-    sqlite3* db = nullptr;
-    check(db,
-          sqlite3_open_v2(
-              (directory.path() / "Tavlen.sqlite").c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr));
-    sqlite3_busy_timeout(db, 5000);
-    execute(db, "PRAGMA foreign_keys = ON; PRAGMA synchronous = FULL");
-    execute(db, ("BEGIN;" + workspaceSchemaScript() + "COMMIT;").c_str());
+    sqlite3* db = bench::openBareWorkspace(directory.path() / "Tavlen.sqlite");
     execute(db,
             "INSERT INTO monitors (id, name, version, created_at_ms) VALUES "
             "('3f2504e0-4f89-41d3-9a0c-0305e82c3301', 'Prices', 1, 0)");
@@ -141,8 +84,33 @@ void BM_BareSqliteWrite(benchmark::State& state)
     sqlite3_close(db);
 }
 
+// The fixed cost of one access: the hop to the database's executor and back, and the read transaction around an
+// empty body; every repository operation pays it once.
+void BM_MonitorDatabaseEmptyRead(benchmark::State& state)
+{
+    BenchDirectory directory;
+    MonitorDatabase database(directory.path() / "Tavlen.sqlite");
+    finish(database.read([](SqliteConnection&) { return 0; }));
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(finish(database.read([](SqliteConnection&) { return 0; })));
+    }
+}
+
+void BM_BareSqliteEmptyRead(benchmark::State& state)
+{
+    BenchDirectory directory;
+    sqlite3* db = bench::openBareWorkspace(directory.path() / "Tavlen.sqlite");
+    for (auto _ : state) {
+        execute(db, "BEGIN");
+        execute(db, "COMMIT");
+    }
+    sqlite3_close(db);
+}
+
 BENCHMARK(BM_MonitorDatabaseWrite)->Unit(benchmark::kMicrosecond)->UseRealTime();
 BENCHMARK(BM_BareSqliteWrite)->Unit(benchmark::kMicrosecond)->UseRealTime();
+BENCHMARK(BM_MonitorDatabaseEmptyRead)->Unit(benchmark::kMicrosecond)->MeasureProcessCPUTime()->UseRealTime();
+BENCHMARK(BM_BareSqliteEmptyRead)->Unit(benchmark::kMicrosecond)->MeasureProcessCPUTime()->UseRealTime();
 
 } // namespace
 } // namespace tavlen

@@ -15,6 +15,9 @@ namespace {
 // Virtual-machine steps between two checks for an interrupt request.
 constexpr int progressCheckInterval = 256;
 
+// Distinct statements a connection keeps prepared; the repositories use a few dozen.
+constexpr std::size_t statementCacheCapacity = 128;
+
 std::string messageOf(sqlite3* db, int resultCode, std::string_view context)
 {
     std::string message = db != nullptr ? sqlite3_errmsg(db) : sqlite3_errstr(resultCode);
@@ -29,7 +32,9 @@ std::string messageOf(sqlite3* db, int resultCode, std::string_view context)
 SqliteConnection::SqliteConnection(const std::filesystem::path& path, const SqliteConfiguration& configuration)
     : m_busyTimeout(configuration.busyTimeout)
 {
-    const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE;
+    // One thread at a time uses a connection (and sqlite3_interrupt is safe from any thread), so SQLite's own
+    // per-call locking of the connection would only cost time: every column read takes and drops a mutex.
+    const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX;
     const int result = sqlite3_open_v2(path.c_str(), &m_db, flags, nullptr);
     if (result != SQLITE_OK) {
         const int code = m_db != nullptr ? sqlite3_extended_errcode(m_db) : result;
@@ -56,9 +61,42 @@ SqliteConnection::SqliteConnection(const std::filesystem::path& path, const Sqli
 
 SqliteConnection::~SqliteConnection()
 {
+    for (const auto& [sql, statement] : m_statementCache) {
+        sqlite3_finalize(statement);
+    }
     // Statements are RAII objects that cannot outlive their connection, so a plain close succeeds; close_v2 keeps
     // even a misuse from leaking the handle.
     sqlite3_close_v2(m_db);
+}
+
+sqlite3_stmt* SqliteConnection::takeCachedStatement(std::string_view sql) noexcept
+{
+    const auto found = m_statementCache.find(sql);
+    if (found == m_statementCache.end()) {
+        return nullptr;
+    }
+    sqlite3_stmt* statement = found->second;
+    m_statementCache.erase(found);
+    return statement;
+}
+
+void SqliteConnection::releaseStatement(sqlite3_stmt* statement, bool cacheable) noexcept
+{
+    if (statement == nullptr) {
+        return;
+    }
+    if (cacheable && m_statementCache.size() < statementCacheCapacity) {
+        sqlite3_reset(statement);
+        sqlite3_clear_bindings(statement);
+        try {
+            if (m_statementCache.try_emplace(sqlite3_sql(statement), statement).second) {
+                return;
+            }
+        } catch (...) {
+            // Out of memory: the statement is simply not kept.
+        }
+    }
+    sqlite3_finalize(statement);
 }
 
 std::int64_t SqliteConnection::changes() const noexcept
@@ -172,7 +210,10 @@ int SqliteConnection::progressHandler(void* self)
 
 int SqliteConnection::authorize(void* self, int action, const char* first, const char*, const char*, const char*)
 {
-    const auto* connection = static_cast<const SqliteConnection*>(self);
+    auto* connection = static_cast<SqliteConnection*>(self);
+    if (action == SQLITE_TRANSACTION || action == SQLITE_PRAGMA) {
+        connection->m_preparedGuardedStatement = true;
+    }
     if (connection->m_ownTransactionControl) {
         return SQLITE_OK;
     }

@@ -8,9 +8,11 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 struct sqlite3;
+struct sqlite3_stmt;
 
 namespace tavlen {
 
@@ -66,6 +68,22 @@ public:
 
 private:
     friend class SqliteTransaction;
+    friend class SqliteStatement;
+
+    // Prepared statements kept for reuse by their SQL text: preparing is often the larger part of running a short
+    // statement. Only statements whose preparation the authorizer had no reason to look at are kept (see
+    // authorize), so a reused statement never escapes a check that a fresh preparation would make.
+    struct TextHash
+    {
+        using is_transparent = void;
+
+        std::size_t operator()(std::string_view text) const noexcept { return std::hash<std::string_view>{}(text); }
+    };
+
+    // A kept statement for exactly this text, taken out of the cache; nullptr when there is none.
+    sqlite3_stmt* takeCachedStatement(std::string_view sql) noexcept;
+    // Resets the statement and keeps it for reuse when it may be kept and there is room; finalises it otherwise.
+    void releaseStatement(sqlite3_stmt* statement, bool cacheable) noexcept;
 
     static int busyHandler(void* self, int attempt);
     static int progressHandler(void* self);
@@ -81,6 +99,9 @@ private:
     bool m_inManagedTransaction = false;
     bool m_readOnlyAccess = false;
     bool m_uninterruptible = false;
+    // Set by the authorizer when a statement being prepared controls transactions or runs a pragma.
+    bool m_preparedGuardedStatement = false;
+    std::unordered_map<std::string, sqlite3_stmt*, TextHash, std::equal_to<>> m_statementCache;
 };
 
 } // namespace tavlen

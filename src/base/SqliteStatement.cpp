@@ -11,9 +11,17 @@ namespace tavlen {
 SqliteStatement::SqliteStatement(SqliteConnection& connection, std::string_view sql)
     : m_connection(&connection)
 {
+    m_statement = connection.takeCachedStatement(sql);
+    if (m_statement != nullptr) {
+        m_cacheable = true;
+        return;
+    }
     sqlite3* db = connection.handle();
     const char* tail = nullptr;
-    connection.check(sqlite3_prepare_v2(db, sql.data(), static_cast<int>(sql.size()), &m_statement, &tail));
+    connection.m_preparedGuardedStatement = false;
+    connection.check(sqlite3_prepare_v3(
+        db, sql.data(), static_cast<int>(sql.size()), SQLITE_PREPARE_PERSISTENT, &m_statement, &tail));
+    m_cacheable = !connection.m_preparedGuardedStatement;
     if (m_statement == nullptr) {
         throw SqliteError(SQLITE_MISUSE, "the SQL text holds no statement");
     }
@@ -31,12 +39,13 @@ SqliteStatement::SqliteStatement(SqliteConnection& connection, std::string_view 
 
 SqliteStatement::~SqliteStatement()
 {
-    sqlite3_finalize(m_statement);
+    m_connection->releaseStatement(m_statement, m_cacheable);
 }
 
 SqliteStatement::SqliteStatement(SqliteStatement&& other) noexcept
     : m_connection(other.m_connection)
     , m_statement(std::exchange(other.m_statement, nullptr))
+    , m_cacheable(other.m_cacheable)
 {}
 
 SqliteStatement& SqliteStatement::bind(int index, std::int64_t value)
@@ -146,10 +155,15 @@ double SqliteStatement::columnDouble(int column) const
 
 std::string SqliteStatement::columnText(int column) const
 {
+    return std::string(columnTextView(column));
+}
+
+std::string_view SqliteStatement::columnTextView(int column) const
+{
     requireType(column, SQLITE_TEXT);
     const auto* bytes = reinterpret_cast<const char*>(sqlite3_column_text(m_statement, column));
     const int size = sqlite3_column_bytes(m_statement, column);
-    return bytes != nullptr ? std::string(bytes, static_cast<std::size_t>(size)) : std::string();
+    return bytes != nullptr ? std::string_view(bytes, static_cast<std::size_t>(size)) : std::string_view();
 }
 
 std::string SqliteStatement::columnBlob(int column) const

@@ -12,8 +12,11 @@ namespace tavlen {
 
 class SqliteConnection;
 
-// One prepared statement (RAII: prepared in the constructor, finalised in the destructor). Refuses text holding
+// One prepared statement (RAII: prepared in the constructor, released in the destructor). Refuses text holding
 // more than one statement. Parameters are numbered from 1, columns from 0. Failures throw SqliteError.
+// The connection keeps released statements for reuse: a statement made again with the same text starts from the
+// kept one, reset and with no bindings, as if newly prepared. Statements that run pragmas or control transactions
+// are always prepared afresh.
 class SqliteStatement
 {
 public:
@@ -71,6 +74,8 @@ public:
     std::int64_t columnInt64(int column) const;
     double columnDouble(int column) const;
     std::string columnText(int column) const;
+    // The same bytes without a copy: valid until the statement steps, resets or goes.
+    std::string_view columnTextView(int column) const;
     std::string columnBlob(int column) const;
     std::optional<std::int64_t> columnOptionalInt64(int column) const;
     std::optional<double> columnOptionalDouble(int column) const;
@@ -84,6 +89,7 @@ private:
 
     SqliteConnection* m_connection;
     sqlite3_stmt* m_statement = nullptr;
+    bool m_cacheable = false;
 };
 
 } // namespace tavlen

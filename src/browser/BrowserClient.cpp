@@ -46,16 +46,17 @@ std::string setUpFailureSentence(std::exception_ptr failure)
 } // namespace
 
 BrowserClient::BrowserClient(BrowserProfileRepository& profileRepository,
-                             const ContinuousClock& clock,
+                             const TimeSource& time,
                              Options options,
                              QObject* parent)
     : QObject(parent)
     , m_profileRepository(profileRepository)
-    , m_clock(clock)
+    , m_time(time)
     , m_options(std::move(options))
-    , m_connections(m_state, m_pending, m_clock)
-    , m_commands(m_state, m_connections, m_pending, m_profileRepository, m_clock)
-    , m_session(m_state, m_connections, m_commands, m_pending)
+    , m_connections(m_state, m_pending, m_time)
+    , m_commands(m_state, m_connections, m_pending, m_profileRepository, m_time)
+    , m_session(m_state, m_connections, m_commands, m_pending, m_time)
+    , m_cleanup(m_state, m_connections, m_session, m_time)
 {
     m_connections.setMessageHandler(
         [this](BrowserPeer& sender, const BrowserMessage& message) { m_commands.handle(sender, message); });
@@ -86,7 +87,7 @@ void BrowserClient::start()
     }
     m_state.setSettingUp(true);
     m_state.setConnectionError(std::nullopt);
-    m_setupTask.emplace([this](std::stop_token stop) { return setUp(stop); });
+    m_setupTask.emplace(*this, [this](std::stop_token stop) { return setUp(stop); });
 }
 
 QCoro::Task<void> BrowserClient::setUp(std::stop_token stop)
@@ -175,10 +176,10 @@ QCoro::Task<void> BrowserClient::startListener(std::stop_token stop)
 void BrowserClient::startTimer()
 {
     const Alive alive(&m_state);
-    m_timer.emplace([this, alive](std::stop_token stop) -> QCoro::Task<void> {
+    m_timer.emplace(*this, [this, alive](std::stop_token stop) -> QCoro::Task<void> {
         while (!stop.stop_requested()) {
             try {
-                auto pause = sleepFor(tickInterval, stop);
+                auto pause = sleepFor(tickInterval, stop, m_time);
                 co_await std::move(pause);
             } catch (const CancelledError&) {
             }
@@ -242,7 +243,7 @@ QCoro::Task<BrowserSnapshot> BrowserClient::captureSnapshot(int retries, std::st
 
 QCoro::Task<bool> BrowserClient::finishSession(std::string executionID, std::string connectionID)
 {
-    auto finishing = m_session.finishSession(std::move(executionID), std::move(connectionID));
+    auto finishing = m_cleanup.finishSession(std::move(executionID), std::move(connectionID));
     co_return co_await std::move(finishing);
 }
 
@@ -258,9 +259,9 @@ QCoro::Task<void> BrowserClient::stop()
     }
     const Alive alive(&m_state);
     // Chrome gets two seconds to confirm the cancel; then the bridge is torn down, which fails the wait.
-    const TaskHandle<void> watchdog([this, alive](std::stop_token stop) -> QCoro::Task<void> {
+    const TaskHandle<void> watchdog(*this, [this, alive](std::stop_token stop) -> QCoro::Task<void> {
         try {
-            auto pause = sleepFor(stopWatchdog, stop);
+            auto pause = sleepFor(stopWatchdog, stop, m_time);
             co_await std::move(pause);
         } catch (const CancelledError&) {
         }

@@ -10,6 +10,7 @@
 #include "BrowserPendingCommands.h"
 #include "BrowserRegistration.h"
 #include "BrowserSession.h"
+#include "BrowserSessionCleanup.h"
 #include "BrowserSessionControlling.h"
 #include "SerialExecutor.h"
 #include "StepsBrowser.h"
@@ -25,7 +26,7 @@
 namespace tavlen {
 
 class BrowserProfileRepository;
-class ContinuousClock;
+class TimeSource;
 
 // Tavlen's end of the browser bridge, one for the life of the process, on the main thread. Once started it
 // registers TavlenBrowserHost with Chrome, reads the chosen Chrome profile and listens in the rendezvous
@@ -48,10 +49,10 @@ public:
         RegistrationInstaller installRegistration;
     };
 
-    // Does no input or output. The repository and the clock (ages of connections, deadlines of commands) must
-    // outlive the client.
+    // Does no input or output. The repository and time (the boot-time clock for ages of connections and
+    // deadlines of commands, the monotonic one for the timer and watchdogs) must outlive the client.
     BrowserClient(BrowserProfileRepository& profileRepository,
-                  const ContinuousClock& clock,
+                  const TimeSource& time,
                   Options options,
                   QObject* parent = nullptr);
     ~BrowserClient() override;
@@ -93,7 +94,7 @@ private:
     void reportSetUpFailure(std::exception_ptr failure);
 
     BrowserProfileRepository& m_profileRepository;
-    const ContinuousClock& m_clock;
+    const TimeSource& m_time;
     const Options m_options;
     // Declared first, destroyed last: the parts below and the tasks they start hold it.
     BrowserClientState m_state;
@@ -101,6 +102,7 @@ private:
     BrowserConnections m_connections;
     BrowserCommands m_commands;
     BrowserSession m_session;
+    BrowserSessionCleanup m_cleanup;
     SerialExecutor m_background{"browser-setup"};
     std::shared_ptr<BrowserListener> m_listener;
     std::optional<TaskHandle<void>> m_setupTask;

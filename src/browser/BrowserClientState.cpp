@@ -58,7 +58,8 @@ bool BrowserClientState::isSelected(const OptionalText& profileID) const
 
 BrowserStatus BrowserClientState::initialStatus() const
 {
-    return BrowserStatus{std::string(browser_state::idle), std::nullopt, false, m_operationsLimit, std::nullopt, std::nullopt};
+    return BrowserStatus{
+        std::string(browser_state::idle), std::nullopt, false, m_operationsLimit, std::nullopt, std::nullopt};
 }
 
 void BrowserClientState::setOperationsLimit(std::int64_t operations)

@@ -28,19 +28,33 @@ public:
     explicit BrowserClientState(QObject* parent = nullptr);
 
     const std::vector<BrowserProfile>& profiles() const { return m_profiles; }
+
     const OptionalText& selectedProfileID() const { return m_selectedProfileID; }
+
     const std::string& connectionState() const { return m_connectionState; }
+
     const OptionalText& connectionError() const { return m_connectionError; }
+
     const OptionalText& operationError() const { return m_operationError; }
+
     const OptionalText& selectionError() const { return m_selectionError; }
+
     bool isSettingUp() const { return m_isSettingUp; }
+
     bool isSelectingProfile() const { return m_isSelectingProfile; }
+
     const BrowserStatus& status() const { return m_status; }
+
     const std::optional<BrowserSnapshot>& snapshot() const { return m_snapshot; }
+
     const OptionalText& executionID() const { return m_executionID; }
+
     bool working() const { return m_working; }
+
     bool checkingStatus() const { return m_checkingStatus; }
+
     bool isFinishingSession() const { return m_isFinishingSession; }
+
     bool hasSelectedStatus() const { return m_hasSelectedStatus; }
 
     // Some listed profile is the selected one.

@@ -8,9 +8,9 @@
 #include "BrowserPendingCommands.h"
 #include "BrowserProfileRepository.h"
 #include "BrowserWireGate.h"
-#include "Clock.h"
 #include "MainThread.h"
 #include "MonitorStoreError.h"
+#include "TimeSource.h"
 #include "Uuid.h"
 
 #include <QPointer>
@@ -54,12 +54,12 @@ BrowserCommands::BrowserCommands(BrowserClientState& state,
                                  BrowserConnections& connections,
                                  BrowserPendingCommands& pending,
                                  BrowserProfileRepository& profileRepository,
-                                 const ContinuousClock& clock)
+                                 const TimeSource& time)
     : m_state(state)
     , m_connections(connections)
     , m_pending(pending)
     , m_profileRepository(profileRepository)
-    , m_clock(clock)
+    , m_time(time)
 {}
 
 QCoro::Task<BrowserResponse> BrowserCommands::sendRequest(BrowserRequest request,
@@ -94,7 +94,7 @@ QCoro::Task<BrowserResponse> BrowserCommands::awaitResponse(std::string bytes,
                    std::move(executionID),
                    std::move(sessionID),
                    command,
-                   m_clock.now() + commandDeadline,
+                   m_time.now(TimeSource::Clock::bootTime) + commandDeadline,
                    std::move(completion)});
     if (!peer->channel->send(std::move(bytes))) {
         m_connections.dropPeer(peer->id);                                        // fails this very command
@@ -254,7 +254,7 @@ bool BrowserCommands::isIdle() const
         return false;
     }
     const auto peer = m_connections.selectedPeer();
-    return peer && m_clock.now() - peer->lastReceived < silenceAfterHello;
+    return peer && m_time.now(TimeSource::Clock::bootTime) - peer->lastReceived < silenceAfterHello;
 }
 
 } // namespace tavlen

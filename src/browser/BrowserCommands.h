@@ -18,7 +18,7 @@ class BrowserClientState;
 class BrowserConnections;
 class BrowserPendingCommands;
 class BrowserProfileRepository;
-class ContinuousClock;
+class TimeSource;
 
 // The browser client's commands: requests to the selected profile's extension, each answered by the response
 // with its request id within 35 seconds; Chrome's status folded into the client's; the user's choice of profile
@@ -30,7 +30,7 @@ public:
                     BrowserConnections& connections,
                     BrowserPendingCommands& pending,
                     BrowserProfileRepository& profileRepository,
-                    const ContinuousClock& clock);
+                    const TimeSource& time);
 
     // Sends the request to the selected profile's peer and returns its answer. Throws BridgeFailure "Chrome
     // disconnected. …" without a selected peer or when the command fails, or the check's failure for a message
@@ -71,7 +71,7 @@ private:
     BrowserConnections& m_connections;
     BrowserPendingCommands& m_pending;
     BrowserProfileRepository& m_profileRepository;
-    const ContinuousClock& m_clock;
+    const TimeSource& m_time;
 };
 
 } // namespace tavlen

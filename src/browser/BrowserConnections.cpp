@@ -8,10 +8,11 @@
 #include "BrowserPendingCommands.h"
 #include "BrowserResources.h"
 #include "BrowserWireGate.h"
+#include "BrowserWireReader.h"
 #include "CancelledError.h"
-#include "Clock.h"
 #include "FileDescriptor.h"
 #include "MainThread.h"
+#include "TimeSource.h"
 #include "Utf8.h"
 #include "Uuid.h"
 
@@ -40,10 +41,10 @@ std::size_t limit(std::int64_t bytes)
 
 BrowserConnections::BrowserConnections(BrowserClientState& state,
                                        BrowserPendingCommands& pending,
-                                       const ContinuousClock& clock)
+                                       const TimeSource& time)
     : m_state(state)
     , m_pending(pending)
-    , m_clock(clock)
+    , m_time(time)
 {}
 
 BrowserConnections::~BrowserConnections()
@@ -96,7 +97,7 @@ void BrowserConnections::accept(int fd)
                                          limit(limits.requestBytes),
                                          limit(limits.queueBytes));
     connection.release(); // the channel owns it now
-    peer->lastReceived = peer->lastPing = m_clock.now();
+    peer->lastReceived = peer->lastPing = m_time.now(TimeSource::Clock::bootTime);
     m_peers.emplace(peer->id, peer);
     startChannel(peer);
 }
@@ -105,11 +106,13 @@ void BrowserConnections::startChannel(const std::shared_ptr<BrowserPeer>& peer)
 {
     // Both handlers may outlive the client: they reach it only on the main thread, and only while it exists.
     const QPointer<BrowserClientState> alive(&m_state);
-    auto onMessage = [this, alive, id = peer->id](std::string frame) {
+    // The connection's reader: used on the channel's reader thread only, frame after frame.
+    auto reader = std::make_shared<BrowserWireReader>();
+    auto onMessage = [this, alive, id = peer->id, reader](BrowserFrame frame) {
         // Checked here, on the channel's reader thread; handled on the main thread before the next frame is read.
         std::shared_ptr<const BrowserMessage> message;
         try {
-            message = std::make_shared<const BrowserMessage>(decodeFrameFromChrome(frame));
+            message = std::make_shared<const BrowserMessage>(decodeFrameFromChrome(*reader, frame));
         } catch (const std::exception& error) {
             qCDebug(browserLog) << "refused a frame from Chrome:" << error.what();
         }
@@ -214,7 +217,7 @@ void BrowserConnections::refreshProfiles()
 
 void BrowserConnections::tick()
 {
-    const auto now = m_clock.now();
+    const auto now = m_time.now(TimeSource::Clock::bootTime);
     const auto peers = m_peers;
     for (const auto& [id, peer] : peers) {
         const auto silence = now - peer->lastReceived;
@@ -242,7 +245,7 @@ void BrowserConnections::handle(const BrowserMessage& message, const std::string
         return;
     }
     const auto peer = found->second;
-    peer->lastReceived = m_clock.now();
+    peer->lastReceived = m_time.now(TimeSource::Clock::bootTime);
     using Kind = BrowserMessage::Kind;
     if (message.kind() == Kind::hello) {
         handleHello(*peer, std::get<BrowserMessage::Hello>(message.payload));

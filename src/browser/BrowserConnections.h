@@ -17,7 +17,7 @@ namespace tavlen {
 
 class BrowserClientState;
 class BrowserPendingCommands;
-class ContinuousClock;
+class TimeSource;
 
 // The browser client's connections: one peer per accepted socket, identified by its hello, welcomed, kept alive
 // with pings and dropped when it misbehaves or falls silent. Keeps the profile list and connection text up to
@@ -30,7 +30,8 @@ public:
 
     static constexpr std::size_t maximumPeers = 8;
 
-    BrowserConnections(BrowserClientState& state, BrowserPendingCommands& pending, const ContinuousClock& clock);
+    // Ages of connections are measured on the boot-time clock of time.
+    BrowserConnections(BrowserClientState& state, BrowserPendingCommands& pending, const TimeSource& time);
     // Closes every channel; their close handlers then find the client gone.
     ~BrowserConnections();
     BrowserConnections(const BrowserConnections&) = delete;
@@ -75,7 +76,7 @@ private:
 
     BrowserClientState& m_state;
     BrowserPendingCommands& m_pending;
-    const ContinuousClock& m_clock;
+    const TimeSource& m_time;
     MessageHandler m_messageHandler;
     std::optional<BrowserConfiguration> m_configuration;
     std::map<std::string, std::shared_ptr<BrowserPeer>> m_peers;

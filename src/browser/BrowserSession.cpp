@@ -24,7 +24,6 @@ namespace {
 using namespace std::chrono_literals;
 
 constexpr auto staleRetryPause = 200ms;
-constexpr auto cleanupWatchdog = 2s;
 constexpr int maximumRetries = 2;
 
 using Alive = QPointer<BrowserClientState>;
@@ -46,10 +45,8 @@ bool hasCode(const std::exception_ptr& error, std::string_view code)
 }
 
 // The session stop that a cancelled operation starts; it holds the client weakly.
-QCoro::Task<void> stopAfterCancellation(BrowserSession* session,
-                                        BrowserClientState* state,
-                                        Alive alive,
-                                        std::string executionID)
+QCoro::Task<void>
+stopAfterCancellation(BrowserSession* session, BrowserClientState* state, Alive alive, std::string executionID)
 {
     if (alive && state->executionID() == executionID) {
         auto stopping = session->stopSession();
@@ -62,16 +59,17 @@ QCoro::Task<void> stopAfterCancellation(BrowserSession* session,
 BrowserSession::BrowserSession(BrowserClientState& state,
                                BrowserConnections& connections,
                                BrowserCommands& commands,
-                               BrowserPendingCommands& pending)
+                               BrowserPendingCommands& pending,
+                               const TimeSource& time)
     : m_state(state)
     , m_connections(connections)
     , m_commands(commands)
     , m_pending(pending)
+    , m_time(time)
 {}
 
-QCoro::Task<BrowserResponse> BrowserSession::runOperation(BrowserRequest request,
-                                                          std::string executionID,
-                                                          std::stop_token stop)
+QCoro::Task<BrowserResponse>
+BrowserSession::runOperation(BrowserRequest request, std::string executionID, std::stop_token stop)
 {
     TAVLEN_ASSERT_MAIN_THREAD();
     if (m_state.working()) {
@@ -224,7 +222,7 @@ QCoro::Task<BrowserSnapshot> BrowserSession::captureSnapshot(int retries, std::s
         if (attempt >= allowed || !hasCode(failure, bridge_code::staleSnapshot)) {
             std::rethrow_exception(failure);
         }
-        auto pause = sleepFor(staleRetryPause, stop);
+        auto pause = sleepFor(staleRetryPause, stop, m_time);
         co_await std::move(pause);
         if (!alive) {
             throw CancelledError();
@@ -259,8 +257,8 @@ QCoro::Task<void> BrowserSession::stopSession()
         std::string bytes =
             encodeFrameForChrome(BrowserMessage{BrowserMessage::Cancel{peer->id, *executionID, sequence, requestID}});
         peer->sequence = sequence;
-        auto cancelling = m_commands.awaitResponse(
-            std::move(bytes), requestID, std::nullopt, peer, executionID, std::nullopt);
+        auto cancelling =
+            m_commands.awaitResponse(std::move(bytes), requestID, std::nullopt, peer, executionID, std::nullopt);
         const BrowserResponse answer = co_await std::move(cancelling);
         if (!alive) {
             co_return;
@@ -281,57 +279,6 @@ QCoro::Task<void> BrowserSession::stopSession()
             m_state.setOperationError(std::string(browser_text::stopFailed));
         }
     }
-}
-
-QCoro::Task<bool> BrowserSession::finishSession(std::string executionID, std::string connectionID)
-{
-    TAVLEN_ASSERT_MAIN_THREAD();
-    if (m_cleanupTask && m_requestedCleanupExecutionID == executionID) {
-        const auto running = *m_cleanupTask;
-        co_return co_await running.result();
-    }
-    const auto peer = m_connections.selectedPeer();
-    if (m_state.executionID() != executionID || !peer || peer->id != connectionID) {
-        co_return false;
-    }
-    m_requestedCleanupExecutionID = executionID;
-    m_state.setFinishingSession(true);
-    m_cleanupTask.emplace([this, connectionID](std::stop_token) { return performCleanup(connectionID); });
-    const auto running = *m_cleanupTask;
-    const Alive alive(&m_state);
-    bool finished = false;
-    try {
-        finished = co_await running.result();
-    } catch (...) {
-        finished = false;
-    }
-    if (alive) {
-        m_cleanupTask.reset();
-        m_requestedCleanupExecutionID.reset();
-        m_state.setFinishingSession(false);
-    }
-    co_return finished;
-}
-
-QCoro::Task<bool> BrowserSession::performCleanup(std::string connectionID)
-{
-    const Alive alive(&m_state);
-    const TaskHandle<void> watchdog([this, alive, connectionID](std::stop_token stop) -> QCoro::Task<void> {
-        auto waiting = sleepFor(cleanupWatchdog, stop);
-        co_await std::move(waiting);
-        if (alive) {
-            m_connections.dropPeer(connectionID, browser_text::cleanupTimedOut);
-        }
-    });
-    auto stopping = stopSession();
-    co_await std::move(stopping);
-    watchdog.cancel();
-    if (!alive) {
-        co_return false;
-    }
-    const auto peer = m_connections.selectedPeer();
-    co_return peer && peer->id == connectionID && m_state.status().state == browser_state::idle &&
-        !m_state.executionID();
 }
 
 } // namespace tavlen

@@ -4,7 +4,6 @@
 #include "BrowserRequest.h"
 #include "BrowserResponse.h"
 #include "BrowserSnapshot.h"
-#include "TaskHandle.h"
 
 #include <QCoroTask>
 
@@ -19,6 +18,7 @@ class BrowserClientState;
 class BrowserCommands;
 class BrowserConnections;
 class BrowserPendingCommands;
+class TimeSource;
 
 // The browser client's session: at most one browser session in the selected profile's extension, owned by an
 // execution, started with a URL, asked for snapshots and finished again, and one operation at a time (a second
@@ -29,35 +29,30 @@ public:
     BrowserSession(BrowserClientState& state,
                    BrowserConnections& connections,
                    BrowserCommands& commands,
-                   BrowserPendingCommands& pending);
+                   BrowserPendingCommands& pending,
+                   const TimeSource& time);
 
-    // See StepsBrowser.
+    // See StepsBrowser; finishing is BrowserSessionCleanup.
     QCoro::Task<void> startSession(std::string executionID,
                                    std::string url,
                                    std::optional<BrowserCaptureSettings> viewport,
                                    std::stop_token stop);
     QCoro::Task<BrowserSnapshot> captureSnapshot(int retries, std::stop_token stop);
-    QCoro::Task<bool> finishSession(std::string executionID, std::string connectionID);
-
     // Fails the owning execution's commands with "Browser session stopped.", then asks Chrome to cancel the
     // session and waits for its answer (bounded by the commands' deadline or the caller's watchdog). Never throws.
     QCoro::Task<void> stopSession();
 
 private:
     QCoro::Task<BrowserResponse> runOperation(BrowserRequest request, std::string executionID, std::stop_token stop);
-    QCoro::Task<BrowserResponse> performRequest(BrowserRequest request,
-                                                std::string executionID,
-                                                std::uint64_t generation,
-                                                std::stop_token stop);
+    QCoro::Task<BrowserResponse>
+    performRequest(BrowserRequest request, std::string executionID, std::uint64_t generation, std::stop_token stop);
     QCoro::Task<void> runSessionCommand(BrowserCommand command, std::stop_token stop);
-    QCoro::Task<bool> performCleanup(std::string connectionID);
 
     BrowserClientState& m_state;
     BrowserConnections& m_connections;
     BrowserCommands& m_commands;
     BrowserPendingCommands& m_pending;
-    std::optional<std::string> m_requestedCleanupExecutionID;
-    std::optional<TaskHandle<bool>> m_cleanupTask; // the one running cleanup
+    const TimeSource& m_time;
 };
 
 } // namespace tavlen

@@ -26,6 +26,11 @@ inline constexpr const char* intervalOutOfRange = "Enter a positive whole number
 inline constexpr const char* windowOrder = "Choose an end time after the start time, on the same day.";
 inline constexpr const char* clockTimes = "Add at least one time, with no duplicate times.";
 
+// Monitor order, steps models.
+inline constexpr const char* monitorListedTwice = "Each monitor can appear only once in the list.";
+inline constexpr const char* selectModelInEveryReadStep = "Select a configured AI model in every Read step and save.";
+inline constexpr const char* modelNoLongerConfigured = "This model is no longer configured. Select another model.";
+
 // Ollama server addresses.
 inline constexpr const char* defaultOllamaHost = "http://localhost:11434";
 inline constexpr const char* ollamaHostFormat = "Enter an HTTP or HTTPS server host, such as http://localhost:11434.";

@@ -19,6 +19,15 @@ std::optional<Monitor> fetchMonitor(SqliteConnection& connection, const Uuid& id
     return decodeMonitorRow(statement);
 }
 
+Monitor requireMonitor(SqliteConnection& connection, const Uuid& id)
+{
+    std::optional<Monitor> monitor = fetchMonitor(connection, id);
+    if (!monitor) {
+        throw MonitorStoreError::missingMonitor();
+    }
+    return std::move(*monitor);
+}
+
 Monitor decodeMonitorRow(const SqliteStatement& row)
 {
     try {

@@ -1,7 +1,6 @@
-#include "BrowserClientHarness.h"
-
 #include "BoundedWait.h"
 #include "BridgeFailure.h"
+#include "BrowserClientHarness.h"
 #include "BrowserClientText.h"
 #include "BrowserListener.h"
 #include "Completion.h"
@@ -44,14 +43,14 @@ TEST(BrowserClientSetUpTest, hello_withTheStoredChoice_isWelcomedAsSelectedAndCo
     ASSERT_TRUE(test::waitUntil([&] { return world.client().isConnected(); }));
     EXPECT_EQ(world.state().connectionState(), browser_text::connected);
     ASSERT_EQ(world.state().profiles().size(), 1u);
-    EXPECT_EQ(world.state().profiles()[0],
-              (BrowserProfile{"profile-a", "Work", true, "2.0.0", welcome.connectionID}));
+    EXPECT_EQ(world.state().profiles()[0], (BrowserProfile{"profile-a", "Work", true, "2.0.0", welcome.connectionID}));
     EXPECT_EQ(world.client().connectionID(), welcome.connectionID);
 }
 
 TEST(BrowserClientSetUpTest, aFailedSetUp_leavesTheConnectionUnavailable_withItsReason)
 {
     const std::string restart(browser_text::restartAfterCorrecting);
+
     struct Row
     {
         const char* name;
@@ -82,9 +81,8 @@ TEST(BrowserClientSetUpTest, aFailedSetUp_leavesTheConnectionUnavailable_withIts
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
-        BrowserClientHarness world(std::nullopt, [&](BrowserClient::Options& options) {
-            options.installRegistration = row.install;
-        });
+        BrowserClientHarness world(std::nullopt,
+                                   [&](BrowserClient::Options& options) { options.installRegistration = row.install; });
         if (row.arrange) {
             row.arrange(world);
         }

@@ -1,6 +1,5 @@
-#include "BrowserClientHarness.h"
-
 #include "BoundedWait.h"
+#include "BrowserClientHarness.h"
 #include "BrowserClientText.h"
 
 #include <gtest/gtest.h>
@@ -62,6 +61,7 @@ TEST_F(BrowserConnectionsTest, secondHello_dropsTheConnectionWithoutText)
 TEST_F(BrowserConnectionsTest, misuseByAConnection_dropsItWithoutTextAndLeavesTheOthers)
 {
     auto bystander = world.connect("profile-b", "Bystander");
+
     struct Row
     {
         const char* name;
@@ -71,17 +71,27 @@ TEST_F(BrowserConnectionsTest, misuseByAConnection_dropsItWithoutTextAndLeavesTh
     };
 
     const Row rows[] = {
-        {"a ping before hello", Route::throughHost, false, [](const FakeChrome&) {
+        {"a ping before hello",
+         Route::throughHost,
+         false,
+         [](const FakeChrome&) {
              return BrowserMessage{BrowserMessage::Ping{"9F2C4E1A-7B3D-4C5E-8A6F-0D1E2F3A4B5C"}};
          }},
-        {"a status before hello", Route::throughHost, false, [](const FakeChrome&) {
+        {"a status before hello",
+         Route::throughHost,
+         false,
+         [](const FakeChrome&) {
              return BrowserMessage{BrowserMessage::Status{
                  "9F2C4E1A-7B3D-4C5E-8A6F-0D1E2F3A4B5C", std::nullopt, test::fakeStatus("idle")}};
          }},
-        {"a ping carrying another connection's id", Route::throughHost, true, [&](const FakeChrome&) {
-             return BrowserMessage{BrowserMessage::Ping{bystander->connectionID()}};
-         }},
-        {"a kind that only travels towards Chrome", Route::straightToSocket, true, [](const FakeChrome& sender) {
+        {"a ping carrying another connection's id",
+         Route::throughHost,
+         true,
+         [&](const FakeChrome&) { return BrowserMessage{BrowserMessage::Ping{bystander->connectionID()}}; }},
+        {"a kind that only travels towards Chrome",
+         Route::straightToSocket,
+         true,
+         [](const FakeChrome& sender) {
              return BrowserMessage{BrowserMessage::Welcome{sender.connectionID(), "1.0.0", false}};
          }},
     };

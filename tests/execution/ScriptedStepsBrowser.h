@@ -1,6 +1,6 @@
 #pragma once
 
-#include "FakeChrome.h"
+#include "FakeExtension.h"
 #include "Sleep.h"
 #include "StepsBrowser.h"
 #include "TimeSource.h"

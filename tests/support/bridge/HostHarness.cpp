@@ -27,15 +27,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// The browser client under test reads the bridge resources from the main bundle: the built one.
-class BundleEnvironment : public ::testing::Environment
-{
-public:
-    void SetUp() override { overrideMainBundleDirectory(fs::path(TAVLEN_BUNDLE_DIR)); }
-};
-
-[[maybe_unused]] const auto* const bundleEnvironment = ::testing::AddGlobalTestEnvironment(new BundleEnvironment);
-
 int remainingMilliseconds(std::chrono::steady_clock::time_point deadline)
 {
     const auto left =

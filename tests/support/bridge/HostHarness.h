@@ -73,6 +73,7 @@ public:
 
     // The test's ends of the host's standard input and output, owned by this object.
     int inputFD() const { return m_input; }
+
     int outputFD() const { return m_output; }
 
 private:

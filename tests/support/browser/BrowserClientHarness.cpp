@@ -17,13 +17,16 @@ BrowserClientHarness::BrowserClientHarness(std::optional<std::string> storedProf
     if (adjust) {
         adjust(options);
     }
-    m_client = std::make_unique<BrowserClient>(profiles, clock, std::move(options));
+    m_client = std::make_unique<BrowserClient>(profiles, time, std::move(options));
 }
 
 BrowserClientHarness::~BrowserClientHarness()
 {
     try {
-        waitBounded(m_client->stop());
+        // Chrome may never confirm the cancel: let the stop's watchdog end the wait at once.
+        auto stopping = m_client->stop();
+        time.advance(std::chrono::seconds(2));
+        waitBounded(std::move(stopping));
     } catch (const std::exception& error) {
         ADD_FAILURE() << "the browser client did not stop: " << error.what();
     }
@@ -50,7 +53,8 @@ std::unique_ptr<FakeChrome> BrowserClientHarness::connect(const std::string& pro
             }
         }
         return false;
-    })) << profileID << " was not listed";
+    })) << profileID
+        << " was not listed";
     return chrome;
 }
 

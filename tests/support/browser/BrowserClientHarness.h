@@ -2,10 +2,11 @@
 
 #include "BrowserClient.h"
 #include "FakeChrome.h"
+#include "FakeExtension.h"
 #include "HostHarness.h"
 #include "InMemoryBrowserProfileRepository.h"
-#include "ManualClock.h"
 #include "TemporaryDirectory.h"
+#include "VirtualTime.h"
 
 #include <memory>
 #include <optional>
@@ -15,7 +16,8 @@ namespace tavlen::test {
 
 // A browser client as the application builds it, in a world of its own: a test bundle with the real host (so
 // the rendezvous directory is the test's), Chrome manifests in a temporary folder, an in-memory profile store and
-// a clock the test moves. Chrome profiles join through FakeChrome.
+// virtual time that moves only when the test advances it (the one-second timer included). Chrome profiles join
+// through FakeChrome.
 class BrowserClientHarness
 {
 public:
@@ -28,8 +30,11 @@ public:
     BrowserClientHarness& operator=(const BrowserClientHarness&) = delete;
 
     BrowserClient& client() { return *m_client; }
+
     BrowserClientState& state() { return m_client->state(); }
+
     const TestBundle& bundle() const { return m_bundle; }
+
     const std::filesystem::path& manifestDirectory() const { return m_manifests.path(); }
 
     // Starts the client and waits until its set-up has ended, ready or unavailable.
@@ -45,7 +50,7 @@ public:
     // connect and select: a Chrome profile ready for a session.
     std::unique_ptr<FakeChrome> connectSelected(const std::string& profileID, const std::string& profileName = "Work");
 
-    ManualClock clock;
+    VirtualTime time;
     InMemoryBrowserProfileRepository profiles;
 
 private:

@@ -1,11 +1,11 @@
 #include "FakeChrome.h"
 
-#include "Base64.h"
 #include "BoundedWait.h"
 #include "BrowserChannel.h"
 #include "BrowserConnectionDirectory.h"
-#include "Png.h"
 #include "ShippedConfiguration.h"
+#include "WireParser.h"
+#include "WireSnapshotParts.h"
 
 #include <gtest/gtest.h>
 
@@ -14,6 +14,7 @@
 #include <unistd.h>
 
 #include <cmath>
+#include <stdexcept>
 
 namespace tavlen::test {
 
@@ -47,6 +48,7 @@ struct FakeChrome::Inbox
     bool answersPings = true;
     Responder responder;
     std::weak_ptr<BrowserChannel> channel;
+    WireParser parser; // used on the channel's reader thread only
 
     void reply(const BrowserMessage& message)
     {
@@ -55,11 +57,17 @@ struct FakeChrome::Inbox
         }
     }
 
-    void receive(const std::string& frame)
+    void receive(const BrowserFrame& frame)
     {
         std::optional<BrowserMessage> message;
         try {
-            message = BrowserMessage::decode(nlohmann::json::parse(frame), shippedConfiguration().protocolVersion);
+            // The extension decodes what it is sent; the host has checked it already.
+            const auto root = parser.parse(frame);
+            if (!root) {
+                throw std::runtime_error("not JSON");
+            }
+            WireSnapshotParts parts;
+            message = BrowserMessage::decode(*root, shippedConfiguration().protocolVersion, parts);
         } catch (const std::exception& error) {
             ADD_FAILURE() << "the host relayed a frame the extension cannot read: " << error.what();
             return;
@@ -105,7 +113,7 @@ FakeChrome::FakeChrome(const TestBundle& bundle, Route route)
     }
     m_channel = BrowserChannel::make(readFD, writeFD, true, frameLimit, frameLimit, 4 * frameLimit);
     m_inbox->channel = m_channel;
-    m_channel->start([inbox = m_inbox](std::string frame) { inbox->receive(frame); },
+    m_channel->start([inbox = m_inbox](BrowserFrame frame) { inbox->receive(frame); },
                      [inbox = m_inbox] {
                          const std::lock_guard guard(inbox->mutex);
                          inbox->ended = true;
@@ -210,80 +218,6 @@ void FakeChrome::failUnexpected(const std::optional<BrowserMessage>& message)
     if (message) {
         ADD_FAILURE() << "Tavlen sent an unexpected " << BrowserMessage::kindName(message->kind());
     }
-}
-
-BrowserSnapshot
-fakeSnapshot(const BrowserCaptureSettings& viewport, const std::string& url, const std::string& snapshotID)
-{
-    const auto width = static_cast<double>(viewport.width);
-    const auto height = static_cast<double>(viewport.height);
-    RgbaImage image;
-    image.width = static_cast<std::uint32_t>(std::lround(width * viewport.deviceScaleFactor));
-    image.height = static_cast<std::uint32_t>(std::lround(height * viewport.deviceScaleFactor));
-    image.pixels.assign(static_cast<std::size_t>(image.width) * image.height * 4, 0xEE);
-
-    BrowserSnapshot snapshot;
-    snapshot.url = url;
-    snapshot.geometry = {width, height, 0, 0, 0, 0, viewport.mobile ? viewport.deviceScaleFactor : 1, 1};
-    snapshot.contentRect = {0, 0, width, height};
-    snapshot.imageWidth = image.width;
-    snapshot.imageHeight = image.height;
-    snapshot.imageBase64 = base64Encode(encodePng(image));
-    snapshot.snapshotID = snapshotID;
-    snapshot.capturedAt = "2026-03-01T10:00:00.300Z";
-
-    BrowserPageTree::Node page;
-    page.id = "n1";
-    page.kind = "element";
-    page.frameId = "main";
-    page.bounds = snapshot.contentRect;
-    page.visibility = {true, true, std::nullopt, "none", "none"};
-    page.source = "dom";
-    page.role = "document";
-    snapshot.pageTree.snapshotId = snapshotID;
-    snapshot.pageTree.startedAt = "2026-03-01T10:00:00.000Z";
-    snapshot.pageTree.finishedAt = "2026-03-01T10:00:00.250Z";
-    snapshot.pageTree.status = "complete";
-    snapshot.pageTree.nodes = {page};
-    return snapshot;
-}
-
-BrowserStatus fakeStatus(const std::string& state, const std::optional<std::string>& sessionID)
-{
-    return BrowserStatus{state, sessionID, false, 20, std::nullopt, std::nullopt};
-}
-
-std::optional<BrowserResponse> FakeExtension::answer(const BrowserMessage& message)
-{
-    const std::lock_guard guard(m_mutex);
-    if (const auto* cancel = std::get_if<BrowserMessage::Cancel>(&message.payload)) {
-        m_status = fakeStatus("idle");
-        return BrowserResponse{cancel->requestID, m_status, true, std::nullopt, std::nullopt};
-    }
-    const auto* request = std::get_if<BrowserMessage::Request>(&message.payload);
-    if (!request) {
-        return std::nullopt;
-    }
-    BrowserResponse response{request->request.requestID, m_status, true, std::nullopt, std::nullopt};
-    switch (request->request.command) {
-    case BrowserCommand::status:
-        break;
-    case BrowserCommand::start:
-        m_status = fakeStatus("active", "session-" + std::to_string(++m_sessions));
-        m_viewport = request->request.viewport.value_or(m_viewport);
-        m_url = request->request.url.value_or("");
-        response.status = m_status;
-        break;
-    case BrowserCommand::capturePage:
-        response.snapshot = fakeSnapshot(m_viewport, m_url, "snapshot-" + std::to_string(m_sessions));
-        break;
-    }
-    return response;
-}
-
-FakeChrome::Responder FakeExtension::responder()
-{
-    return [this](const BrowserMessage& message) { return answer(message); };
 }
 
 } // namespace tavlen::test

@@ -50,9 +50,9 @@ public:
     void sendFrame(std::string bytes);
 
     // Says hello and waits for the welcome, whose connection id the helpers below then use.
-    BrowserMessage::Welcome hello(const std::string& profileID,
-                                  const std::string& profileName = "Work",
-                                  const std::string& version = "1.0.0");
+    BrowserMessage::Welcome
+    hello(const std::string& profileID, const std::string& profileName = "Work", const std::string& version = "1.0.0");
+
     const std::string& connectionID() const { return m_connectionID; }
 
     void sendStatus(const BrowserStatus& status, const std::optional<std::string>& executionID);
@@ -62,6 +62,7 @@ public:
     // The next message from Tavlen; nullopt when the host ended its output or nothing came within limit
     // (the test fails then).
     std::optional<BrowserMessage> next(std::chrono::milliseconds limit = waitLimit);
+
     // The next message, which must be of this kind (the test fails otherwise).
     template <class Payload> std::optional<Payload> nextOf(std::chrono::milliseconds limit = waitLimit)
     {
@@ -72,6 +73,7 @@ public:
         failUnexpected(message);
         return std::nullopt;
     }
+
     // True when no message from Tavlen is waiting.
     bool isQuiet() const;
 
@@ -88,30 +90,6 @@ private:
     std::shared_ptr<Inbox> m_inbox;
     std::shared_ptr<BrowserChannel> m_channel;
     std::string m_connectionID;
-};
-
-// A snapshot that keeps the given viewport: a plain PNG of the page and a one-node page tree.
-BrowserSnapshot fakeSnapshot(const BrowserCaptureSettings& viewport,
-                             const std::string& url,
-                             const std::string& snapshotID = "snapshot-1");
-
-// A status with the state and session id and nothing else.
-BrowserStatus fakeStatus(const std::string& state, const std::optional<std::string>& sessionID = std::nullopt);
-
-// Answers the way a well-behaved extension does: "status" with its state, "start" with a new active session,
-// "capturePage" with a snapshot of the started viewport, a cancel with "idle". Thread-safe.
-class FakeExtension
-{
-public:
-    std::optional<BrowserResponse> answer(const BrowserMessage& message);
-    FakeChrome::Responder responder();
-
-private:
-    std::mutex m_mutex;
-    BrowserStatus m_status = fakeStatus("idle");
-    BrowserCaptureSettings m_viewport{320, 200, 1, false};
-    std::string m_url;
-    int m_sessions = 0;
 };
 
 } // namespace tavlen::test

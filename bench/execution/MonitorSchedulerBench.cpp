@@ -1,0 +1,111 @@
+#include "BenchWorkspace.h"
+#include "MonitorDatabase.h"
+#include "MonitorScheduler.h"
+#include "SQLiteScheduleRepository.h"
+#include "ScheduleRule.h"
+#include "SqliteConnection.h"
+
+#include <QEventLoop>
+#include <QTimer>
+
+#include <benchmark/benchmark.h>
+
+#include <sys/resource.h>
+
+#include <chrono>
+#include <string>
+
+namespace tavlen {
+namespace {
+
+using bench::BenchDirectory;
+using bench::finish;
+
+// A steps store that never takes a run: the passes measured here only refresh and publish.
+class IdleRunner final : public ScheduledCheckRunner
+{
+public:
+    bool canStartScheduledCheck() const override { return false; }
+
+    bool canRunScheduledCheck(const Uuid&) const override { return false; }
+
+    bool startScheduledCheck(const QueuedCheck&, Claim, ClaimFailure) override { return false; }
+
+    void setOnExecutionSettled(std::function<void()>) override {}
+};
+
+// `count` monitors with scheduling on, every 60 minutes on every day.
+void seedMonitors(MonitorDatabase& database, int count)
+{
+    const std::string rule = ScheduleRule::every({60, {1, 2, 3, 4, 5, 6, 7}, std::nullopt}).encodeStored();
+    const std::string sql = "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < " +
+                            std::to_string(count) +
+                            ") INSERT INTO monitors (id, name, version, created_at_ms, schedule_enabled, "
+                            "schedule_json) SELECT lower(printf('%08x-0000-4000-8000-000000000000', i)), "
+                            "'Monitor ' || i, 1, i, 1, '" +
+                            rule + "' FROM n";
+    finish(database.write([sql](SqliteConnection& c) { c.execute(sql); }));
+}
+
+double cpuSeconds()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    const auto seconds = [](const timeval& t) { return static_cast<double>(t.tv_sec) + t.tv_usec / 1e6; };
+    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
+
+// One pass over 1,000 enabled monitors in the steady state (runtime rows present, nothing due): the refresh in
+// one write transaction and the snapshot's publication.
+void BM_SchedulerPass1000Monitors(benchmark::State& state)
+{
+    BenchDirectory directory;
+    MonitorDatabase database(directory.path() / "Tavlen.sqlite");
+    seedMonitors(database, 1000);
+    SQLiteScheduleRepository repository(database);
+    IdleRunner runner;
+    Date now = Date::now();
+    MonitorSchedulerEnvironment environment;
+    environment.now = [&now] { return now; };
+    environment.timeZone = [] { return std::string("Europe/Berlin"); };
+    MonitorScheduler scheduler(
+        repository, runner, [] { return true; }, std::move(environment));
+    finish(scheduler.runCheckPass()); // creates the runtime rows
+    for (auto _ : state) {
+        now = now.addingSeconds(1);
+        finish(scheduler.runCheckPass());
+    }
+    if (scheduler.error() || scheduler.snapshot().states.size() != 1000) {
+        state.SkipWithError("the pass did not refresh every monitor");
+    }
+}
+
+BENCHMARK(BM_SchedulerPass1000Monitors)->Unit(benchmark::kMillisecond);
+
+// The process's CPU time over one idle minute of the started scheduler with 100 monitors, none of them due: one
+// pass a second on the real clock.
+void BM_SchedulerIdleMinute100Monitors(benchmark::State& state)
+{
+    BenchDirectory directory;
+    MonitorDatabase database(directory.path() / "Tavlen.sqlite");
+    seedMonitors(database, 100);
+    SQLiteScheduleRepository repository(database);
+    IdleRunner runner;
+    MonitorScheduler scheduler(repository, runner, [] { return true; });
+    for (auto _ : state) {
+        scheduler.start();
+        const double cpuBefore = cpuSeconds();
+        const auto wallBefore = std::chrono::steady_clock::now();
+        QEventLoop loop;
+        QTimer::singleShot(std::chrono::minutes(1), &loop, &QEventLoop::quit);
+        loop.exec();
+        const double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - wallBefore).count();
+        state.counters["cpu_percent"] = 100.0 * (cpuSeconds() - cpuBefore) / wall;
+        scheduler.stop();
+    }
+}
+
+BENCHMARK(BM_SchedulerIdleMinute100Monitors)->Iterations(1)->Unit(benchmark::kSecond);
+
+} // namespace
+} // namespace tavlen
