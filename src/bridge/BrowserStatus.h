@@ -1,7 +1,7 @@
 #pragma once
 
-#include "WireElement.h"
 #include "BrowserLimits.h"
+#include "WireElement.h"
 
 #include <nlohmann/json.hpp>
 
