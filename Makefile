@@ -1,12 +1,13 @@
 # make run: set up, build the release bundle and start Tavlen.
 # make test: set up, build with AddressSanitizer and UndefinedBehaviorSanitizer, run every test.
 # make bench: set up, build the benchmarks in release mode and run them.
+# make format-check: fail when a tracked C++ file is not formatted (CI runs it before the tests).
 JOBS ?= $(shell nproc)
 RELEASE_DIR ?= build
 TEST_DIR ?= build-test
 BENCH_DIR ?= build-bench
 
-.PHONY: setup run test bench format clean
+.PHONY: setup run test bench format format-check clean
 
 setup:
 	./scripts/setup
@@ -28,6 +29,10 @@ bench: setup
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
+
+# Fails, naming each file and line, when a tracked C++ file is not formatted as .clang-format says.
+format-check:
+	git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run --Werror
 
 clean:
 	rm -rf $(RELEASE_DIR) $(TEST_DIR) $(BENCH_DIR)

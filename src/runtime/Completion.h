@@ -5,6 +5,7 @@
 
 #include <exception>
 #include <memory>
+#include <stop_token>
 #include <utility>
 
 namespace tavlen {
@@ -13,11 +14,11 @@ namespace tavlen {
 // first resume() or fail() counts, later ones are ignored. The waiter resumes on its own thread, through that
 // thread's event loop, even when the completion comes from that same thread.
 // Copies share one completion. If every copy is destroyed before it was completed, the waiter gets
-// CancelledError rather than waiting forever.
+// CancelledError rather than waiting forever; so does a waiter whose stop token is stopped first.
 //
 //     Completion<int> done;
 //     startSomething([done](int value) { done.resume(value); });
-//     const int value = co_await done.wait();
+//     const int value = co_await done.wait(stop);
 template <class T> class Completion
 {
 public:
@@ -32,9 +33,11 @@ public:
     // Completes with an error, rethrown in the waiter. Ignored if already completed.
     void fail(std::exception_ptr error) const { m_owner->state->finish(std::in_place_index<2>, std::move(error)); }
 
-    // co_await wait() gives the value or rethrows the error; it does not suspend when already completed.
-    // One waiter only: a second one is a programming error.
-    auto wait() const;
+    // co_await wait(token) gives the value or rethrows the error; it does not suspend when already completed.
+    // Throws CancelledError once a stop is requested on token, also when the value came at the same time.
+    // One wait only: a second one, even after the first has returned, throws std::logic_error. Needs a thread
+    // with a Qt event loop when it has to suspend (std::logic_error otherwise).
+    auto wait(std::stop_token token = {}) const;
 
 private:
     struct Owner
@@ -47,9 +50,9 @@ private:
     std::shared_ptr<Owner> m_owner = std::make_shared<Owner>();
 };
 
-template <class T> auto Completion<T>::wait() const
+template <class T> auto Completion<T>::wait(std::stop_token token) const
 {
-    return detail::CompletionAwaiter<T>(m_owner->state);
+    return detail::CompletionAwaiter<T>(m_owner->state, std::move(token));
 }
 
 } // namespace tavlen

@@ -1,7 +1,11 @@
 #include "MainThread.h"
 
+#include "HandOffInbox.h"
+
 #include <QCoreApplication>
 #include <QThread>
+
+#include <memory>
 
 namespace tavlen {
 
@@ -20,5 +24,28 @@ void postToMain(std::function<void()> fn)
     }
     QMetaObject::invokeMethod(app, std::move(fn), Qt::QueuedConnection);
 }
+
+namespace detail {
+
+void runOnMainAndWait(std::function<void()> job)
+{
+    auto handOff = std::make_shared<MainHandOff>(std::move(job));
+    // Whichever copy of the queued job goes last tells the waiter if the job never ran.
+    std::shared_ptr<void> dropWhenGone(nullptr, [handOff](void*) { handOff->drop(); });
+    postToMain([handOff, dropWhenGone = std::move(dropWhenGone)] { handOff->runIfUnclaimed(); });
+    HandOffInbox* const inbox = HandOffInbox::current();
+    if (inbox != nullptr) {
+        inbox->offer(handOff);
+    }
+    const bool ran = handOff->wait();
+    if (inbox != nullptr) {
+        inbox->withdraw(handOff);
+    }
+    if (!ran) {
+        throw CancelledError();
+    }
+}
+
+} // namespace detail
 
 } // namespace tavlen

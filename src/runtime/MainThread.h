@@ -4,10 +4,11 @@
 
 #include <QtGlobal>
 
+#include <exception>
 #include <functional>
-#include <future>
-#include <memory>
+#include <optional>
 #include <type_traits>
+#include <variant>
 
 namespace tavlen {
 
@@ -18,39 +19,45 @@ bool isMainThread();
 // Dropped unrun only if the application object goes away first.
 void postToMain(std::function<void()> fn);
 
+namespace detail {
+
+// Runs job on the main thread and returns once it has run; throws CancelledError if it was dropped unrun.
+void runOnMainAndWait(std::function<void()> job);
+
+} // namespace detail
+
 // Runs fn on the main thread and returns its result (or rethrows what it threw) once it has run. On the main
 // thread it runs inline. A worker blocks until the main thread handles it, so the main thread must never wait
-// for that worker. Throws CancelledError if the job is dropped unrun because the application is shutting down.
-// fn must be copyable.
+// for that worker; the one exception is built in: a main thread destroying a SerialExecutor runs the hand-offs
+// of that executor's jobs while it waits for them. Throws CancelledError if the job is dropped unrun because the
+// application is shutting down.
 template <class F> auto postToMainAndWait(F fn) -> std::invoke_result_t<F&>
 {
     using R = std::invoke_result_t<F&>;
+    static_assert(!std::is_reference_v<R>, "a result crosses threads by value");
     if (isMainThread()) {
         return fn();
     }
-    auto promise = std::make_shared<std::promise<R>>();
-    std::future<R> future = promise->get_future();
-    postToMain([promise, fn]() mutable {
+    std::optional<std::conditional_t<std::is_void_v<R>, std::monostate, R>> result;
+    std::exception_ptr error;
+    // By reference: the job runs only while this thread waits for it.
+    detail::runOnMainAndWait([&fn, &result, &error] {
         try {
             if constexpr (std::is_void_v<R>) {
                 fn();
-                promise->set_value();
+                result.emplace();
             } else {
-                promise->set_value(fn());
+                result.emplace(fn());
             }
         } catch (...) {
-            promise->set_exception(std::current_exception());
+            error = std::current_exception();
         }
     });
-    promise.reset(); // the queued job holds the only promise: dropping the job breaks it
-    future.wait();
-    try {
-        return future.get();
-    } catch (const std::future_error& error) {
-        if (error.code() == std::future_errc::broken_promise) {
-            throw CancelledError();
-        }
-        throw;
+    if (error) {
+        std::rethrow_exception(error);
+    }
+    if constexpr (!std::is_void_v<R>) {
+        return std::move(*result);
     }
 }
 

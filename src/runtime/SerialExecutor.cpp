@@ -1,5 +1,7 @@
 #include "SerialExecutor.h"
 
+#include "MainThread.h"
+
 #include <QtGlobal>
 
 namespace tavlen {
@@ -11,6 +13,9 @@ SerialExecutor::SerialExecutor(std::string name)
 SerialExecutor::~SerialExecutor()
 {
     Q_ASSERT_X(!isCurrent(), Q_FUNC_INFO, "an executor cannot be destroyed by its own job");
+    if (isMainThread()) {
+        m_inbox.serveUntilIdle();
+    }
 }
 
 bool SerialExecutor::isCurrent() const

@@ -1,99 +1,85 @@
 #include "Sleep.h"
 
-#include "ThreadLoop.h"
+#include "Waiter.h"
 
-#include <QTimer>
-
-#include <algorithm>
 #include <coroutine>
-#include <functional>
-#include <limits>
 #include <memory>
-#include <optional>
-#include <stdexcept>
+#include <utility>
 
 namespace tavlen {
 
 namespace {
 
-// QTimer takes whole milliseconds in an int; longer sleeps are taken in pieces of this size.
-constexpr std::chrono::milliseconds longestTimerInterval{std::numeric_limits<int>::max()};
-
-// Everything one suspended sleep needs. Created, used and destroyed on the sleeping thread only; the stop
-// callback, which may run on any thread, only posts to that thread's loop.
-struct SleepState
-{
-    std::coroutine_handle<> handle;
-    QTimer timer;
-    std::optional<std::stop_callback<std::function<void()>>> onStop;
-};
-
-// Wakes the sleeper once, whichever of timer and stop comes first; later wakes find the state gone or idle.
-void wake(const std::weak_ptr<SleepState>& weak)
-{
-    const std::shared_ptr<SleepState> state = weak.lock();
-    if (!state || !state->handle) {
-        return;
-    }
-    const std::coroutine_handle<> handle = std::exchange(state->handle, nullptr);
-    state->timer.stop();
-    state->onStop.reset();
-    handle.resume();
-}
-
-// Movable, as g++ 12 requires of awaiters; holds the state that the coroutine frame keeps while it sleeps.
-class SleepAwaiter
+// Movable, as g++ 12 requires of awaiters. The timer and the waiter are made, used and dropped on the sleeping
+// thread; only the stop request may come from elsewhere, and it only wakes the waiter.
+class TimerAwaiter
 {
 public:
-    SleepAwaiter(std::chrono::milliseconds duration, std::stop_token token)
-        : m_duration(duration)
+    TimerAwaiter(const TimeSource& time,
+                 TimeSource::Clock clock,
+                 std::chrono::nanoseconds deadline,
+                 std::stop_token token)
+        : m_time(&time)
+        , m_clock(clock)
+        , m_deadline(deadline)
         , m_token(std::move(token))
     {}
+
+    TimerAwaiter(TimerAwaiter&&) noexcept = default;
+    TimerAwaiter& operator=(TimerAwaiter&&) noexcept = default;
+
+    ~TimerAwaiter()
+    {
+        m_timer.reset();
+        if (m_waiter) {
+            m_waiter->withdraw();
+        }
+    }
 
     bool await_ready() const noexcept { return false; }
 
     void await_suspend(std::coroutine_handle<> handle)
     {
-        const ThreadLoop loop = ThreadLoop::current();
-        if (!loop.hasEventLoop()) {
-            throw std::logic_error("sleepFor needs a thread with a Qt event loop");
-        }
-        m_state = std::make_shared<SleepState>();
-        m_state->handle = handle;
-        const std::weak_ptr<SleepState> weak = m_state;
-        m_state->timer.setSingleShot(true);
-        m_state->timer.setTimerType(Qt::PreciseTimer);
-        // Woken through the loop, so the timer is never destroyed inside its own timeout emission.
-        QObject::connect(
-            &m_state->timer, &QTimer::timeout, &m_state->timer, [weak, loop] { loop.post([weak] { wake(weak); }); });
-        m_state->timer.start(m_duration);
-        m_state->onStop.emplace(m_token, [weak, loop] { loop.post([weak] { wake(weak); }); });
+        m_waiter = detail::Waiter::suspend(handle, m_token);
+        m_timer = m_time->startTimer(m_clock, m_deadline, [waiter = m_waiter] { waiter->wake(); });
     }
 
-    void await_resume() const noexcept {}
+    void await_resume()
+    {
+        m_timer.reset();
+        if (m_waiter->wasAbandoned() || m_token.stop_requested()) {
+            throw CancelledError();
+        }
+    }
 
 private:
-    std::chrono::milliseconds m_duration;
+    const TimeSource* m_time;
+    TimeSource::Clock m_clock;
+    std::chrono::nanoseconds m_deadline;
     std::stop_token m_token;
-    std::shared_ptr<SleepState> m_state;
+    std::shared_ptr<detail::Waiter> m_waiter;
+    std::unique_ptr<TimeSource::Timer> m_timer;
 };
 
 } // namespace
 
-QCoro::Task<void> sleepFor(std::chrono::milliseconds duration, std::stop_token token)
+QCoro::Task<void> sleepFor(std::chrono::milliseconds duration, std::stop_token token, const TimeSource& time)
 {
-    std::chrono::milliseconds remaining = std::max(duration, std::chrono::milliseconds::zero());
-    do {
-        if (token.stop_requested()) {
-            throw CancelledError();
-        }
-        const std::chrono::milliseconds piece = std::min(remaining, longestTimerInterval);
-        co_await SleepAwaiter(piece, token);
-        remaining -= piece;
-    } while (remaining > std::chrono::milliseconds::zero());
     if (token.stop_requested()) {
         throw CancelledError();
     }
+    const std::chrono::nanoseconds deadline = deadlineAfter(time.now(TimeSource::Clock::monotonic), duration);
+    TimerAwaiter timer(time, TimeSource::Clock::monotonic, deadline, std::move(token));
+    co_await std::move(timer);
+}
+
+QCoro::Task<void> sleepUntil(std::chrono::nanoseconds deadline, std::stop_token token, const TimeSource& time)
+{
+    if (token.stop_requested()) {
+        throw CancelledError();
+    }
+    TimerAwaiter timer(time, TimeSource::Clock::bootTime, deadline, std::move(token));
+    co_await std::move(timer);
 }
 
 } // namespace tavlen

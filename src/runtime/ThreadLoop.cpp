@@ -4,6 +4,8 @@
 #include <QObject>
 
 #include <mutex>
+#include <unordered_map>
+#include <utility>
 
 namespace tavlen {
 
@@ -15,11 +17,28 @@ struct ThreadLoop::Target
     std::mutex mutex;
     QObject* receiver = nullptr;
     const QAbstractEventDispatcher* dispatcher = nullptr; // compared only, never dereferenced
+    std::unordered_map<const void*, std::function<void()>> atEnd;
+    std::size_t pendingPosts = 0;
 
     bool isAlive()
     {
         const std::lock_guard lock(mutex);
         return receiver != nullptr;
+    }
+
+    // On the loop's own thread, as its dispatcher is destroyed: nothing is queued from now on, and whatever
+    // asked to hear of the end runs here, on the right thread, while it still can.
+    void end()
+    {
+        std::unordered_map<const void*, std::function<void()>> ending;
+        {
+            const std::lock_guard lock(mutex);
+            receiver = nullptr;
+            ending.swap(atEnd);
+        }
+        for (auto& [key, fn] : ending) {
+            fn();
+        }
     }
 };
 
@@ -38,8 +57,7 @@ ThreadLoop ThreadLoop::current()
         // Without a context object the slot runs directly, inside the receiver's destructor.
         QObject::connect(target->receiver, &QObject::destroyed, [weak = std::weak_ptr<Target>(target)] {
             if (const std::shared_ptr<Target> gone = weak.lock()) {
-                const std::lock_guard lock(gone->mutex);
-                gone->receiver = nullptr;
+                gone->end();
             }
         });
         cached = std::move(target);
@@ -56,13 +74,51 @@ void ThreadLoop::post(std::function<void()> fn) const
     }
     const std::lock_guard lock(m_target->mutex);
     if (m_target->receiver != nullptr) {
-        QMetaObject::invokeMethod(m_target->receiver, std::move(fn), Qt::QueuedConnection);
+        ++m_target->pendingPosts;
+        auto deliver = [target = m_target, fn = std::move(fn)] {
+            {
+                const std::lock_guard delivered(target->mutex);
+                --target->pendingPosts;
+            }
+            fn();
+        };
+        QMetaObject::invokeMethod(m_target->receiver, std::move(deliver), Qt::QueuedConnection);
     }
 }
 
-void ThreadLoop::resume(std::coroutine_handle<> handle) const
+bool ThreadLoop::callAtEnd(const void* key, std::function<void()> fn) const
 {
-    post([handle] { handle.resume(); });
+    if (m_target == nullptr) {
+        return false;
+    }
+    const std::lock_guard lock(m_target->mutex);
+    if (m_target->receiver == nullptr) {
+        return false;
+    }
+    m_target->atEnd.insert_or_assign(key, std::move(fn));
+    return true;
+}
+
+void ThreadLoop::withdrawAtEnd(const void* key) const
+{
+    if (m_target == nullptr) {
+        return;
+    }
+    std::function<void()> withdrawn; // destroyed outside the lock
+    const std::lock_guard lock(m_target->mutex);
+    if (const auto found = m_target->atEnd.find(key); found != m_target->atEnd.end()) {
+        withdrawn = std::move(found->second);
+        m_target->atEnd.erase(found);
+    }
+}
+
+bool ThreadLoop::hasPendingPosts() const
+{
+    if (m_target == nullptr) {
+        return false;
+    }
+    const std::lock_guard lock(m_target->mutex);
+    return m_target->receiver != nullptr && m_target->pendingPosts > 0;
 }
 
 } // namespace tavlen

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <coroutine>
 #include <functional>
 #include <memory>
 
@@ -12,7 +11,8 @@ namespace tavlen {
 class ThreadLoop
 {
 public:
-    // The calling thread's loop (its event dispatcher); empty on a thread without a Qt event loop.
+    // The calling thread's loop (its event dispatcher); empty on a thread without a Qt event loop, and on a thread
+    // whose loop is ending.
     static ThreadLoop current();
 
     bool hasEventLoop() const { return m_target != nullptr; }
@@ -21,8 +21,15 @@ public:
     // Once the captured thread's event dispatcher is destroyed, fn is dropped unrun.
     void post(std::function<void()> fn) const;
 
-    // Resumes the coroutine on the captured thread (inline when there is no event loop).
-    void resume(std::coroutine_handle<> handle) const;
+    // Calls fn on the captured thread when its event loop ends (as its event dispatcher is destroyed), unless
+    // withdrawn first under the same key. False, dropping fn, when there is no loop or it has already ended.
+    // Waits use it to end the coroutines still suspended there instead of leaking them.
+    bool callAtEnd(const void* key, std::function<void()> fn) const;
+    void withdrawAtEnd(const void* key) const;
+
+    // True while something posted through this loop has not run yet. Tests that drive virtual time use it to run
+    // every wake-up a timer caused before moving the time on.
+    bool hasPendingPosts() const;
 
     struct Target;
 

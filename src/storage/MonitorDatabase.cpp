@@ -2,15 +2,14 @@
 
 #include "SqliteStatement.h"
 #include "StorageLog.h"
+#include "UserDirectories.h"
 #include "WorkspaceSchema.h"
 
 #include <fcntl.h>
-#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdlib>
 #include <string>
 #include <system_error>
 
@@ -19,27 +18,6 @@ namespace tavlen {
 namespace {
 
 constexpr const char* workspaceFileName = "Tavlen.sqlite";
-
-std::filesystem::path applicationSupportDirectory()
-{
-    const char* dataHome = std::getenv("XDG_DATA_HOME");
-    if (dataHome != nullptr && dataHome[0] == '/') {
-        return dataHome;
-    }
-    const char* home = std::getenv("HOME");
-    if (home != nullptr && home[0] == '/') {
-        return std::filesystem::path(home) / ".local" / "share";
-    }
-    // Without a usable HOME, the account's home directory, never a path relative to the working directory.
-    std::string buffer(16384, '\0');
-    passwd entry = {};
-    passwd* found = nullptr;
-    if (::getpwuid_r(::getuid(), &entry, buffer.data(), buffer.size(), &found) == 0 && found != nullptr &&
-        found->pw_dir != nullptr && found->pw_dir[0] == '/') {
-        return std::filesystem::path(found->pw_dir) / ".local" / "share";
-    }
-    return std::filesystem::path("/") / ".local" / "share";
-}
 
 // Creates the directory and its missing parents, each private to the user (an existing one is left as it is).
 void createPrivateDirectories(const std::filesystem::path& directory)
@@ -95,7 +73,7 @@ MonitorDatabase::~MonitorDatabase() = default;
 
 std::filesystem::path MonitorDatabase::defaultFileURL(std::string_view folderName)
 {
-    return applicationSupportDirectory() / std::filesystem::path(folderName) / workspaceFileName;
+    return userDataDirectory() / std::filesystem::path(folderName) / workspaceFileName;
 }
 
 DatabaseQueue& MonitorDatabase::openQueueNow()

@@ -83,6 +83,99 @@ TEST_F(CompletionTest, failedFromAnotherThread_rethrowsInWaiter_andIgnoresALater
     }
 }
 
+TEST_F(CompletionTest, secondWait_isRefusedLoudly_neverGivenAMovedFromValue)
+{
+    struct Row
+    {
+        const char* name;
+        bool completedBeforeTheFirstWait;
+    };
+
+    const Row rows[] = {
+        {"completed before both waits", true},
+        {"completed while the first waited", false},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        Completion<std::string> done;
+        if (row.completedBeforeTheFirstWait) {
+            done.resume("the page text");
+        }
+        auto waiter = [&]() -> QCoro::Task<std::string> { co_return co_await done.wait(); };
+        QCoro::Task<std::string> first = waiter();
+        done.resume("the page text");
+        EXPECT_EQ(test::waitBounded(std::move(first)), "the page text");
+        EXPECT_THROW(test::waitBounded(waiter()), std::logic_error);
+    }
+}
+
+TEST_F(CompletionTest, waitersStop_endsTheWaitWithCancelledError_andALaterValueReachesNobody)
+{
+    enum class Stop
+    {
+        beforeTheWait,
+        whileWaiting,
+        fromAnotherThread,
+        togetherWithTheValue
+    };
+
+    struct Row
+    {
+        const char* name;
+        Stop stop;
+    };
+
+    const Row rows[] = {
+        {"a stop before the wait", Stop::beforeTheWait},
+        {"a stop while waiting", Stop::whileWaiting},
+        {"a stop from another thread", Stop::fromAnotherThread},
+        {"a stop in the same turn as the value", Stop::togetherWithTheValue},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        Completion<int> response;
+        std::stop_source source;
+        if (row.stop == Stop::beforeTheWait) {
+            source.request_stop();
+        }
+        auto waiter = [&]() -> QCoro::Task<int> { co_return co_await response.wait(source.get_token()); };
+        QCoro::Task<int> waiting = waiter();
+        if (row.stop == Stop::whileWaiting) {
+            source.request_stop();
+        } else if (row.stop == Stop::fromAnotherThread) {
+            std::thread([&source] { source.request_stop(); }).join();
+        } else if (row.stop == Stop::togetherWithTheValue) {
+            response.resume(1);
+            source.request_stop();
+        }
+        EXPECT_THROW(test::waitBounded(std::move(waiting)), CancelledError);
+        response.resume(2);
+    }
+}
+
+TEST_F(CompletionTest, waitOnAThreadWithoutEventLoop_isRefused_unlessAlreadyCompleted)
+{
+    Completion<int> pending;
+    Completion<int> completed;
+    completed.resume(4);
+    std::string pendingError;
+    int completedValue = 0;
+    std::thread([&] {
+        auto waitPending = [&]() -> QCoro::Task<void> {
+            try {
+                co_await pending.wait();
+            } catch (const std::logic_error& error) {
+                pendingError = error.what();
+            }
+        };
+        auto waitCompleted = [&]() -> QCoro::Task<void> { completedValue = co_await completed.wait(); };
+        QCoro::Task<void> first = waitPending();
+        QCoro::Task<void> second = waitCompleted();
+    }).join();
+    EXPECT_EQ(pendingError, "a wait needs a thread with a running Qt event loop");
+    EXPECT_EQ(completedValue, 4);
+}
+
 TEST_F(CompletionTest, everyCopyDroppedUncompleted_wakesWaiterWithCancelledError)
 {
     std::optional<Completion<int>> done{std::in_place};

@@ -7,6 +7,12 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <future>
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <thread>
@@ -95,6 +101,67 @@ TEST_F(SerialExecutorTest, callerOnWorkerQThread_resumesOnThatThread)
     EXPECT_TRUE(test::waitBounded(outcome()));
     caller.quit();
     caller.wait();
+}
+
+TEST_F(SerialExecutorTest, callerOnAThreadWithoutEventLoop_isRefusedAtTheCall_andTheJobNeverRuns)
+{
+    SerialExecutor executor("runtime-test");
+    std::atomic<bool> jobRan{false};
+    std::string refusal;
+    bool resumedOffTheCallersThread = false;
+    std::thread([&] {
+        const std::thread::id caller = std::this_thread::get_id();
+        auto body = [&]() -> QCoro::Task<void> {
+            try {
+                co_await executor.run([&jobRan] { jobRan = true; });
+                resumedOffTheCallersThread = std::this_thread::get_id() != caller;
+            } catch (const std::logic_error& error) {
+                refusal = error.what();
+            }
+        };
+        QCoro::Task<void> task = body();
+    }).join();
+    // Had the job been queued, it would run before this one.
+    test::waitBounded(executor.run([] {}));
+    EXPECT_EQ(refusal, "SerialExecutor::run needs a caller with a running Qt event loop");
+    EXPECT_FALSE(jobRan);
+    EXPECT_FALSE(resumedOffTheCallersThread);
+}
+
+TEST_F(SerialExecutorTest, destroyedOnTheMainThreadWhileAJobWaitsForTheMainThread_runsThatHandOffInsteadOfDeadlocking)
+{
+    // Before: the main thread joined the job, which waited for the main thread. The watchdog turns that hang
+    // into a failure.
+    std::atomic<bool> destroyed{false};
+    std::thread watchdog([&destroyed] {
+        for (int i = 0; i < 200 && !destroyed; ++i) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        }
+        if (!destroyed) {
+            std::fprintf(stderr, "the executor's destruction deadlocked\n");
+            std::abort();
+        }
+    });
+    auto executor = std::make_unique<SerialExecutor>("runtime-test");
+    std::promise<void> entered;
+    std::atomic<bool> handOffOnMain{false};
+    int jobResult = 0;
+    auto job = [&] {
+        entered.set_value();
+        jobResult = postToMainAndWait([&handOffOnMain] {
+            handOffOnMain = isMainThread();
+            return 11;
+        });
+    };
+    QCoro::Task<void> pending = executor->run(job);
+    entered.get_future().wait(); // the job is on its way into postToMainAndWait
+    executor.reset();
+    destroyed = true;
+    watchdog.join();
+
+    EXPECT_TRUE(handOffOnMain);
+    EXPECT_EQ(jobResult, 11);
+    EXPECT_NO_THROW(test::waitBounded(std::move(pending)));
 }
 
 TEST_F(SerialExecutorTest, destruction_runsQueuedJobsBeforeJoining)

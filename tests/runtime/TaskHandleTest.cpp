@@ -6,9 +6,13 @@
 #include "MainThread.h"
 #include "Sleep.h"
 
+#include <QMetaMethod>
+#include <QObject>
+
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <thread>
@@ -22,6 +26,13 @@ class TaskHandleTest : public testing::Test
 {
 protected:
     void TearDown() override { test::flushDeferredDeletes(); }
+};
+
+// An owner that tells whether anything still listens for its end.
+class Owner : public QObject
+{
+public:
+    bool isWatched() const { return isSignalConnected(QMetaMethod::fromSignal(&QObject::destroyed)); }
 };
 
 // The outcome one waiter saw.
@@ -102,6 +113,71 @@ TEST_F(TaskHandleTest, cancelledDuringSleep_endsPromptlyWithCancelledError)
     EXPECT_THROW(test::waitBounded(task.result()), CancelledError);
     EXPECT_TRUE(task.isFinished());
     EXPECT_FALSE(bodyReachedEnd);
+}
+
+TEST_F(TaskHandleTest, ownerDestroyed_cancelsTheTask_andNoCodeAfterAWaitRunsWithoutIt)
+{
+    enum class Waiting
+    {
+        asleep,
+        valueAlreadyArrived
+    };
+
+    struct Row
+    {
+        const char* name;
+        Waiting waiting;
+    };
+
+    const Row rows[] = {
+        {"a body asleep is woken with CancelledError", Waiting::asleep},
+        {"a body whose value arrived in the same turn still gets CancelledError", Waiting::valueAlreadyArrived},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        auto owner = std::make_unique<QObject>();
+        Completion<int> answer;
+        bool ranAfterTheWait = false;
+        const TaskHandle<void> task(*owner, [&, owner = owner.get()](std::stop_token stop) -> QCoro::Task<void> {
+            if (row.waiting == Waiting::asleep) {
+                co_await sleepFor(1h, stop);
+            } else {
+                co_await answer.wait(stop);
+            }
+            owner->setObjectName(QStringLiteral("touched")); // would use a destroyed owner
+            ranAfterTheWait = true;
+        });
+        if (row.waiting == Waiting::valueAlreadyArrived) {
+            answer.resume(1); // the wake-up is queued...
+        }
+        owner.reset(); // ...and the owner goes before it runs
+        EXPECT_THROW(test::waitBounded(task.result()), CancelledError);
+        EXPECT_FALSE(ranAfterTheWait);
+    }
+}
+
+TEST_F(TaskHandleTest, ownerOutlivingItsTask_isLeftAlone)
+{
+    Owner owner;
+    const TaskHandle<int> task(owner, [](std::stop_token) -> QCoro::Task<int> { co_return 3; });
+    EXPECT_EQ(test::waitBounded(task.result()), 3);
+    EXPECT_FALSE(owner.isWatched());
+}
+
+TEST_F(TaskHandleTest, waiterStopped_abandonsItsWaitButNotTheTask)
+{
+    Completion<void> gate;
+    const TaskHandle<int> task([gate](std::stop_token) -> QCoro::Task<int> {
+        co_await gate.wait();
+        co_return 8;
+    });
+    std::stop_source waiter;
+    QCoro::Task<int> abandoned = task.result(waiter.get_token());
+    waiter.request_stop();
+    EXPECT_THROW(test::waitBounded(std::move(abandoned)), CancelledError);
+    EXPECT_FALSE(task.isFinished());
+    gate.resume();
+    EXPECT_EQ(test::waitBounded(task.result()), 8);
 }
 
 TEST_F(TaskHandleTest, droppingEveryHandle_neitherCancelsNorLosesTheBody)

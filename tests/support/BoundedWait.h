@@ -82,6 +82,30 @@ template <class T> T waitBounded(QCoro::Task<T> task, std::chrono::milliseconds 
     }
 }
 
+// Runs the main thread's event loop until condition() holds, checking it every few milliseconds. False when it
+// still does not hold after limit. Tests only: this spins a nested event loop.
+template <class Condition>
+bool waitUntil(Condition condition, std::chrono::milliseconds limit = std::chrono::seconds(20))
+{
+    if (condition()) {
+        return true;
+    }
+    QEventLoop loop;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+        if (condition()) {
+            loop.quit();
+        }
+    });
+    poll.start(std::chrono::milliseconds(5));
+    QTimer watchdog;
+    watchdog.setSingleShot(true);
+    QObject::connect(&watchdog, &QTimer::timeout, &loop, &QEventLoop::quit);
+    watchdog.start(limit);
+    loop.exec();
+    return condition();
+}
+
 // Destroys what deleteLater left behind in nested loops; call from a fixture's TearDown.
 inline void flushDeferredDeletes()
 {

@@ -1,7 +1,8 @@
 #include "TemporaryDirectory.h"
 
-#include <stdexcept>
 #include <stdlib.h>
+
+#include <stdexcept>
 #include <string>
 #include <system_error>
 

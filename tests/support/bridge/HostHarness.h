@@ -71,6 +71,10 @@ public:
     // The exit status, or -1 when the host did not end in time or ended by a signal.
     int waitForExit();
 
+    // The test's ends of the host's standard input and output, owned by this object.
+    int inputFD() const { return m_input; }
+    int outputFD() const { return m_output; }
+
 private:
     bool readExactly(char* buffer, std::size_t size, bool& atEnd);
 

@@ -1,0 +1,20 @@
+#pragma once
+
+#include "BrowserMessage.h"
+
+#include <string>
+#include <string_view>
+
+namespace tavlen {
+
+// The browser client's side of the wire check: every frame from Chrome and every message to it passes the same
+// validator, loaded afresh from the bundle resources each time.
+
+// The message in a received frame. Throws what loading the validator or checking the frame throws.
+BrowserMessage decodeFrameFromChrome(std::string_view frame);
+
+// The bytes of a message to Chrome, after they passed the same check as a received frame. Throws what encoding,
+// loading the validator or checking throws; nothing may be sent then.
+std::string encodeFrameForChrome(const BrowserMessage& message);
+
+} // namespace tavlen
