@@ -1,4 +1,5 @@
 #include "Base64.h"
+#include "BrowserConfiguration.h"
 #include "BrowserMessage.h"
 #include "BrowserWireValidator.h"
 #include "MainBundle.h"
@@ -85,7 +86,7 @@ const std::string& snapshotFrame()
                                  std::nullopt};
         BrowserMessage message{BrowserMessage::Response{
             "9F2C4E1A-7B3D-4C5E-8A6F-0D1E2F3A4B5C", "6E1B0D2C-3A4F-4B5E-9C7D-8E9F0A1B2C3D", std::move(response)}};
-        return message.encodedBytes();
+        return message.encodedBytes(BrowserConfiguration::load().protocolVersion);
     }();
     return frame;
 }
@@ -140,8 +141,8 @@ BENCHMARK(loadValidator)->Unit(benchmark::kMicrosecond);
 void loadAndValidatePing(benchmark::State& state)
 {
     snapshotFrame();
-    const std::string frame =
-        BrowserMessage{BrowserMessage::Ping{"9F2C4E1A-7B3D-4C5E-8A6F-0D1E2F3A4B5C"}}.encodedBytes();
+    const std::string frame = BrowserMessage{BrowserMessage::Ping{"9F2C4E1A-7B3D-4C5E-8A6F-0D1E2F3A4B5C"}}.encodedBytes(
+        BrowserConfiguration::load().protocolVersion);
     for (auto _ : state) {
         benchmark::DoNotOptimize(BrowserWireValidator::load().decode(frame));
     }
@@ -153,8 +154,8 @@ void validatePingWithKeptValidator(benchmark::State& state)
 {
     snapshotFrame();
     const BrowserWireValidator validator = BrowserWireValidator::load();
-    const std::string frame =
-        BrowserMessage{BrowserMessage::Ping{"9F2C4E1A-7B3D-4C5E-8A6F-0D1E2F3A4B5C"}}.encodedBytes();
+    const std::string frame = BrowserMessage{BrowserMessage::Ping{"9F2C4E1A-7B3D-4C5E-8A6F-0D1E2F3A4B5C"}}.encodedBytes(
+        BrowserConfiguration::load().protocolVersion);
     for (auto _ : state) {
         benchmark::DoNotOptimize(validator.decode(frame));
     }

@@ -75,7 +75,7 @@ std::string snapshotFrameBody()
                         true,
                         snapshot,
                         std::nullopt}}};
-    return writeJson(message.encode());
+    return writeJson(message.encode(BrowserConfiguration::load().protocolVersion));
 }
 
 const std::string& frameBytes()
@@ -193,8 +193,7 @@ void BM_RelaySnapshotThroughHost(benchmark::State& state)
             socket = fd;
             accepted.notify_all();
         });
-        const std::string origin =
-            "chrome-extension://" + BrowserConfiguration::shared().allowedExtensionIDs.at(0) + "/";
+        const std::string origin = "chrome-extension://" + BrowserConfiguration::load().allowedExtensionIDs.at(0) + "/";
         Child host({(bundle / "Helpers" / "TavlenBrowserHost").string(), origin});
         {
             std::unique_lock guard(mutex);

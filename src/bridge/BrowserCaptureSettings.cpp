@@ -1,30 +1,20 @@
 #include "BrowserCaptureSettings.h"
 
 #include "BridgeFailure.h"
-#include "BrowserConfiguration.h"
 #include "WireCoding.h"
 
 #include <cmath>
 
 namespace tavlen {
 
-namespace {
-constexpr std::int64_t maximumViewportSide = 8'000'000;
-}
-
-const BrowserCaptureSettings& BrowserCaptureSettings::standard()
+bool BrowserCaptureSettings::isValid() const
 {
-    // Function-local statics are initialised once and thread-safely; a throwing first use is retried.
-    static const BrowserCaptureSettings settings = BrowserConfiguration::shared().captureSettings;
-    return settings;
+    return isValidSide(width) && isValidSide(height) && std::isfinite(deviceScaleFactor) && deviceScaleFactor > 0;
 }
 
 void BrowserCaptureSettings::validate() const
 {
-    const bool sidesInRange =
-        width >= 1 && width <= maximumViewportSide && height >= 1 && height <= maximumViewportSide;
-    const bool scaleValid = std::isfinite(deviceScaleFactor) && deviceScaleFactor > 0;
-    if (!sidesInRange || !scaleValid) {
+    if (!isValid()) {
         throw BridgeFailure(bridge_text::invalidCaptureSettings, bridge_code::invalidRequest);
     }
 }

@@ -6,7 +6,7 @@
 
 namespace tavlen {
 
-// The capture viewport that Tavlen asks Chrome for; also the default in the configuration.
+// The capture viewport that Tavlen asks Chrome for; the configuration holds the default one.
 struct BrowserCaptureSettings
 {
     std::int64_t width = 0;
@@ -14,12 +14,17 @@ struct BrowserCaptureSettings
     double deviceScaleFactor = 1;
     bool mobile = false;
 
-    // The default capture settings of the shared configuration, copied once on first use.
-    // Throws BridgeFailure when the configuration cannot be loaded (see BrowserConfiguration::shared).
-    static const BrowserCaptureSettings& standard();
+    // The largest width or height Tavlen asks for, in CSS pixels.
+    static constexpr std::int64_t maximumSide = 8'000'000;
 
-    // Width and height from 1 to 8,000,000, a positive finite scale factor; mobile is not examined.
-    // Throws BridgeFailure "Enter positive viewport dimensions and device scale factor." code "invalid_request".
+    // A width or height from 1 to maximumSide.
+    static constexpr bool isValidSide(std::int64_t side) { return side >= 1 && side <= maximumSide; }
+
+    // Width and height valid sides, a positive finite scale factor; mobile is not examined.
+    bool isValid() const;
+
+    // Throws BridgeFailure "Enter positive viewport dimensions and device scale factor." code "invalid_request"
+    // unless isValid().
     void validate() const;
 
     nlohmann::json encode() const;

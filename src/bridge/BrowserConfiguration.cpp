@@ -6,36 +6,8 @@
 #include "WireCoding.h"
 
 #include <exception>
-#include <mutex>
-#include <optional>
 
 namespace tavlen {
-
-namespace {
-
-struct SharedConfiguration
-{
-    std::once_flag once;
-    std::optional<BrowserConfiguration> configuration;
-};
-
-} // namespace
-
-const BrowserConfiguration& BrowserConfiguration::shared()
-{
-    static SharedConfiguration shared;
-    std::call_once(shared.once, [] {
-        try {
-            shared.configuration = load();
-        } catch (const std::exception&) {
-            // Left empty: every use reports the installation fault below.
-        }
-    });
-    if (!shared.configuration) {
-        throw BridgeFailure(bridge_text::resourcesMissing);
-    }
-    return *shared.configuration;
-}
 
 BrowserConfiguration BrowserConfiguration::load()
 {
@@ -45,6 +17,15 @@ BrowserConfiguration BrowserConfiguration::load()
         throw WireDecodingError("The \"config\" resource is not valid JSON.");
     }
     return decode(*json);
+}
+
+BrowserConfiguration BrowserConfiguration::loadInstalled()
+{
+    try {
+        return load();
+    } catch (const std::exception&) {
+        throw BridgeFailure(bridge_text::resourcesMissing);
+    }
 }
 
 BrowserConfiguration BrowserConfiguration::decode(const nlohmann::json& value)

@@ -11,7 +11,8 @@
 
 namespace tavlen {
 
-// The decoded "config" resource; every key is required.
+// The decoded "config" resource; every key is required. A program loads it once where it starts (a test where it
+// chooses) and passes the parts to those that need them: nothing reads it behind their backs.
 struct BrowserConfiguration
 {
     std::string hostName;                         // the native-messaging host's name
@@ -21,15 +22,16 @@ struct BrowserConfiguration
     BrowserLimits limits;
     BrowserCaptureSettings captureSettings; // the default capture viewport
 
-    // The configuration decoded once per process on first use, safely from any thread, and kept.
-    // A missing, unreadable or undecodable "config" throws BridgeFailure "Browser resources are missing.
-    // Reinstall Tavlen." on that use and every later one, so callers report it instead of stopping the process.
-    static const BrowserConfiguration& shared();
-
     // Reads and decodes "config" anew. Throws what loadBrowserResource throws, or WireDecodingError.
     static BrowserConfiguration load();
 
+    // load() for a program's start: a missing, unreadable or undecodable "config" throws BridgeFailure "Browser
+    // resources are missing. Reinstall Tavlen.", which the program keeps and reports instead of stopping.
+    static BrowserConfiguration loadInstalled();
+
     static BrowserConfiguration decode(const nlohmann::json& value); // throws WireDecodingError
+
+    bool operator==(const BrowserConfiguration&) const = default;
 };
 
 } // namespace tavlen

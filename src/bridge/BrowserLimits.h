@@ -14,7 +14,7 @@ struct BrowserLimits
     std::int64_t queueBytes = 0;   // most bytes waiting in a channel's write queue
     std::int64_t sessionMs = 0;
     std::int64_t commandMs = 0;
-    std::int64_t operations = 0; // the operationsRemaining of BrowserStatus::initial()
+    std::int64_t operations = 0; // the operationsRemaining of BrowserStatus::initial
 
     nlohmann::json encode() const;
     static BrowserLimits decode(const nlohmann::json& value); // throws WireDecodingError

@@ -13,6 +13,7 @@
 #include <cerrno>
 #include <chrono>
 #include <thread>
+#include <utility>
 
 namespace tavlen {
 
@@ -29,35 +30,33 @@ bool isTransientAcceptFailure(int error)
            error == EPROTO;
 }
 
-// The lock file, or -1 after throwing; on a failure the file is closed again, which releases its lock.
-int takeOwnerLock(const std::filesystem::path& path)
+// The locked lock file; on a failure the file is closed again, which releases its lock.
+FileDescriptor takeOwnerLock(const std::filesystem::path& path)
 {
-    const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
-    if (fd < 0) {
+    FileDescriptor fd(::open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600));
+    if (!fd.isOpen()) {
         throw BridgeFailure(bridge_text::lockUnavailable);
     }
 
     struct stat info
     {};
 
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_uid != getuid() ||
-        (info.st_mode & 07777) != 0600 || ::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        ::close(fd);
+    if (::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode) || info.st_uid != getuid() ||
+        (info.st_mode & 07777) != 0600 || ::flock(fd.get(), LOCK_EX | LOCK_NB) != 0) {
         throw BridgeFailure(bridge_text::connectionOwnedElsewhere);
     }
     return fd;
 }
 
 // Binds and listens on path; gives the listening socket.
-int listenAt(const std::filesystem::path& path, const sockaddr_un& address)
+FileDescriptor listenAt(const std::filesystem::path& path, const sockaddr_un& address)
 {
-    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (fd < 0) {
+    FileDescriptor fd(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
+    if (!fd.isOpen()) {
         throw BridgeFailure(bridge_text::chromeDisconnected);
     }
-    if (::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 ||
-        ::chmod(path.c_str(), 0600) != 0 || ::listen(fd, backlog) != 0) {
-        ::close(fd);
+    if (::bind(fd.get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 ||
+        ::chmod(path.c_str(), 0600) != 0 || ::listen(fd.get(), backlog) != 0) {
         throw BridgeFailure(bridge_text::chromeDisconnected);
     }
     return fd;
@@ -92,28 +91,23 @@ void BrowserListener::start(AcceptHandler onAccept)
     ensureConnectionDirectory(m_directory);
     const auto socketPath = m_directory / bridgeSocketFileName;
     const sockaddr_un address = makeSocketAddress(socketPath);
-    const int lockFD = takeOwnerLock(m_directory / ownerLockFileName);
-    int fd = -1;
-    try {
-        struct stat info
-        {};
+    FileDescriptor ownerLock = takeOwnerLock(m_directory / ownerLockFileName);
 
-        if (::lstat(socketPath.c_str(), &info) == 0) {
-            // The socket of an earlier run that did not stop cleanly is replaced; anything else is left alone.
-            if (!S_ISSOCK(info.st_mode) || info.st_uid != getuid()) {
-                throw BridgeFailure::invalidMessage();
-            }
-            ::unlink(socketPath.c_str());
+    struct stat info
+    {};
+
+    if (::lstat(socketPath.c_str(), &info) == 0) {
+        // The socket of an earlier run that did not stop cleanly is replaced; anything else is left alone.
+        if (!S_ISSOCK(info.st_mode) || info.st_uid != getuid()) {
+            throw BridgeFailure::invalidMessage();
         }
-        fd = listenAt(socketPath, address);
-    } catch (...) {
-        ::close(lockFD);
-        throw;
+        ::unlink(socketPath.c_str());
     }
+    const int fd = listenAt(socketPath, address).release();
     {
         std::lock_guard guard(m_state->lock);
         m_state->fd = fd;
-        m_state->lockFD = lockFD;
+        m_state->ownerLock = std::move(ownerLock);
     }
     m_queue->post([state = m_state, fd, onAccept = std::move(onAccept)] { acceptLoop(state, fd, onAccept); });
 }
@@ -128,8 +122,8 @@ void BrowserListener::acceptLoop(const std::shared_ptr<State>& state, int listen
                 return;
             }
         }
-        const int connection = ::accept4(listeningFD, nullptr, nullptr, SOCK_CLOEXEC);
-        if (connection < 0) {
+        FileDescriptor connection(::accept4(listeningFD, nullptr, nullptr, SOCK_CLOEXEC));
+        if (!connection.isOpen()) {
             if (errno == EINTR) {
                 continue;
             }
@@ -140,11 +134,10 @@ void BrowserListener::acceptLoop(const std::shared_ptr<State>& state, int listen
             }
             return;
         }
-        if (!isSameUserPeer(connection)) {
-            ::close(connection);
-            continue;
+        if (!isSameUserPeer(connection.get())) {
+            continue; // closed unseen
         }
-        onAccept(connection);
+        onAccept(connection.release());
     }
 }
 
@@ -158,13 +151,11 @@ bool BrowserListener::pauseAfterTransientFailure(State& state, int listeningFD)
 void BrowserListener::stop()
 {
     int fd = -1;
-    int lockFD = -1;
+    FileDescriptor ownerLock;
     {
         std::lock_guard guard(m_state->lock);
-        fd = m_state->fd;
-        lockFD = m_state->lockFD;
-        m_state->fd = -1;
-        m_state->lockFD = -1;
+        fd = std::exchange(m_state->fd, -1);
+        ownerLock = std::move(m_state->ownerLock);
     }
     if (fd < 0) {
         return;
@@ -175,8 +166,8 @@ void BrowserListener::stop()
     // released at once: a start right after stop must find the lock free even while onAccept is still busy.
     ::shutdown(fd, SHUT_RDWR);
     ::unlink((m_directory / bridgeSocketFileName).c_str());
-    ::close(lockFD);
-    m_queue->post([fd] { ::close(fd); });
+    ownerLock.reset();
+    m_queue->post([socket = std::make_shared<FileDescriptor>(fd)] { socket->reset(); });
 }
 
 } // namespace tavlen

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "FileDescriptor.h"
+
 #include <condition_variable>
 #include <filesystem>
 #include <functional>
@@ -45,8 +47,8 @@ private:
     {
         std::mutex lock;
         std::condition_variable stopped;
-        int fd = -1;
-        int lockFD = -1;
+        int fd = -1; // closed on the listener's thread, after the accept loop has returned
+        FileDescriptor ownerLock;
     };
 
     static void acceptLoop(const std::shared_ptr<State>& state, int listeningFD, const AcceptHandler& onAccept);

@@ -1,7 +1,6 @@
 #include "BrowserMessage.h"
 
 #include "BridgeFailure.h"
-#include "BrowserConfiguration.h"
 #include "JsonWriter.h"
 #include "WireCoding.h"
 
@@ -146,9 +145,62 @@ bool BrowserMessage::travelsToChrome(Kind kind)
     return kind != Kind::hello && kind != Kind::response && kind != Kind::status;
 }
 
-nlohmann::json BrowserMessage::encode() const
+// Equality of the message kinds: member by member, texts by canonical equivalence like every other record.
+
+bool operator==(const BrowserMessage::Hello& a, const BrowserMessage::Hello& b)
 {
-    return encode(BrowserConfiguration::shared().protocolVersion);
+    return wire::sameText(a.profileID, b.profileID) && wire::sameText(a.profileName, b.profileName) &&
+           wire::sameText(a.version, b.version);
+}
+
+bool operator==(const BrowserMessage::Welcome& a, const BrowserMessage::Welcome& b)
+{
+    return wire::sameText(a.connectionID, b.connectionID) && wire::sameText(a.version, b.version) &&
+           a.selected == b.selected;
+}
+
+bool operator==(const BrowserMessage::Selection& a, const BrowserMessage::Selection& b)
+{
+    return wire::sameText(a.connectionID, b.connectionID) && a.selected == b.selected;
+}
+
+bool operator==(const BrowserMessage::Ping& a, const BrowserMessage::Ping& b)
+{
+    return wire::sameText(a.connectionID, b.connectionID);
+}
+
+bool operator==(const BrowserMessage::Pong& a, const BrowserMessage::Pong& b)
+{
+    return wire::sameText(a.connectionID, b.connectionID);
+}
+
+bool operator==(const BrowserMessage::Request& a, const BrowserMessage::Request& b)
+{
+    return wire::sameText(a.connectionID, b.connectionID) && wire::sameText(a.executionID, b.executionID) &&
+           a.sequence == b.sequence && a.request == b.request;
+}
+
+bool operator==(const BrowserMessage::Cancel& a, const BrowserMessage::Cancel& b)
+{
+    return wire::sameText(a.connectionID, b.connectionID) && wire::sameText(a.executionID, b.executionID) &&
+           a.sequence == b.sequence && wire::sameText(a.requestID, b.requestID);
+}
+
+bool operator==(const BrowserMessage::Response& a, const BrowserMessage::Response& b)
+{
+    return wire::sameText(a.connectionID, b.connectionID) && wire::sameText(a.executionID, b.executionID) &&
+           a.response == b.response;
+}
+
+bool operator==(const BrowserMessage::Status& a, const BrowserMessage::Status& b)
+{
+    return wire::sameText(a.connectionID, b.connectionID) && wire::sameText(a.executionID, b.executionID) &&
+           a.status == b.status;
+}
+
+bool operator==(const BrowserMessage::Unavailable& a, const BrowserMessage::Unavailable& b)
+{
+    return wire::sameText(a.code, b.code) && wire::sameText(a.message, b.message);
 }
 
 nlohmann::json BrowserMessage::encode(std::int64_t protocolVersion) const
@@ -163,14 +215,9 @@ nlohmann::json BrowserMessage::encode(std::int64_t protocolVersion) const
     return object;
 }
 
-std::string BrowserMessage::encodedBytes() const
+std::string BrowserMessage::encodedBytes(std::int64_t protocolVersion) const
 {
-    return writeJson(encode());
-}
-
-BrowserMessage BrowserMessage::decode(const nlohmann::json& value)
-{
-    return decode(value, BrowserConfiguration::shared().protocolVersion);
+    return writeJson(encode(protocolVersion));
 }
 
 BrowserMessage BrowserMessage::decode(const nlohmann::json& value, std::int64_t protocolVersion)

@@ -135,16 +135,14 @@ struct BrowserMessage
     static bool travelsToTavlen(Kind kind);
     static bool travelsToChrome(Kind kind);
 
-    // Encodes with "v" = the shared configuration's protocol version (throws BridgeFailure when it cannot be
-    // loaded). "executionId" of request, response and status is written as null when absent.
-    nlohmann::json encode() const;
+    // Encodes with "v" = the configuration's protocol version. "executionId" of request, response and status is
+    // written as null when absent.
     nlohmann::json encode(std::int64_t protocolVersion) const;
     // The bytes of encode(), as they go into a frame.
-    std::string encodedBytes() const;
+    std::string encodedBytes(std::int64_t protocolVersion) const;
 
-    // Decodes a message of the shared protocol version. Another "v" throws BridgeFailure "Invalid or
-    // incompatible browser message." before "type" is looked at; anything else wrong throws WireDecodingError.
-    static BrowserMessage decode(const nlohmann::json& value);
+    // Decodes a message of the given protocol version. Another "v" throws BridgeFailure "Invalid or incompatible
+    // browser message." before "type" is looked at; anything else wrong throws WireDecodingError.
     static BrowserMessage decode(const nlohmann::json& value, std::int64_t protocolVersion);
 
     bool operator==(const BrowserMessage&) const = default;

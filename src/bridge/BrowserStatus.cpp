@@ -1,6 +1,5 @@
 #include "BrowserStatus.h"
 
-#include "BrowserConfiguration.h"
 #include "WireCoding.h"
 
 namespace tavlen {
@@ -21,11 +20,9 @@ bool operator==(const BrowserToolError& a, const BrowserToolError& b)
     return wire::sameText(a.code, b.code) && wire::sameText(a.message, b.message);
 }
 
-const BrowserStatus& BrowserStatus::initial()
+BrowserStatus BrowserStatus::initial(const BrowserLimits& limits)
 {
-    static const BrowserStatus status{
-        "idle", std::nullopt, false, BrowserConfiguration::shared().limits.operations, std::nullopt, std::nullopt};
-    return status;
+    return {"idle", std::nullopt, false, limits.operations, std::nullopt, std::nullopt};
 }
 
 nlohmann::json BrowserStatus::encode() const

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "BrowserLimits.h"
+
 #include <nlohmann/json.hpp>
 
 #include <cstdint>
@@ -30,9 +32,8 @@ struct BrowserStatus
     std::optional<double> expiresAt;
     std::optional<BrowserToolError> lastError;
 
-    // State "idle", no session, not busy, operationsRemaining from the shared configuration's limits.
-    // Built once on first use; throws BridgeFailure when the configuration cannot be loaded.
-    static const BrowserStatus& initial();
+    // State "idle", no session, not busy, operationsRemaining from the configuration's limits.
+    static BrowserStatus initial(const BrowserLimits& limits);
 
     // sessionId, expiresAt and lastError are written as null when absent.
     nlohmann::json encode() const;

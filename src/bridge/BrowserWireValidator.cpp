@@ -112,9 +112,10 @@ void checkResponseRules(const BrowserMessage::Response& message)
 
 } // namespace
 
-BrowserWireValidator::BrowserWireValidator(nlohmann::json schema, BrowserLimits limits)
+BrowserWireValidator::BrowserWireValidator(nlohmann::json schema, BrowserLimits limits, std::int64_t protocolVersion)
     : m_schema(std::move(schema))
     , m_limits(limits)
+    , m_protocolVersion(protocolVersion)
 {
     const auto* definitions = m_schema.is_object() ? objectMember(m_schema, "$defs") : nullptr;
     m_definitionsUsable = definitions && allObjects(*definitions);
@@ -126,7 +127,8 @@ BrowserWireValidator BrowserWireValidator::load()
     if (!schema || !schema->is_object()) {
         throw WireDecodingError("The \"schema\" resource is not a JSON object.");
     }
-    return BrowserWireValidator(std::move(*schema), BrowserConfiguration::load().limits);
+    const BrowserConfiguration configuration = BrowserConfiguration::load();
+    return BrowserWireValidator(std::move(*schema), configuration.limits, configuration.protocolVersion);
 }
 
 BrowserMessage BrowserWireValidator::decode(std::string_view data) const
@@ -142,7 +144,7 @@ BrowserMessage BrowserWireValidator::decode(std::string_view data) const
     if (!checkSchema(*json, m_schema)) {
         throw BridgeFailure::invalidMessage();
     }
-    BrowserMessage message = BrowserMessage::decode(*json);
+    BrowserMessage message = BrowserMessage::decode(*json, m_protocolVersion);
     if (message.kind() != BrowserMessage::Kind::response && size > m_limits.requestBytes) {
         throw BridgeFailure::invalidMessage();
     }

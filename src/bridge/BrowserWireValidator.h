@@ -5,6 +5,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include <cstdint>
 #include <string_view>
 
 namespace tavlen {
@@ -17,7 +18,8 @@ struct BrowserPageTree;
 class BrowserWireValidator
 {
 public:
-    BrowserWireValidator(nlohmann::json schema, BrowserLimits limits);
+    // Messages must carry the protocol version as their "v".
+    BrowserWireValidator(nlohmann::json schema, BrowserLimits limits, std::int64_t protocolVersion);
 
     // Reads and parses the "schema" and "config" resources anew. Throws what loadBrowserResource throws,
     // WireDecodingError for a schema that is not a JSON object or a config that does not decode.
@@ -26,6 +28,8 @@ public:
     const nlohmann::json& schema() const { return m_schema; }
 
     const BrowserLimits& limits() const { return m_limits; }
+
+    std::int64_t protocolVersion() const { return m_protocolVersion; }
 
     // Turns received (or about-to-be-sent) bytes into a message, or throws: BridgeFailure "Invalid or
     // incompatible browser message." (capture settings and page trees keep their own failures), or
@@ -46,6 +50,7 @@ private:
 
     nlohmann::json m_schema;
     BrowserLimits m_limits;
+    std::int64_t m_protocolVersion;
     bool m_definitionsUsable = false; // "$defs" is an object whose members are all objects
 };
 

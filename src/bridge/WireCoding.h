@@ -1,10 +1,11 @@
 #pragma once
 
+#include "JsonFields.h"
+
 #include <nlohmann/json.hpp>
 
 #include <cstdint>
 #include <optional>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -12,33 +13,28 @@ namespace tavlen {
 
 // The typed decoders' own failure: a missing key, a value of the wrong JSON type, an unknown raw value.
 // Callers treat it like any other invalid message.
-class WireDecodingError : public std::runtime_error
-{
-public:
-    using std::runtime_error::runtime_error;
-};
+using WireDecodingError = JsonDecodingError;
 
-// Reading and writing the members of wire records. A required member fails when missing or of another
-// JSON type; an optional one reads a missing key and null alike. Keys a record does not declare are ignored.
+// Reading and writing the members of wire records. Members are read with the shared JSON field readers: a
+// required member fails when missing or of another JSON type; an optional one reads a missing key and null
+// alike. Keys a record does not declare are ignored.
 namespace wire {
 
-const nlohmann::json& requireObject(const nlohmann::json& value, const char* what);
-const nlohmann::json* member(const nlohmann::json& object, const char* key); // nullptr when missing or null
-
-std::string requiredString(const nlohmann::json& object, const char* key);
-std::optional<std::string> optionalString(const nlohmann::json& object, const char* key);
-// Integers are signed 64-bit; a whole-numbered double in range (3.0) reads as an integer, a boolean never.
-std::int64_t requiredInteger(const nlohmann::json& object, const char* key);
-std::optional<std::int64_t> optionalInteger(const nlohmann::json& object, const char* key);
-double requiredDouble(const nlohmann::json& object, const char* key);
-std::optional<double> optionalDouble(const nlohmann::json& object, const char* key);
-bool requiredBool(const nlohmann::json& object, const char* key);
-std::optional<bool> optionalBool(const nlohmann::json& object, const char* key);
-const nlohmann::json& requiredObject(const nlohmann::json& object, const char* key);
-const nlohmann::json* optionalObject(const nlohmann::json& object, const char* key);
-const nlohmann::json& requiredArray(const nlohmann::json& object, const char* key);
-std::vector<std::string> requiredStrings(const nlohmann::json& object, const char* key);
-std::optional<std::vector<std::string>> optionalStrings(const nlohmann::json& object, const char* key);
+using json_fields::member;
+using json_fields::optionalBool;
+using json_fields::optionalDouble;
+using json_fields::optionalInteger;
+using json_fields::optionalObject;
+using json_fields::optionalString;
+using json_fields::optionalStrings;
+using json_fields::requiredArray;
+using json_fields::requiredBool;
+using json_fields::requiredDouble;
+using json_fields::requiredInteger;
+using json_fields::requiredObject;
+using json_fields::requiredString;
+using json_fields::requiredStrings;
+using json_fields::requireObject;
 
 // Writes an optional member: left out when absent.
 template <class T> void putIfPresent(nlohmann::json& object, const char* key, const std::optional<T>& value)

@@ -5,6 +5,7 @@
 #include "BrowserLog.h"
 #include "BrowserProfileRepository.h"
 #include "CancelledError.h"
+#include "FileDescriptor.h"
 #include "MainBundle.h"
 #include "MainThread.h"
 #include "MonitorStoreError.h"
@@ -94,9 +95,9 @@ QCoro::Task<void> BrowserClient::setUp(std::stop_token stop)
     const auto abandoned = [&] { return !alive || stop.stop_requested() || m_state.stopping; };
     try {
         const BrowserConfiguration config = BrowserConfiguration::load();
-        const auto registrations =
-            m_options.registrations ? *m_options.registrations
-                                    : BrowserRegistration::standard(mainBundleDirectory(), config);
+        const auto registrations = m_options.registrations
+                                       ? *m_options.registrations
+                                       : BrowserRegistration::standard(mainBundleDirectory(), config);
         for (const auto& registration : registrations) {
             auto installing = install(registration);
             co_await std::move(installing);
@@ -145,17 +146,17 @@ QCoro::Task<void> BrowserClient::startListener(std::stop_token stop)
     const Alive alive(&m_state);
     auto listener = std::make_shared<BrowserListener>(m_options.directory);
     // Runs on the listener's thread for every accepted socket and waits for the main thread to take it.
+    // The socket closes once neither this call nor the posted job holds it, unless the connections took it.
     auto onAccept = [this, alive](int fd) {
+        auto connection = std::make_shared<FileDescriptor>(fd);
         try {
-            postToMainAndWait([this, alive, fd] {
-                if (!alive) {
-                    ::close(fd);
-                    return;
+            postToMainAndWait([this, alive, connection] {
+                if (alive) {
+                    m_connections.accept(connection->release());
                 }
-                m_connections.accept(fd);
             });
         } catch (const CancelledError&) {
-            ::close(fd); // the application is shutting down
+            // The application is shutting down.
         } catch (const std::exception& error) {
             qCWarning(browserLog) << "could not take a Chrome connection:" << error.what();
         }

@@ -10,6 +10,7 @@
 #include "BrowserWireGate.h"
 #include "CancelledError.h"
 #include "Clock.h"
+#include "FileDescriptor.h"
 #include "MainThread.h"
 #include "Utf8.h"
 #include "Uuid.h"
@@ -80,16 +81,21 @@ std::vector<std::shared_ptr<BrowserPeer>> BrowserConnections::identifiedPeers() 
 void BrowserConnections::accept(int fd)
 {
     TAVLEN_ASSERT_MAIN_THREAD();
+    FileDescriptor connection(fd);
     if (!m_configuration || m_peers.size() >= maximumPeers || m_state.stopping) {
-        ::close(fd);
         return;
     }
     const auto& limits = m_configuration->limits;
     auto peer = std::make_shared<BrowserPeer>();
     peer->id = Uuid::random().uppercaseString();
     // The channel writes with MSG_NOSIGNAL, so a closed peer cannot raise SIGPIPE.
-    peer->channel = BrowserChannel::make(
-        fd, fd, true, limit(limits.resultBytes), limit(limits.requestBytes), limit(limits.queueBytes));
+    peer->channel = BrowserChannel::make(connection.get(),
+                                         connection.get(),
+                                         true,
+                                         limit(limits.resultBytes),
+                                         limit(limits.requestBytes),
+                                         limit(limits.queueBytes));
+    connection.release(); // the channel owns it now
     peer->lastReceived = peer->lastPing = m_clock.now();
     m_peers.emplace(peer->id, peer);
     startChannel(peer);

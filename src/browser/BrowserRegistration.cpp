@@ -2,6 +2,7 @@
 
 #include "BridgeFailure.h"
 #include "BrowserClientText.h"
+#include "FileDescriptor.h"
 #include "JsonWriter.h"
 #include "UserDirectories.h"
 
@@ -88,25 +89,26 @@ void checkExistingFile(const fs::path& file)
 void writeAtomically(const fs::path& file, const std::string& bytes)
 {
     std::string temporary = file.string() + ".XXXXXX";
-    const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
-    if (fd < 0) {
+    FileDescriptor fd(::mkostemp(temporary.data(), O_CLOEXEC));
+    if (!fd.isOpen()) {
         throwErrno("cannot create a file beside " + file.string());
     }
     std::size_t written = 0;
     while (written < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.data() + written, bytes.size() - written);
+        const ssize_t n = ::write(fd.get(), bytes.data() + written, bytes.size() - written);
         if (n < 0 && errno == EINTR) {
             continue;
         }
         if (n <= 0) {
             const int error = errno;
-            ::close(fd);
+            fd.reset();
             ::unlink(temporary.c_str());
             throw std::system_error(error, std::generic_category(), "cannot write " + temporary);
         }
         written += static_cast<std::size_t>(n);
     }
-    if (::fsync(fd) != 0 || ::close(fd) != 0 || ::rename(temporary.c_str(), file.c_str()) != 0) {
+    // Closed by hand here: a failing close can mean the bytes never reached the disk.
+    if (::fsync(fd.get()) != 0 || ::close(fd.release()) != 0 || ::rename(temporary.c_str(), file.c_str()) != 0) {
         const int error = errno;
         ::unlink(temporary.c_str());
         throw std::system_error(error, std::generic_category(), "cannot write " + file.string());

@@ -11,8 +11,9 @@ BrowserMessage decodeFrameFromChrome(std::string_view frame)
 
 std::string encodeFrameForChrome(const BrowserMessage& message)
 {
-    std::string bytes = message.encodedBytes();
-    BrowserWireValidator::load().decode(bytes);
+    const BrowserWireValidator validator = BrowserWireValidator::load();
+    std::string bytes = message.encodedBytes(validator.protocolVersion());
+    validator.decode(bytes);
     return bytes;
 }
 

@@ -1,6 +1,7 @@
 #include "TimeSource.h"
 
 #include "Clock.h"
+#include "FileDescriptor.h"
 #include "ThreadLoop.h"
 
 #include <QSocketNotifier>
@@ -36,8 +37,8 @@ public:
         if (!m_loop.hasEventLoop()) {
             throw std::logic_error("a timer needs a thread with a running Qt event loop");
         }
-        m_fd = ::timerfd_create(clockId(clock), TFD_NONBLOCK | TFD_CLOEXEC);
-        if (m_fd < 0) {
+        m_fd.reset(::timerfd_create(clockId(clock), TFD_NONBLOCK | TFD_CLOEXEC));
+        if (!m_fd.isOpen()) {
             throw std::system_error(errno, std::generic_category(), "cannot create a timer");
         }
         // An all-zero value would disarm the timer rather than fire it: the earliest deadline is 1 ns.
@@ -45,19 +46,17 @@ public:
         itimerspec spec{};
         spec.it_value.tv_sec = static_cast<time_t>(at / std::chrono::seconds(1));
         spec.it_value.tv_nsec = static_cast<long>((at % std::chrono::seconds(1)).count());
-        if (::timerfd_settime(m_fd, TFD_TIMER_ABSTIME, &spec, nullptr) != 0) {
+        if (::timerfd_settime(m_fd.get(), TFD_TIMER_ABSTIME, &spec, nullptr) != 0) {
             const int error = errno;
-            ::close(m_fd);
             throw std::system_error(error, std::generic_category(), "cannot arm a timer");
         }
-        m_notifier = std::make_unique<QSocketNotifier>(m_fd, QSocketNotifier::Read);
+        m_notifier = std::make_unique<QSocketNotifier>(m_fd.get(), QSocketNotifier::Read);
         QObject::connect(m_notifier.get(), &QSocketNotifier::activated, m_notifier.get(), [this] { expire(); });
     }
 
     ~SystemTimer() override
     {
-        m_notifier.reset();
-        ::close(m_fd);
+        m_notifier.reset(); // before the descriptor it watches closes
     }
 
     SystemTimer(const SystemTimer&) = delete;
@@ -69,7 +68,7 @@ private:
     void expire()
     {
         std::uint64_t expirations = 0;
-        [[maybe_unused]] const ssize_t ignored = ::read(m_fd, &expirations, sizeof expirations);
+        [[maybe_unused]] const ssize_t ignored = ::read(m_fd.get(), &expirations, sizeof expirations);
         m_notifier->setEnabled(false);
         m_loop.post([weak = std::weak_ptr<std::function<void()>>(m_fire)] {
             if (const std::shared_ptr<std::function<void()>> fire = weak.lock()) {
@@ -80,8 +79,8 @@ private:
 
     ThreadLoop m_loop;
     std::shared_ptr<std::function<void()>> m_fire;
-    int m_fd = -1;
-    std::unique_ptr<QSocketNotifier> m_notifier;
+    FileDescriptor m_fd;
+    std::unique_ptr<QSocketNotifier> m_notifier; // destroyed before m_fd closes
 };
 
 class SystemTimeSource final : public TimeSource

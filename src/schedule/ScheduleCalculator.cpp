@@ -1,6 +1,7 @@
 #include "ScheduleCalculator.h"
 
 #include "MonitorStoreError.h"
+#include "ScheduleDescription.h"
 #include "ZonedCalendar.h"
 
 #include <algorithm>
@@ -319,6 +320,22 @@ ScheduleState ScheduleCalculator::advancedState(const ScheduleRule& rule,
     const auto following = nextOccurrence(rule, next, now);
     next.nextDue = following ? following->due : ScheduleState::distantFuture();
     return next;
+}
+
+std::string ScheduleCalculator::timeOfDayLabel(int minuteOfDay, std::string_view localeID) const
+{
+    return schedule_description::timeOfDayLabel(*m_calendar, minuteOfDay, localeID);
+}
+
+std::string ScheduleCalculator::describe(const ScheduleRule& rule, std::string_view localeID) const
+{
+    return schedule_description::describe(*m_calendar, rule, localeID);
+}
+
+SchedulePreview
+ScheduleCalculator::preview(const ScheduleRule& rule, const std::optional<ScheduleState>& state, Date now) const
+{
+    return schedule_description::preview(*this, *m_calendar, rule, state, now);
 }
 
 } // namespace tavlen

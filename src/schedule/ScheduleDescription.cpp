@@ -1,4 +1,5 @@
-// The schedule editor's texts and preview: descriptions of rules and example check times.
+#include "ScheduleDescription.h"
+
 #include "MonitorStoreError.h"
 #include "ScheduleCalculator.h"
 #include "ZonedCalendar.h"
@@ -13,7 +14,7 @@
 #include <cstdlib>
 #include <memory>
 
-namespace tavlen {
+namespace tavlen::schedule_description {
 
 namespace {
 
@@ -116,7 +117,7 @@ std::string daysPart(const WeekdaySet& weekdays, const icu::Locale& locale)
 
 } // namespace
 
-std::string ScheduleCalculator::timeOfDayLabel(int minuteOfDay, std::string_view localeID) const
+std::string timeOfDayLabel(const ZonedCalendar& calendar, int minuteOfDay, std::string_view localeID)
 {
     if (minuteOfDay == 1440) {
         return "midnight";
@@ -124,7 +125,6 @@ std::string ScheduleCalculator::timeOfDayLabel(int minuteOfDay, std::string_view
     // The wall time comes from the system's zone rules; ICU, whose own zone data may be older, only formats it.
     double wallTime = labelReferenceInstant;
     try {
-        const ZonedCalendar& calendar = *m_calendar;
         wallTime = calendar.localTime(calendar.timeOnDay(calendar.startOfDay(labelReferenceInstant), minuteOfDay));
     } catch (const ZonedCalendar::Failure&) {
     }
@@ -139,7 +139,7 @@ std::string ScheduleCalculator::timeOfDayLabel(int minuteOfDay, std::string_view
     return utf8(text);
 }
 
-std::string ScheduleCalculator::describe(const ScheduleRule& rule, std::string_view localeID) const
+std::string describe(const ZonedCalendar& calendar, const ScheduleRule& rule, std::string_view localeID)
 {
     const icu::Locale locale = localeFor(localeID);
     std::string result;
@@ -150,19 +150,22 @@ std::string ScheduleCalculator::describe(const ScheduleRule& rule, std::string_v
         std::sort(times.begin(), times.end());
         result = "At ";
         for (std::size_t i = 0; i < times.size(); ++i) {
-            result += (i == 0 ? "" : ", ") + timeOfDayLabel(times[i], localeID);
+            result += (i == 0 ? "" : ", ") + timeOfDayLabel(calendar, times[i], localeID);
         }
     }
     result += ", " + daysPart(rule.weekdays(), locale);
     if (const auto* every = rule.interval(); every && every->window) {
-        result += ", " + timeOfDayLabel(every->window->startMinuteOfDay, localeID) + "\u2013" +
-                  timeOfDayLabel(every->window->endMinuteOfDay, localeID);
+        result += ", " + timeOfDayLabel(calendar, every->window->startMinuteOfDay, localeID) + "\u2013" +
+                  timeOfDayLabel(calendar, every->window->endMinuteOfDay, localeID);
     }
     return result;
 }
 
-SchedulePreview
-ScheduleCalculator::preview(const ScheduleRule& rule, const std::optional<ScheduleState>& state, Date now) const
+SchedulePreview preview(const ScheduleCalculator& calculator,
+                        const ZonedCalendar& calendar,
+                        const ScheduleRule& rule,
+                        const std::optional<ScheduleState>& state,
+                        Date now)
 {
     try {
         rule.validate();
@@ -170,15 +173,15 @@ ScheduleCalculator::preview(const ScheduleRule& rule, const std::optional<Schedu
         return {};
     }
     SchedulePreview result;
-    ScheduleState simulated = state ? *state : startedState(rule, now);
+    ScheduleState simulated = state ? *state : calculator.startedState(rule, now);
     Date from = now;
     Date weekLater = now.addingSeconds(7 * 86400.0);
     try {
-        weekLater = Date::fromSecondsSince1970(m_calendar->addingDays(now.secondsSince1970(), 7));
+        weekLater = Date::fromSecondsSince1970(calendar.addingDays(now.secondsSince1970(), 7));
     } catch (const ZonedCalendar::Failure&) {
     }
     for (int step = 0; step < previewStepLimit; ++step) {
-        const auto occurrence = nextOccurrence(rule, simulated, from);
+        const auto occurrence = calculator.nextOccurrence(rule, simulated, from);
         // The distant future stands for "never": it is no check time to show.
         if (!occurrence || occurrence->due >= ScheduleState::distantFuture()) {
             break;
@@ -195,10 +198,10 @@ ScheduleCalculator::preview(const ScheduleRule& rule, const std::optional<Schedu
         }
         // Advanced as the scheduler would, except that the token plays no part here.
         simulated.token = 1;
-        simulated = advancedState(rule, simulated, *occurrence, run);
+        simulated = calculator.advancedState(rule, simulated, *occurrence, run);
         from = run;
     }
     return result;
 }
 
-} // namespace tavlen
+} // namespace tavlen::schedule_description

@@ -1,12 +1,12 @@
 #include "ScheduleRule.h"
 
+#include "JsonFields.h"
 #include "JsonParse.h"
 #include "JsonWriter.h"
 #include "MonitorStoreError.h"
 #include "StorageMessages.h"
 
 #include <algorithm>
-#include <cmath>
 #include <limits>
 
 namespace tavlen {
@@ -20,110 +20,63 @@ bool weekdaysValid(const WeekdaySet& weekdays)
     return !weekdays.empty() && *weekdays.begin() >= 1 && *weekdays.rbegin() <= 7;
 }
 
-// Thrown inside decoding for anything malformed; turned into invalidStoredData at the end.
-struct Malformed
-{};
-
-// A JSON integer, or a floating-point number holding an integral value in range, as 64-bit.
-std::int64_t readInteger(const nlohmann::json& value)
-{
-    if (value.is_number_integer() && !value.is_number_unsigned()) {
-        return value.get<std::int64_t>();
-    }
-    if (value.is_number_unsigned()) {
-        const auto unsignedValue = value.get<std::uint64_t>();
-        if (unsignedValue > static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max())) {
-            throw Malformed{};
-        }
-        return static_cast<std::int64_t>(unsignedValue);
-    }
-    if (value.is_number_float()) {
-        const double number = value.get<double>();
-        // 2^63 is the first double outside the range.
-        if (std::trunc(number) == number && number >= -9223372036854775808.0 && number < 9223372036854775808.0) {
-            return static_cast<std::int64_t>(number);
-        }
-    }
-    throw Malformed{};
-}
-
 // Values outside int are never valid here; they become a number validation refuses.
-int readSmallInteger(const nlohmann::json& value)
+int smallInteger(std::int64_t number)
 {
-    const std::int64_t number = readInteger(value);
     if (number < std::numeric_limits<int>::min() || number > std::numeric_limits<int>::max()) {
         return std::numeric_limits<int>::min();
     }
     return static_cast<int>(number);
 }
 
-const nlohmann::json& member(const nlohmann::json& object, const char* key)
+// An item of a list of numbers; anything but an integer in the 64-bit range is malformed.
+int smallIntegerItem(const nlohmann::json& item)
 {
-    const auto found = object.find(key);
-    if (found == object.end()) {
-        throw Malformed{};
+    const std::optional<std::int64_t> number = json_fields::integerValue(item);
+    if (!number) {
+        throw JsonDecodingError("A schedule list must hold integers.");
     }
-    return *found;
+    return smallInteger(*number);
 }
 
 WeekdaySet readWeekdays(const nlohmann::json& schedule)
 {
-    const auto& array = member(schedule, "weekdays");
-    if (!array.is_array()) {
-        throw Malformed{};
-    }
     WeekdaySet weekdays;
-    for (const auto& day : array) {
-        weekdays.insert(readSmallInteger(day));
+    for (const auto& day : json_fields::requiredArray(schedule, "weekdays")) {
+        weekdays.insert(smallIntegerItem(day));
     }
     return weekdays;
 }
 
+// The schedule of a rule case, which the stored form keeps under "_0".
 const nlohmann::json& scheduleObject(const nlohmann::json& caseValue)
 {
-    if (!caseValue.is_object()) {
-        throw Malformed{};
-    }
-    const auto& schedule = member(caseValue, "_0");
-    if (!schedule.is_object()) {
-        throw Malformed{};
-    }
-    return schedule;
+    return json_fields::requiredObject(json_fields::requireObject(caseValue, "A rule case"), "_0");
 }
 
 ScheduleRule readRule(const nlohmann::json& rule)
 {
-    if (!rule.is_object()) {
-        throw Malformed{};
-    }
+    // Exactly one case key; a case key holding null still counts, and then fails as a case of the wrong type.
     const auto every = rule.find("every");
     const auto at = rule.find("at");
     if ((every == rule.end()) == (at == rule.end())) {
-        throw Malformed{};
+        throw JsonDecodingError("A rule must hold exactly one of \"every\" and \"at\".");
     }
     if (every != rule.end()) {
         const auto& schedule = scheduleObject(*every);
         IntervalSchedule interval;
-        interval.minutes = readInteger(member(schedule, "minutes"));
+        interval.minutes = json_fields::requiredInteger(schedule, "minutes");
         interval.weekdays = readWeekdays(schedule);
-        const auto window = schedule.find("window");
-        if (window != schedule.end() && !window->is_null()) {
-            if (!window->is_object()) {
-                throw Malformed{};
-            }
-            interval.window =
-                ScheduleWindow{readSmallInteger(member(*window, "start")), readSmallInteger(member(*window, "end"))};
+        if (const nlohmann::json* window = json_fields::optionalObject(schedule, "window")) {
+            interval.window = ScheduleWindow{smallInteger(json_fields::requiredInteger(*window, "start")),
+                                             smallInteger(json_fields::requiredInteger(*window, "end"))};
         }
         return ScheduleRule::every(std::move(interval));
     }
     const auto& schedule = scheduleObject(*at);
     ClockSchedule clock;
-    const auto& times = member(schedule, "times");
-    if (!times.is_array()) {
-        throw Malformed{};
-    }
-    for (const auto& time : times) {
-        clock.minutesOfDay.push_back(readSmallInteger(time));
+    for (const auto& time : json_fields::requiredArray(schedule, "times")) {
+        clock.minutesOfDay.push_back(smallIntegerItem(time));
     }
     clock.weekdays = readWeekdays(schedule);
     return ScheduleRule::at(std::move(clock));
@@ -208,9 +161,9 @@ ScheduleRule ScheduleRule::decodeStored(std::string_view text)
     std::int64_t version = 0;
     std::optional<ScheduleRule> rule;
     try {
-        version = readInteger(member(*document, "version"));
-        rule = readRule(member(*document, "rule"));
-    } catch (const Malformed&) {
+        version = json_fields::requiredInteger(*document, "version");
+        rule = readRule(json_fields::requiredObject(*document, "rule"));
+    } catch (const JsonDecodingError&) {
         throw MonitorStoreError::invalidStoredData();
     }
     if (version != storedVersion) {

@@ -1,55 +1,23 @@
 #include "ScheduleState.h"
 
+#include "JsonFields.h"
 #include "JsonParse.h"
 #include "JsonWriter.h"
 #include "MonitorStoreError.h"
 
 #include <cmath>
-#include <limits>
 
 namespace tavlen {
 
 namespace {
 
-const nlohmann::json& requiredMember(const nlohmann::json& object, const char* key)
+Date readDate(const nlohmann::json& object, const char* key)
 {
-    const auto found = object.find(key);
-    if (found == object.end()) {
-        throw MonitorStoreError::invalidStoredData();
-    }
-    return *found;
-}
-
-Date readDate(const nlohmann::json& value)
-{
-    if (!value.is_number()) {
-        throw MonitorStoreError::invalidStoredData();
-    }
-    const double seconds = value.get<double>();
+    const double seconds = json_fields::requiredDouble(object, key);
     if (!std::isfinite(seconds)) {
         throw MonitorStoreError::invalidStoredData();
     }
     return Date::fromSecondsSinceReferenceDate(seconds);
-}
-
-std::int64_t readToken(const nlohmann::json& value)
-{
-    if (value.is_number_unsigned()) {
-        if (value.get<std::uint64_t>() > static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max())) {
-            throw MonitorStoreError::invalidStoredData();
-        }
-        return static_cast<std::int64_t>(value.get<std::uint64_t>());
-    }
-    if (value.is_number_integer()) {
-        return value.get<std::int64_t>();
-    }
-    if (value.is_number_float()) {
-        const double number = value.get<double>();
-        if (std::trunc(number) == number && number >= -9223372036854775808.0 && number < 9223372036854775808.0) {
-            return static_cast<std::int64_t>(number);
-        }
-    }
-    throw MonitorStoreError::invalidStoredData();
 }
 
 } // namespace
@@ -72,18 +40,16 @@ ScheduleState ScheduleState::decodeStored(std::string_view text)
         throw MonitorStoreError::invalidStoredData();
     }
     ScheduleState state;
-    state.token = readToken(requiredMember(*document, "token"));
-    if (state.token < 1) {
+    try {
+        state.token = json_fields::requiredInteger(*document, "token");
+        state.enabledAt = readDate(*document, "enabledAt");
+        state.nextDue = readDate(*document, "nextDue");
+        state.cursor = json_fields::optionalString(*document, "cursor");
+    } catch (const JsonDecodingError&) {
         throw MonitorStoreError::invalidStoredData();
     }
-    state.enabledAt = readDate(requiredMember(*document, "enabledAt"));
-    state.nextDue = readDate(requiredMember(*document, "nextDue"));
-    const auto cursor = document->find("cursor");
-    if (cursor != document->end() && !cursor->is_null()) {
-        if (!cursor->is_string()) {
-            throw MonitorStoreError::invalidStoredData();
-        }
-        state.cursor = cursor->get<std::string>();
+    if (state.token < 1) {
+        throw MonitorStoreError::invalidStoredData();
     }
     return state;
 }

@@ -82,7 +82,9 @@ void appendNumericInputs(const Step& step, std::vector<std::string>& texts)
     }
 }
 
-std::shared_ptr<Step> makeStep(const StepsDocument::Entry& entry, std::shared_ptr<const StepsCapture> screenshot)
+std::shared_ptr<Step> makeStep(const StepsDocument::Entry& entry,
+                               std::shared_ptr<const StepsCapture> screenshot,
+                               const BrowserCaptureSettings& defaultCapture)
 {
     if (const auto* read = std::get_if<StepsDocument::Read>(&entry.content)) {
         auto settings = std::make_shared<StepsReadSettings>(read->modelID);
@@ -96,7 +98,7 @@ std::shared_ptr<Step> makeStep(const StepsDocument::Entry& entry, std::shared_pt
         return Step::create(entry.id, StepContent::read(std::move(settings)), entry.sourceID, entry.region);
     }
     const auto& openPage = std::get<StepsDocument::OpenPage>(entry.content);
-    const BrowserCaptureSettings viewport = openPage.viewport ? *openPage.viewport : BrowserCaptureSettings::standard();
+    const BrowserCaptureSettings viewport = openPage.viewport.value_or(defaultCapture);
     auto settings = std::make_shared<StepsOpenPageSettings>(
         openPage.url, viewport.width, viewport.height, viewport.mobile, viewport.deviceScaleFactor);
     settings->setScreenshotDelayText(std::to_string(openPage.delay));

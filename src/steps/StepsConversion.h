@@ -22,8 +22,10 @@ StepsDocument::Entry documentEntry(const Step& step);
 void appendNumericInputs(const Step& step, std::vector<std::string>& texts);
 
 // A new unexecuted step from a stored entry, holding the values as stored; the Open page step gets the screenshot.
-// A Read entry without a time-out shows "60"; an Open page entry without a viewport gets the configured default
-// capture settings. No edit is reported: the step has no onEdit yet.
-std::shared_ptr<Step> makeStep(const StepsDocument::Entry& entry, std::shared_ptr<const StepsCapture> screenshot);
+// A Read entry without a time-out shows "60"; an Open page entry without a viewport gets the default capture
+// settings (the configuration's). No edit is reported: the step has no onEdit yet.
+std::shared_ptr<Step> makeStep(const StepsDocument::Entry& entry,
+                               std::shared_ptr<const StepsCapture> screenshot,
+                               const BrowserCaptureSettings& defaultCapture);
 
 } // namespace tavlen

@@ -1,13 +1,23 @@
 #include "StepsDocument.h"
 
+#include "JsonFields.h"
+#include "JsonParse.h"
 #include "JsonWriter.h"
 #include "ListEquality.h"
+#include "MonitorStoreError.h"
+#include "PageURL.h"
+#include "StepsText.h"
 #include "Utf8.h"
 
 #include <nlohmann/json.hpp>
 
+#include <cmath>
+#include <unordered_set>
+
 namespace tavlen {
 namespace {
+
+using namespace json_fields;
 
 nlohmann::json encodeField(const StepsDocument::Field& field)
 {
@@ -24,13 +34,7 @@ nlohmann::json encodeContent(const StepsDocument::Content& content)
     if (const auto* openPage = std::get_if<StepsDocument::OpenPage>(&content)) {
         nlohmann::json payload{{"delay", openPage->delay}, {"url", openPage->url}};
         if (openPage->viewport) {
-            const BrowserCaptureSettings& viewport = *openPage->viewport;
-            payload["viewport"] = nlohmann::json{
-                {"deviceScaleFactor", viewport.deviceScaleFactor},
-                {"height", viewport.height},
-                {"mobile", viewport.mobile},
-                {"width", viewport.width},
-            };
+            payload["viewport"] = openPage->viewport->encode();
         }
         return nlohmann::json{{"openPage", std::move(payload)}};
     }
@@ -53,17 +57,157 @@ nlohmann::json encodeEntry(const StepsDocument::Entry& entry)
 {
     nlohmann::json object{{"content", encodeContent(entry.content)}, {"id", entry.id.uppercaseString()}};
     if (entry.region) {
-        object["region"] = nlohmann::json{
-            {"height", entry.region->height},
-            {"width", entry.region->width},
-            {"x", entry.region->x},
-            {"y", entry.region->y},
-        };
+        object["region"] = entry.region->encode();
     }
     if (entry.sourceID) {
         object["sourceID"] = entry.sourceID->uppercaseString();
     }
     return object;
+}
+
+// A shape problem that the field readers cannot see. Like theirs, it never leaves this file: decodeStored reports
+// invalidStoredData.
+[[noreturn]] void malformed()
+{
+    throw JsonDecodingError("The stored steps are malformed.");
+}
+
+Uuid requiredUuid(const nlohmann::json& object, const char* key)
+{
+    std::optional<Uuid> uuid = Uuid::parse(requiredString(object, key));
+    if (!uuid) {
+        malformed();
+    }
+    return *uuid;
+}
+
+std::optional<Uuid> optionalUuid(const nlohmann::json& object, const char* key)
+{
+    if (!member(object, key)) {
+        return std::nullopt;
+    }
+    return requiredUuid(object, key);
+}
+
+StepsDocument::Field decodeField(const nlohmann::json& value)
+{
+    const nlohmann::json& object = requireObject(value, "A field");
+    StepsDocument::Field field;
+    field.id = requiredUuid(object, "id");
+    field.instruction = requiredString(object, "instruction");
+    field.name = requiredString(object, "name");
+    std::string type = requiredString(object, "type");
+    if (type == "text") {
+        field.type = StepsDocument::Field::ValueType::text;
+    } else if (type == "number") {
+        field.type = StepsDocument::Field::ValueType::number;
+    } else {
+        malformed();
+    }
+    return field;
+}
+
+StepsDocument::OpenPage decodeOpenPage(const nlohmann::json& value)
+{
+    const nlohmann::json& object = requireObject(value, "An Open page step");
+    StepsDocument::OpenPage openPage;
+    openPage.delay = requiredInteger(object, "delay");
+    openPage.url = requiredString(object, "url");
+    if (const nlohmann::json* viewport = member(object, "viewport")) {
+        openPage.viewport = BrowserCaptureSettings::decode(*viewport);
+    }
+    return openPage;
+}
+
+StepsDocument::Read decodeRead(const nlohmann::json& value)
+{
+    const nlohmann::json& object = requireObject(value, "A Read step");
+    StepsDocument::Read read;
+    for (const nlohmann::json& field : requiredArray(object, "fields")) {
+        read.fields.push_back(decodeField(field));
+    }
+    read.modelID = optionalUuid(object, "modelID");
+    read.timeoutSeconds = optionalInteger(object, "timeoutSeconds");
+    return read;
+}
+
+// Exactly one of the two case keys; other keys are not counted. A case key holding null still counts, and then
+// fails as a payload of the wrong type.
+StepsDocument::Content decodeContent(const nlohmann::json& value)
+{
+    const nlohmann::json& object = requireObject(value, "A step's content");
+    auto openPage = object.find("openPage");
+    auto read = object.find("read");
+    bool hasOpenPage = openPage != object.end();
+    bool hasRead = read != object.end();
+    if (hasOpenPage == hasRead) {
+        malformed();
+    }
+    if (hasOpenPage) {
+        return decodeOpenPage(*openPage);
+    }
+    return decodeRead(*read);
+}
+
+StepsDocument::Entry decodeEntry(const nlohmann::json& value)
+{
+    const nlohmann::json& object = requireObject(value, "A step");
+    StepsDocument::Entry entry;
+    entry.content = decodeContent(requiredObject(object, "content"));
+    entry.id = requiredUuid(object, "id");
+    if (const nlohmann::json* region = member(object, "region")) {
+        entry.region = BrowserRect::decode(*region);
+    }
+    entry.sourceID = optionalUuid(object, "sourceID");
+    return entry;
+}
+
+[[noreturn]] void refuse(std::string_view sentence)
+{
+    throw MonitorStoreError::validation(std::string(sentence));
+}
+
+[[noreturn]] void broken()
+{
+    throw MonitorStoreError::invalidStoredData();
+}
+
+bool isUsableRegion(const std::optional<BrowserRect>& region)
+{
+    return region && std::isfinite(region->x) && std::isfinite(region->y) && std::isfinite(region->width) &&
+           std::isfinite(region->height) && region->width > 0 && region->height > 0;
+}
+
+void checkOpenPage(const StepsDocument::OpenPage& openPage)
+{
+    if (!pageURL(openPage.url)) {
+        refuse(steps_text::documentURL);
+    }
+    if (openPage.delay < 0 || openPage.delay > StepsDocument::OpenPage::maximumDelay) {
+        refuse(steps_text::documentDelay);
+    }
+    const std::optional<BrowserCaptureSettings>& viewport = openPage.viewport;
+    if (!viewport || !viewport->isValid()) {
+        refuse(steps_text::documentViewport);
+    }
+}
+
+void checkRead(const StepsDocument::Read& read, std::unordered_set<Uuid>& seenFieldIDs)
+{
+    if (!read.timeoutSeconds || *read.timeoutSeconds < 1) {
+        refuse(steps_text::documentTimeout);
+    }
+    if (read.fields.empty()) {
+        refuse(steps_text::documentNoFields);
+    }
+    for (const StepsDocument::Field& field : read.fields) {
+        if (!seenFieldIDs.insert(field.id).second) {
+            broken();
+        }
+        if (trimWhitespaceAndNewlines(field.name).empty()) {
+            refuse(steps_text::documentFieldName);
+        }
+    }
 }
 
 } // namespace
@@ -110,6 +254,62 @@ std::string StepsDocument::encodeStored() const
         entries.push_back(encodeEntry(entry));
     }
     return writeJson(nlohmann::json{{"steps", std::move(entries)}}, JsonWriteOptions{.escapeSlashes = false});
+}
+
+StepsDocument StepsDocument::decodeStored(std::string_view text, std::int64_t version)
+{
+    if (version != formatVersion) {
+        throw MonitorStoreError::unsupportedStepsFormat(version);
+    }
+    std::optional<nlohmann::json> json = parseJson(text);
+    if (!json) {
+        throw MonitorStoreError::invalidStoredData();
+    }
+    try {
+        const nlohmann::json& entries = requiredArray(requireObject(*json, "The stored steps"), "steps");
+        StepsDocument document;
+        document.steps.reserve(entries.size());
+        for (const nlohmann::json& entry : entries) {
+            document.steps.push_back(decodeEntry(entry));
+        }
+        return document;
+    } catch (const JsonDecodingError&) {
+        throw MonitorStoreError::invalidStoredData();
+    }
+}
+
+void StepsDocument::validate() const
+{
+    if (steps.empty()) {
+        broken();
+    }
+    const Entry& first = steps.front();
+    if (!std::holds_alternative<OpenPage>(first.content) || first.sourceID || first.region) {
+        broken();
+    }
+    std::unordered_set<Uuid> stepIDs;
+    for (const Entry& entry : steps) {
+        if (!stepIDs.insert(entry.id).second) {
+            broken();
+        }
+    }
+    std::unordered_set<Uuid> seenFieldIDs;
+    for (std::size_t i = 0; i < steps.size(); ++i) {
+        const Entry& entry = steps[i];
+        if (i > 0) {
+            if (entry.sourceID != first.id || !isUsableRegion(entry.region)) {
+                broken();
+            }
+            if (std::holds_alternative<OpenPage>(entry.content)) {
+                broken();
+            }
+        }
+        if (const auto* openPage = std::get_if<OpenPage>(&entry.content)) {
+            checkOpenPage(*openPage);
+        } else {
+            checkRead(std::get<Read>(entry.content), seenFieldIDs);
+        }
+    }
 }
 
 } // namespace tavlen

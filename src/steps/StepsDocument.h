@@ -34,6 +34,9 @@ struct StepsDocumentField
 // The content of the Open page entry.
 struct StepsDocumentOpenPage
 {
+    // The longest delay an Open page step may wait, in seconds.
+    static constexpr std::int64_t maximumDelay = 60;
+
     std::string url;        // as typed, not trimmed
     std::int64_t delay = 0; // seconds between loading and the screenshot
     std::optional<BrowserCaptureSettings> viewport;

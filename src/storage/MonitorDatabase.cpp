@@ -1,5 +1,6 @@
 #include "MonitorDatabase.h"
 
+#include "FileDescriptor.h"
 #include "SqliteStatement.h"
 #include "StorageLog.h"
 #include "UserDirectories.h"
@@ -41,9 +42,8 @@ void createPrivateDirectories(const std::filesystem::path& directory)
 // existing file keeps its mode. SQLite gives its journal the mode of the database file.
 void createPrivateFile(const std::filesystem::path& file)
 {
-    const int descriptor = ::open(file.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
-    if (descriptor >= 0) {
-        ::close(descriptor);
+    const FileDescriptor created(::open(file.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600));
+    if (created.isOpen()) {
         return;
     }
     if (errno != EEXIST) {
@@ -64,8 +64,9 @@ std::string sqliteVersion(SqliteConnection& connection)
 
 } // namespace
 
-MonitorDatabase::MonitorDatabase(std::optional<std::filesystem::path> url)
+MonitorDatabase::MonitorDatabase(std::optional<std::filesystem::path> url, std::chrono::milliseconds busyTimeout)
     : m_url(std::move(url))
+    , m_busyTimeout(busyTimeout)
     , m_executor("tavlen.db")
 {}
 
@@ -89,7 +90,7 @@ DatabaseQueue& MonitorDatabase::openQueueNow()
 
     SqliteConfiguration configuration;
     configuration.foreignKeys = true;
-    configuration.busyTimeout = std::chrono::seconds(5);
+    configuration.busyTimeout = m_busyTimeout;
     configuration.preparationStatements = {"PRAGMA synchronous = FULL"};
     auto connection = std::make_unique<SqliteConnection>(*m_url, configuration);
 

@@ -6,6 +6,7 @@
 
 #include <QCoroTask>
 
+#include <chrono>
 #include <exception>
 #include <filesystem>
 #include <memory>
@@ -27,8 +28,12 @@ namespace tavlen {
 class MonitorDatabase
 {
 public:
+    // How long a statement waits for another connection's lock before the access fails as busy.
+    static constexpr std::chrono::milliseconds defaultBusyTimeout{5000};
+
     // Stores the location; touches nothing. Without a location every operation fails with storage.
-    explicit MonitorDatabase(std::optional<std::filesystem::path> url);
+    explicit MonitorDatabase(std::optional<std::filesystem::path> url,
+                             std::chrono::milliseconds busyTimeout = defaultBusyTimeout);
     ~MonitorDatabase();
     MonitorDatabase(const MonitorDatabase&) = delete;
     MonitorDatabase& operator=(const MonitorDatabase&) = delete;
@@ -92,6 +97,7 @@ private:
     DatabaseQueue& openQueueNow();
 
     std::optional<std::filesystem::path> m_url;
+    std::chrono::milliseconds m_busyTimeout;
     std::unique_ptr<DatabaseQueue> m_queue; // set on the executor only; never replaced once set
     // Declared last so it ends first: its thread finishes queued jobs before the queue and connection go.
     SerialExecutor m_executor;

@@ -50,9 +50,8 @@ std::shared_ptr<StepsDraft> StepsDraft::create(StepList steps)
     return draft;
 }
 
-std::shared_ptr<StepsDraft> StepsDraft::makeNew(std::string url)
+std::shared_ptr<StepsDraft> StepsDraft::makeNew(std::string url, const BrowserCaptureSettings& capture)
 {
-    const BrowserCaptureSettings& capture = BrowserCaptureSettings::standard();
     auto settings = std::make_shared<StepsOpenPageSettings>(
         std::move(url), capture.width, capture.height, capture.mobile, capture.deviceScaleFactor);
     return create(
@@ -60,12 +59,13 @@ std::shared_ptr<StepsDraft> StepsDraft::makeNew(std::string url)
 }
 
 std::shared_ptr<StepsDraft> StepsDraft::makeFromDocument(const std::vector<StepsDocument::Entry>& entries,
-                                                         std::shared_ptr<const StepsCapture> screenshot)
+                                                         std::shared_ptr<const StepsCapture> screenshot,
+                                                         const BrowserCaptureSettings& defaultCapture)
 {
     StepList steps;
     steps.reserve(entries.size());
     for (const StepsDocument::Entry& entry : entries) {
-        steps.push_back(makeStep(entry, screenshot));
+        steps.push_back(makeStep(entry, screenshot, defaultCapture));
     }
     return create(std::move(steps));
 }

@@ -2,6 +2,7 @@
 
 // moc cannot parse the C++20 standard headers that these pull in; it needs none of them.
 #ifndef Q_MOC_RUN
+#include "BrowserCaptureSettings.h"
 #include "BrowserRect.h"
 #include "Step.h"
 #include "StepsDocument.h"
@@ -39,11 +40,14 @@ public:
     // A draft of the given steps with a fresh revision, no hook and no selection; every step's onEdit becomes
     // the draft's relay (holding draft and step weakly).
     static std::shared_ptr<StepsDraft> create(StepList steps);
-    // A draft with one Open page step made from the URL text and the configured default capture settings.
-    static std::shared_ptr<StepsDraft> makeNew(std::string url);
-    // A draft of the stored entries, the Open page step holding the given screenshot. Reports no edit.
+    // A draft with one Open page step made from the URL text and the default capture settings (the
+    // configuration's).
+    static std::shared_ptr<StepsDraft> makeNew(std::string url, const BrowserCaptureSettings& capture);
+    // A draft of the stored entries, the Open page step holding the given screenshot; an entry without a viewport
+    // gets the default capture settings. Reports no edit.
     static std::shared_ptr<StepsDraft> makeFromDocument(const std::vector<StepsDocument::Entry>& entries,
-                                                        std::shared_ptr<const StepsCapture> screenshot);
+                                                        std::shared_ptr<const StepsCapture> screenshot,
+                                                        const BrowserCaptureSettings& defaultCapture);
 
     const StepList& steps() const { return m_steps; }
 

@@ -1,5 +1,6 @@
 #include "SqliteConnection.h"
 
+#include "SqliteCodes.h"
 #include "SqliteStatement.h"
 #include "TemporaryDirectory.h"
 
@@ -18,15 +19,7 @@ protected:
     std::filesystem::path m_file = m_directory / "test.sqlite";
 };
 
-int primaryCodeOf(const std::function<void()>& action)
-{
-    try {
-        action();
-    } catch (const SqliteError& error) {
-        return error.primaryCode();
-    }
-    return SQLITE_OK;
-}
+using test::primaryCodeOf;
 
 TEST_F(SqliteConnectionTest, openingAMissingFileCreatesItAndAppliesTheConfiguration)
 {

@@ -1,5 +1,6 @@
 #include "SqliteTransaction.h"
 
+#include "SqliteCodes.h"
 #include "SqliteConnection.h"
 #include "SqliteMigrator.h"
 #include "SqliteStatement.h"
@@ -11,6 +12,8 @@
 namespace tavlen {
 namespace {
 
+using test::primaryCodeOf;
+
 class SqliteTransactionTest : public testing::Test
 {
 protected:
@@ -21,16 +24,6 @@ protected:
         SqliteStatement statement(m_connection, "SELECT count(*) FROM t");
         statement.step();
         return statement.columnInt64(0);
-    }
-
-    int primaryCodeOf(const std::function<void()>& action)
-    {
-        try {
-            action();
-        } catch (const SqliteError& error) {
-            return error.primaryCode();
-        }
-        return SQLITE_OK;
     }
 
     test::TemporaryDirectory m_directory;

@@ -1,9 +1,8 @@
 #include "BrowserMessage.h"
 
 #include "BridgeFailure.h"
-#include "BrowserConfiguration.h"
 #include "BrowserWireValidator.h"
-#include "JsonParse.h"
+#include "JsonText.h"
 #include "JsonWriter.h"
 #include "WireCoding.h"
 #include "WireSamples.h"
@@ -13,19 +12,14 @@
 namespace tavlen {
 namespace {
 
-nlohmann::json json(std::string_view text)
-{
-    auto value = parseJson(text);
-    EXPECT_TRUE(value.has_value()) << text;
-    return value.value_or(nlohmann::json());
-}
+using test::json;
 
 TEST(BrowserMessage, everyKindRoundTripsThroughTheValidatorWithTheRealResources)
 {
     const BrowserWireValidator validator = BrowserWireValidator::load();
     for (const auto& sample : test::sampleMessages()) {
         SCOPED_TRACE(sample.name);
-        const std::string bytes = sample.message.encodedBytes();
+        const std::string bytes = sample.message.encodedBytes(validator.protocolVersion());
         try {
             const BrowserMessage decoded = validator.decode(bytes);
             EXPECT_EQ(decoded.kind(), sample.message.kind());
@@ -40,8 +34,8 @@ TEST(BrowserMessage, encodesTheEnvelopeKeysOfEachKind)
 {
     for (const auto& sample : test::sampleMessages()) {
         SCOPED_TRACE(sample.name);
-        const nlohmann::json encoded = sample.message.encode();
-        EXPECT_EQ(encoded.at("v"), BrowserConfiguration::shared().protocolVersion);
+        const nlohmann::json encoded = sample.message.encode(7);
+        EXPECT_EQ(encoded.at("v"), 7);
         EXPECT_EQ(encoded.at("type"), BrowserMessage::kindName(sample.message.kind()));
         EXPECT_EQ(encoded.contains("connectionId"), sample.message.connectionID().has_value());
         const auto kind = sample.message.kind();
@@ -73,9 +67,9 @@ TEST(BrowserMessage, recordsWriteAbsentMembersAsTheirTablesSay)
     later.expiresAt = *later.expiresAt + 1;
     EXPECT_NE(later, test::sampleStatus());
 
-    const auto& initial = BrowserStatus::initial();
+    const BrowserStatus initial = BrowserStatus::initial(BrowserLimits{1, 1, 1, 1, 1, 33});
     EXPECT_EQ(initial.state, "idle");
-    EXPECT_EQ(initial.operationsRemaining, BrowserConfiguration::shared().limits.operations);
+    EXPECT_EQ(initial.operationsRemaining, 33);
     EXPECT_FALSE(initial.sessionID || initial.expiresAt || initial.lastError);
 }
 

@@ -8,21 +8,18 @@
 #include "ExtensionIdentifier.h"
 #include "MainBundle.h"
 #include "Sha256.h"
+#include "ShippedConfiguration.h"
 #include "TemporaryDirectory.h"
 #include "WireCoding.h"
 #include "WireSamples.h"
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <array>
 #include <cerrno>
-#include <cstdlib>
 #include <fstream>
 #include <functional>
 #include <sstream>
 #include <system_error>
-#include <thread>
 
 namespace tavlen {
 namespace {
@@ -81,20 +78,18 @@ TEST(BrowserResources, readsBothResourcesFromTheBundle)
     const fs::path source = fs::path(TAVLEN_SOURCE_DIR) / "resources";
     EXPECT_EQ(loadBrowserResource("config"), readFile(source / "config.json"));
     EXPECT_EQ(loadBrowserResource("schema"), readFile(source / "schema.json"));
-    const auto& configuration = BrowserConfiguration::shared();
-    EXPECT_EQ(configuration.protocolVersion, 1);
-    EXPECT_EQ(&configuration, &BrowserConfiguration::shared());
+    EXPECT_EQ(BrowserConfiguration::load(), test::shippedConfiguration());
+    EXPECT_EQ(test::shippedConfiguration().protocolVersion, 1);
 }
 
 TEST(BrowserResources, aMissingResourceAsksForAReinstall)
 {
     const CopiedBundle bundle;
-    BrowserConfiguration::shared(); // loaded once, before the file goes
     EXPECT_NO_THROW(BrowserWireValidator::load());
     fs::remove(bundle / "Resources/schema.json");
     EXPECT_TRUE(failsAsMissing([] { loadBrowserResource("schema"); }));
     EXPECT_TRUE(failsAsMissing([] { BrowserWireValidator::load(); }));
-    EXPECT_NO_THROW(BrowserMessage{BrowserMessage::Ping{"c"}}.encode());
+    EXPECT_NO_THROW(BrowserConfiguration::loadInstalled());
     EXPECT_TRUE(failsAsMissing([] { loadBrowserResource("nothing"); }));
 }
 
@@ -191,7 +186,7 @@ TEST(BrowserResources, appVersionKeepsOnlyVersionShapedTexts)
 
 TEST(BrowserResources, allowedExtensionIsTheOneOfTheShippedKey)
 {
-    const auto& configuration = BrowserConfiguration::shared();
+    const BrowserConfiguration& configuration = test::shippedConfiguration();
     const std::string keyFile = readFile(fs::path(TAVLEN_SOURCE_DIR) / "resources/extension-public-key.pub");
     EXPECT_EQ(keyFile.substr(0, keyFile.find('\n')), configuration.extensionKey);
     ASSERT_EQ(configuration.allowedExtensionIDs.size(), 1u);
@@ -207,122 +202,100 @@ TEST(BrowserResources, allowedExtensionIsTheOneOfTheShippedKey)
     EXPECT_EQ(extensionIdentifierFromKey("not base64!"), std::nullopt);
 }
 
-// A full-page capture as large as the bridge promises to carry: a 16 MiB PNG (its real header, then filler the
-// validator does not read) and a page tree whose sorted encoding fills the 4 MiB that a tree may take.
-BrowserMessage largestCapture()
+TEST(BrowserResources, shippedLimitsKeepChromesBounds)
 {
-    constexpr std::uint32_t width = 1280;
-    constexpr std::uint32_t height = 8000;
-    std::string png("\x89PNG\r\n\x1A\n\x00\x00\x00\x0DIHDR", 16);
-    for (std::uint32_t value : {width, height}) {
-        for (int shift = 24; shift >= 0; shift -= 8) {
-            png.push_back(static_cast<char>((value >> shift) & 0xFF));
-        }
-    }
-    png.resize(16u << 20, '\x3F'); // "/" digits in the base64 text, which the encoder escapes: the worst case
-
-    BrowserSnapshot snapshot = test::sampleSnapshot();
-    snapshot.geometry = {1280, 800, 0, 0, 0, 0, 1, 1};
-    snapshot.contentRect = {0, 0, width, height};
-    snapshot.imageWidth = width;
-    snapshot.imageHeight = height;
-    snapshot.imageBase64 = base64Encode(png);
-    BrowserPageTree& tree = snapshot.pageTree;
-    const BrowserPageTree::Node cell = tree.nodes[1];
-    tree.nodes.pop_back();
-    tree.nodes[0].children = {};
-    tree.nodes[1].structure->headers = {"n1"};
-    for (int i = 0; i < 4000; ++i) {
-        BrowserPageTree::Node node = cell;
-        node.id = "cell-" + std::to_string(i);
-        node.structure->headers = {"n1"};
-        tree.nodes[0].children.push_back(node.id);
-        tree.nodes.push_back(std::move(node));
-    }
-    // The last cell's value "42" grows until the tree's encoding is exactly 4 MiB.
-    const std::size_t size = tree.sortedJSON().size();
-    EXPECT_LT(size, 4'194'304u);
-    tree.nodes.back().value = std::string(2 + (4'194'304 - std::min<std::size_t>(size, 4'194'304)), 'v');
-    BrowserResponse response{test::requestID, test::sampleStatus(), true, std::move(snapshot), std::nullopt};
-    return BrowserMessage{BrowserMessage::Response{test::connectionID, test::executionID, std::move(response)}};
-}
-
-TEST(BrowserResources, shippedLimitsKeepChromesBoundsAndCarryAFullPageCapture)
-{
-    const BrowserLimits& limits = BrowserConfiguration::shared().limits;
+    const BrowserLimits& limits = test::shippedConfiguration().limits;
     // Chrome closes a connection whose host sends a message over 1 MB, and takes at most 64 MiB the other way.
     EXPECT_LE(limits.requestBytes, 1 << 20);
     EXPECT_LE(limits.resultBytes, std::int64_t(64) << 20);
     EXPECT_LE(limits.requestBytes, limits.resultBytes);
     EXPECT_GE(limits.queueBytes, limits.resultBytes + 4) << "the largest frame fits a write queue";
     EXPECT_GT(limits.operations, 0);
+}
 
-    const BrowserMessage capture = largestCapture();
-    const auto& tree = std::get<BrowserMessage::Response>(capture.payload).response.snapshot->pageTree;
+// A PNG as Chrome sends it for a capture of the given size: its real header, then filler the validator does not
+// read, up to the given length. The filler is all "/" digits in the base64 text, which the encoder escapes: the
+// worst case for the frame's length.
+std::string capturePng(std::uint32_t width, std::uint32_t height, std::size_t length)
+{
+    std::string png("\x89PNG\r\n\x1A\n\x00\x00\x00\x0DIHDR", 16);
+    for (std::uint32_t value : {width, height}) {
+        for (int shift = 24; shift >= 0; shift -= 8) {
+            png.push_back(static_cast<char>((value >> shift) & 0xFF));
+        }
+    }
+    png.resize(length, '\x3F');
+    return png;
+}
+
+// The sample page tree, one cell's value grown until the tree's sorted encoding is exactly the 4 MiB a tree may
+// take.
+BrowserPageTree fullPageTree(const std::string& snapshotID)
+{
+    BrowserPageTree tree = test::samplePageTree(snapshotID);
+    tree.nodes[1].value = "";
+    const std::size_t base = tree.sortedJSON().size();
+    tree.nodes[1].value = std::string(4'194'304 - base, 'v');
     EXPECT_EQ(tree.sortedJSON().size(), 4'194'304u);
-    const std::string frame = capture.encodedBytes();
-    EXPECT_LE(static_cast<std::int64_t>(frame.size()), limits.resultBytes);
-    EXPECT_EQ(BrowserWireValidator::load().decode(frame), capture);
+    return tree;
 }
 
-// An undecodable "config" is reported like a missing one instead of stopping the process. The shared
-// configuration loads once per process, so this runs in a fresh one.
-TEST(BrowserResourcesDeathTest, undecodableConfigurationFailsEveryUseWithoutCrashing)
+// A response carrying a full-page capture, 1280 CSS pixels wide and 8000 high, with the given PNG length and a
+// full page tree.
+BrowserMessage captureResponse(std::size_t pngLength)
 {
-    GTEST_FLAG_SET(death_test_style, "threadsafe");
-    EXPECT_EXIT(
-        {
-            char pattern[] = "/tmp/tavlen-bundle-XXXXXX";
-            const fs::path directory = mkdtemp(pattern);
-            writeFile(directory / "Resources/config.json", R"({"hostName": 7})");
-            overrideMainBundleDirectory(directory);
-            const bool first = failsAsMissing([] { BrowserConfiguration::shared(); });
-            const bool again = failsAsMissing([] { BrowserMessage{BrowserMessage::Ping{"c"}}.encode(); });
-            const bool status = failsAsMissing([] { BrowserStatus::initial(); });
-            fs::remove_all(directory);
-            std::_Exit(first && again && status ? 0 : 1);
-        },
-        ::testing::ExitedWithCode(0),
-        "");
+    constexpr std::uint32_t width = 1280;
+    constexpr std::uint32_t height = 8000;
+    BrowserSnapshot snapshot = test::sampleSnapshot();
+    snapshot.geometry = {1280, 800, 0, 0, 0, 0, 1, 1};
+    snapshot.contentRect = {0, 0, width, height};
+    snapshot.imageWidth = width;
+    snapshot.imageHeight = height;
+    snapshot.imageBase64 = base64Encode(capturePng(width, height, pngLength));
+    snapshot.pageTree = fullPageTree(snapshot.snapshotID);
+    BrowserResponse response{test::requestID, test::sampleStatus(), true, std::move(snapshot), std::nullopt};
+    return BrowserMessage{BrowserMessage::Response{test::connectionID, test::executionID, std::move(response)}};
 }
 
-// Concurrent first uses of the shared values: one load, every caller handed the same value.
-bool concurrentFirstUsesAgree()
+// The largest capture the bridge promises to carry (a 16 MiB PNG and a full page tree) fits one frame Tavlen
+// reads.
+TEST(BrowserResources, theLargestCaptureFitsOneFrameOfTheShippedLimit)
 {
-    constexpr std::size_t count = 8;
-    std::array<const void*, count * 3> seen{};
-    std::vector<std::thread> threads;
-    for (std::size_t i = 0; i < count; ++i) {
-        threads.emplace_back([&seen, i] {
-            try {
-                seen[3 * i] = &BrowserConfiguration::shared();
-                seen[3 * i + 1] = &BrowserCaptureSettings::standard();
-                seen[3 * i + 2] = &BrowserStatus::initial();
-            } catch (const std::exception&) {
-            }
-        });
-    }
-    for (auto& thread : threads) {
-        thread.join();
-    }
-    bool same = seen[0] && seen[1] && seen[2];
-    for (std::size_t i = 3; i < seen.size(); ++i) {
-        same = same && seen[i] == seen[i % 3];
-    }
-    return same;
+    const BrowserConfiguration& configuration = test::shippedConfiguration();
+    const std::string frame = captureResponse(16u << 20).encodedBytes(configuration.protocolVersion);
+    EXPECT_GT(frame.size(), std::size_t(20) << 20);
+    EXPECT_LE(static_cast<std::int64_t>(frame.size()), configuration.limits.resultBytes);
 }
 
-// Runs in a fresh process, where nothing has loaded the shared values yet.
-TEST(BrowserResourcesDeathTest, concurrentFirstUsesShareOneConfiguration)
+// The validator takes such a capture whole under the shipped limits. Beyond the frame's length, which the test
+// above bounds, the image's length plays no part in the checks (they read its header), so a short PNG stands in
+// for the 16 MiB one and keeps this test quick.
+TEST(BrowserResources, theValidatorTakesACaptureWithAFullPageTreeUnderTheShippedLimits)
 {
-    GTEST_FLAG_SET(death_test_style, "threadsafe");
-    EXPECT_EXIT(
-        {
-            overrideMainBundleDirectory(fs::path(TAVLEN_BUNDLE_DIR));
-            std::_Exit(concurrentFirstUsesAgree() ? 0 : 1);
-        },
-        ::testing::ExitedWithCode(0),
-        "");
+    const BrowserMessage capture = captureResponse(4096);
+    const BrowserWireValidator validator = BrowserWireValidator::load();
+    EXPECT_EQ(validator.limits(), test::shippedConfiguration().limits);
+    EXPECT_EQ(validator.decode(capture.encodedBytes(validator.protocolVersion())), capture);
+}
+
+// Whatever keeps the configuration from loading at a program's start reaches it as the one installation fault,
+// which it reports instead of stopping.
+TEST(BrowserResources, loadInstalledReportsEveryBrokenConfigurationAsMissingResources)
+{
+    const CopiedBundle bundle;
+    EXPECT_EQ(BrowserConfiguration::loadInstalled(), test::shippedConfiguration());
+
+    writeFile(bundle / "Resources/config.json", R"({"hostName": 7})");
+    EXPECT_THROW(BrowserConfiguration::load(), WireDecodingError);
+    EXPECT_TRUE(failsAsMissing([] { BrowserConfiguration::loadInstalled(); }));
+    writeFile(bundle / "Resources/config.json", "{");
+    EXPECT_TRUE(failsAsMissing([] { BrowserConfiguration::loadInstalled(); }));
+    fs::remove(bundle / "Resources/config.json");
+    fs::create_directory(bundle / "Resources/config.json");
+    EXPECT_THROW(BrowserConfiguration::load(), std::system_error);
+    EXPECT_TRUE(failsAsMissing([] { BrowserConfiguration::loadInstalled(); }));
+    fs::remove(bundle / "Resources/config.json");
+    EXPECT_TRUE(failsAsMissing([] { BrowserConfiguration::loadInstalled(); }));
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "BrowserSnapshot.h"
 
 #include "BridgeFailure.h"
+#include "ShippedConfiguration.h"
 #include "WireCoding.h"
 #include "WireSamples.h"
 
@@ -45,8 +46,8 @@ TEST(BrowserCaptureSettings, validateBoundsSidesAndScale)
             EXPECT_EQ(failure, BridgeFailure(bridge_text::invalidCaptureSettings, bridge_code::invalidRequest));
         }
     }
-    EXPECT_EQ(BrowserCaptureSettings::standard().width, 1280);
-    EXPECT_NO_THROW(BrowserCaptureSettings::standard().validate());
+    EXPECT_EQ(test::shippedConfiguration().captureSettings.width, 1280);
+    EXPECT_NO_THROW(test::shippedConfiguration().captureSettings.validate());
 }
 
 TEST(BrowserSnapshot, checkGeometryHoldsTheRequestedViewportAndScale)

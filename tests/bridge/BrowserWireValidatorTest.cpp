@@ -298,7 +298,8 @@ TEST(BrowserWireValidator, sizeLimitsCountBytesAndSpareResponses)
     const std::string response = writeJson(sample("idle response without execution"));
     const auto size = static_cast<std::int64_t>(ping.size());
     const auto limited = [&](std::int64_t requestBytes, std::int64_t resultBytes) {
-        return BrowserWireValidator(real.schema(), BrowserLimits{requestBytes, resultBytes, 1 << 20, 1, 1, 20});
+        return BrowserWireValidator(
+            real.schema(), BrowserLimits{requestBytes, resultBytes, 1 << 20, 1, 1, 20}, real.protocolVersion());
     };
     EXPECT_EQ(outcomeOf([&] { limited(size, size).decode(ping); }), Outcome::accepted);
     EXPECT_EQ(outcomeOf([&] { limited(size, size - 1).decode(ping); }), Outcome::invalidMessage);
@@ -313,14 +314,15 @@ TEST(BrowserWireValidator, welcomeCarriesEveryVersionTavlenAnnounces)
     const std::string longVersion = "1.2.3-" + std::string(300, 'a');
     ASSERT_EQ(announcedAppVersion(&longVersion), longVersion);
     const BrowserMessage welcome{BrowserMessage::Welcome{test::connectionID, longVersion, true}};
-    EXPECT_EQ(outcomeOf([&] { validator.decode(welcome.encodedBytes()); }), Outcome::accepted);
+    EXPECT_EQ(outcomeOf([&] { validator.decode(welcome.encodedBytes(validator.protocolVersion())); }),
+              Outcome::accepted);
 }
 
 TEST(BrowserWireValidator, schemaRefusedByTheValidatorItWasLoadedFrom)
 {
     // A schema without "$defs" refuses every reference, so every message, and every page tree.
-    const BrowserWireValidator bare(nlohmann::json{{"oneOf", {{{"$ref", "#/$defs/ping"}}}}},
-                                    BrowserLimits{1, 1 << 20, 1, 1, 1, 1});
+    const BrowserWireValidator bare(
+        nlohmann::json{{"oneOf", {{{"$ref", "#/$defs/ping"}}}}}, BrowserLimits{1, 1 << 20, 1, 1, 1, 1}, 1);
     EXPECT_EQ(outcomeOf([&] { bare.decode(writeJson(sample("ping"))); }), Outcome::invalidMessage);
     EXPECT_EQ(outcomeOf([&] { bare.checkPageTree(test::samplePageTree()); }), Outcome::invalidMessage);
 }

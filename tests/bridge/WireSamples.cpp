@@ -3,6 +3,7 @@
 #include "Base64.h"
 #include "MainBundle.h"
 #include "Png.h"
+#include "ShippedConfiguration.h"
 
 #include <gtest/gtest.h>
 
@@ -139,7 +140,8 @@ std::vector<NamedMessage> sampleMessages()
         {"failed response", M{M::Response{connectionID, executionID, failed}}},
         {"response with snapshot", M{M::Response{connectionID, executionID, captured}}},
         {"status", M{M::Status{connectionID, executionID, sampleStatus()}}},
-        {"status without execution", M{M::Status{connectionID, std::nullopt, BrowserStatus::initial()}}},
+        {"status without execution",
+         M{M::Status{connectionID, std::nullopt, BrowserStatus::initial(shippedConfiguration().limits)}}},
         {"unavailable", M{M::Unavailable{"app_unavailable", "Open Tavlen to connect Chrome."}}},
     };
 }

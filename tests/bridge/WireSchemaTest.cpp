@@ -1,6 +1,6 @@
 #include "Base64.h"
 #include "BrowserWireValidator.h"
-#include "JsonParse.h"
+#include "JsonText.h"
 #include "WireFormats.h"
 
 #include <gtest/gtest.h>
@@ -8,17 +8,12 @@
 namespace tavlen {
 namespace {
 
-nlohmann::json json(std::string_view text)
-{
-    auto value = parseJson(text);
-    EXPECT_TRUE(value.has_value()) << text;
-    return value.value_or(nlohmann::json());
-}
+using test::json;
 
 TEST(WireSchema, interpretsTheKeywordSubset)
 {
     const BrowserWireValidator validator(
-        json(R"({"$defs":{"number":{"type":"number"},"loop":{"$ref":"#/$defs/loop"}}})"), BrowserLimits{});
+        json(R"({"$defs":{"number":{"type":"number"},"loop":{"$ref":"#/$defs/loop"}}})"), BrowserLimits{}, 1);
 
     struct Row
     {

@@ -2,6 +2,7 @@
 
 #include "BridgeFailure.h"
 #include "BrowserClientText.h"
+#include "ScopedEnvironment.h"
 #include "TemporaryDirectory.h"
 
 #include <gtest/gtest.h>
@@ -229,11 +230,10 @@ TEST_F(BrowserRegistrationTest, install_reportsAMissingOrNotExecutableHelper)
 
 TEST_F(BrowserRegistrationTest, standard_namesTheChromeAndChromiumFoldersOfTheConfigurationHome)
 {
-    const char* previous = std::getenv("XDG_CONFIG_HOME");
-    const std::optional<std::string> saved = previous ? std::optional<std::string>(previous) : std::nullopt;
-    ::setenv("XDG_CONFIG_HOME", (temporary / "config").c_str(), 1);
-    const auto registrations = BrowserRegistration::standard(app, config);
-    saved ? ::setenv("XDG_CONFIG_HOME", saved->c_str(), 1) : ::unsetenv("XDG_CONFIG_HOME");
+    const auto registrations = [&] {
+        const test::ScopedEnvironment configHome("XDG_CONFIG_HOME", (temporary / "config").c_str());
+        return BrowserRegistration::standard(app, config);
+    }();
 
     ASSERT_EQ(registrations.size(), 2u);
     EXPECT_EQ(registrations[0].manifestDirectory, hosts);

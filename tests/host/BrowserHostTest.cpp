@@ -7,6 +7,7 @@
 #include "BrowserMessage.h"
 #include "HostHarness.h"
 #include "JsonWriter.h"
+#include "ShippedConfiguration.h"
 #include "TemporaryDirectory.h"
 
 #include <gtest/gtest.h>
@@ -38,7 +39,7 @@ constexpr const char* requestID = "0B7E5A3C-1D2F-4E6A-8B9C-7D6E5F4A3B2C";
 
 std::string encoded(const BrowserMessage& message)
 {
-    return writeJson(message.encode());
+    return writeJson(message.encode(test::shippedConfiguration().protocolVersion));
 }
 
 // Valid JSON that our encoder would never write (spaces after separators), so only an unchanged relay keeps it.
@@ -459,10 +460,14 @@ TEST(BrowserHostTest, framesBreakingTheRulesEndTheHostAsTheTableSays)
         {"welcome from Chrome: kind not allowed toward Tavlen", true, frame(welcome), 1, std::nullopt},
         {"response from Tavlen: kind not allowed toward Chrome",
          false,
-         frame(encoded(BrowserMessage{BrowserMessage::Response{
-             connectionID,
-             std::nullopt,
-             BrowserResponse{requestID, BrowserStatus::initial(), true, std::nullopt, std::nullopt}}})),
+         frame(encoded(BrowserMessage{
+             BrowserMessage::Response{connectionID,
+                                      std::nullopt,
+                                      BrowserResponse{requestID,
+                                                      BrowserStatus::initial(test::shippedConfiguration().limits),
+                                                      true,
+                                                      std::nullopt,
+                                                      std::nullopt}}})),
          1,
          std::nullopt},
         {"hello from Tavlen", false, frame(hello()), 1, std::nullopt},

@@ -2,6 +2,7 @@
 
 #include "BoundedWait.h"
 #include "CancelledError.h"
+#include "EventLoopTest.h"
 #include "LoopbackHttpServer.h"
 #include "RawHttpServer.h"
 #include "VirtualTime.h"
@@ -49,11 +50,8 @@ std::optional<HttpExchangeFailure::Kind> failureOf(HttpExchangeRequest request)
     return std::nullopt;
 }
 
-class HttpExchangeTest : public testing::Test
-{
-protected:
-    void TearDown() override { flushDeferredDeletes(); }
-};
+class HttpExchangeTest : public EventLoopTest
+{};
 
 TEST_F(HttpExchangeTest, postSendsTheBodyAndHeadersAndGivesStatusAndBody)
 {

@@ -1,5 +1,6 @@
 #include "BoundedWait.h"
 #include "CancelledError.h"
+#include "EventLoopTest.h"
 #include "LoopbackHttpServer.h"
 #include "OpenAIFailure.h"
 #include "OpenAIHTTPTransport.h"
@@ -19,11 +20,9 @@ namespace {
 
 constexpr std::int64_t responseLimit = 2'097'152;
 
-class OpenAITransportTest : public testing::Test
+class OpenAITransportTest : public EventLoopTest
 {
 protected:
-    void TearDown() override { flushDeferredDeletes(); }
-
     static QUrl baseOf(const std::string& serverURL) { return QUrl(QString::fromStdString(serverURL + "/v1/")); }
 
     static OpenAIHTTPResponse send(OpenAIHTTPTransport& transport,

@@ -1,6 +1,7 @@
 #include "ProviderKeySettings.h"
 
 #include "BoundedWait.h"
+#include "EventLoopTest.h"
 #include "MonitorDatabase.h"
 #include "ProviderKeyError.h"
 #include "SQLiteProviderKeyStore.h"
@@ -18,7 +19,7 @@ namespace {
 
 using Activity = ProviderKeySettings::Activity;
 
-class ProviderKeySettingsTest : public testing::Test
+class ProviderKeySettingsTest : public test::EventLoopTest
 {
 protected:
     ProviderKeySettingsTest()
@@ -27,8 +28,6 @@ protected:
         m_settings.onWillRemove = [this] { m_hooks.push_back("willRemove"); };
         m_settings.onCredentialsChanged = [this] { m_hooks.push_back("changed"); };
     }
-
-    void TearDown() override { test::flushDeferredDeletes(); }
 
     void waitUntilIdle(ProviderKeySettings& settings)
     {

@@ -2,6 +2,7 @@
 
 #include "BoundedWait.h"
 #include "CancelledError.h"
+#include "EventLoopTest.h"
 #include "MainThread.h"
 
 #include <gtest/gtest.h>
@@ -14,11 +15,8 @@
 namespace tavlen {
 namespace {
 
-class CompletionTest : public testing::Test
-{
-protected:
-    void TearDown() override { test::flushDeferredDeletes(); }
-};
+class CompletionTest : public test::EventLoopTest
+{};
 
 TEST_F(CompletionTest, completedFromAnotherThread_resumesWaiterOnMainThread_andIgnoresLaterCompletions)
 {

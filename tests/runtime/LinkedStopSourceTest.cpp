@@ -2,6 +2,7 @@
 
 #include "BoundedWait.h"
 #include "Completion.h"
+#include "EventLoopTest.h"
 #include "VirtualTime.h"
 
 #include <gtest/gtest.h>
@@ -15,11 +16,8 @@ namespace {
 
 using namespace std::chrono_literals;
 
-class LinkedStopSourceTest : public testing::Test
-{
-protected:
-    void TearDown() override { test::flushDeferredDeletes(); }
-};
+class LinkedStopSourceTest : public test::EventLoopTest
+{};
 
 TEST_F(LinkedStopSourceTest, childStops_withItsParentOrAtItsDeadline_andOnlyTheDeadlineCountsAsATimeout)
 {

@@ -2,6 +2,7 @@
 
 #include "BoundedWait.h"
 #include "Completion.h"
+#include "EventLoopTest.h"
 
 #include <gtest/gtest.h>
 
@@ -12,11 +13,8 @@
 namespace tavlen {
 namespace {
 
-class MainThreadTest : public testing::Test
-{
-protected:
-    void TearDown() override { test::flushDeferredDeletes(); }
-};
+class MainThreadTest : public test::EventLoopTest
+{};
 
 // Runs body on a plain worker thread while the main thread keeps its event loop going.
 template <class Body> void runOnWorker(Body body)

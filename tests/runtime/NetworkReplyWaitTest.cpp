@@ -2,6 +2,7 @@
 
 #include "BoundedWait.h"
 #include "CancelledError.h"
+#include "EventLoopTest.h"
 #include "SignalWait.h"
 #include "TimedOutError.h"
 #include "Timeout.h"
@@ -60,12 +61,10 @@ private:
     QTcpSocket* m_requestConnection = nullptr;
 };
 
-class NetworkReplyWaitTest : public testing::Test
+class NetworkReplyWaitTest : public test::EventLoopTest
 {
 protected:
     NetworkReplyWaitTest() { m_network.setProxy(QNetworkProxy::NoProxy); }
-
-    void TearDown() override { test::flushDeferredDeletes(); }
 
     QNetworkReply* get(const LoopbackServer& server) { return m_network.get(QNetworkRequest(server.url())); }
 

@@ -1,6 +1,7 @@
 #include "SerialExecutor.h"
 
 #include "BoundedWait.h"
+#include "EventLoopTest.h"
 #include "MainThread.h"
 
 #include <QThread>
@@ -21,11 +22,8 @@
 namespace tavlen {
 namespace {
 
-class SerialExecutorTest : public testing::Test
-{
-protected:
-    void TearDown() override { test::flushDeferredDeletes(); }
-};
+class SerialExecutorTest : public test::EventLoopTest
+{};
 
 TEST_F(SerialExecutorTest, jobsRunInOrderOnOneWorkerThread_callerResumesOnMainThreadWithEachResult)
 {

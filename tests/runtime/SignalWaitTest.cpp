@@ -2,6 +2,7 @@
 
 #include "BoundedWait.h"
 #include "CancelledError.h"
+#include "EventLoopTest.h"
 #include "MainThread.h"
 #include "TimedOutError.h"
 #include "Timeout.h"
@@ -41,11 +42,8 @@ Q_SIGNALS:
     void labelled(int id, const std::string& label);
 };
 
-class SignalWaitTest : public testing::Test
-{
-protected:
-    void TearDown() override { test::flushDeferredDeletes(); }
-};
+class SignalWaitTest : public test::EventLoopTest
+{};
 
 TEST_F(SignalWaitTest, givesTheArgumentsOfTheFirstEmissionAfterTheCall)
 {

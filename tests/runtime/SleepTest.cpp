@@ -4,6 +4,7 @@
 #include "CancelledError.h"
 #include "Clock.h"
 #include "Completion.h"
+#include "EventLoopTest.h"
 #include "VirtualTime.h"
 
 #include <QThread>
@@ -20,11 +21,8 @@ namespace {
 
 using namespace std::chrono_literals;
 
-class SleepTest : public testing::Test
-{
-protected:
-    void TearDown() override { test::flushDeferredDeletes(); }
-};
+class SleepTest : public test::EventLoopTest
+{};
 
 TEST_F(SleepTest, stopRequested_wakesLongSleepWithCancelledError)
 {

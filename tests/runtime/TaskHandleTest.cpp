@@ -3,6 +3,7 @@
 #include "BoundedWait.h"
 #include "CancelledError.h"
 #include "Completion.h"
+#include "EventLoopTest.h"
 #include "MainThread.h"
 #include "Sleep.h"
 
@@ -22,11 +23,8 @@ namespace {
 
 using namespace std::chrono_literals;
 
-class TaskHandleTest : public testing::Test
-{
-protected:
-    void TearDown() override { test::flushDeferredDeletes(); }
-};
+class TaskHandleTest : public test::EventLoopTest
+{};
 
 // An owner that tells whether anything still listens for its end.
 class Owner : public QObject

@@ -2,6 +2,7 @@
 
 #include "BoundedWait.h"
 #include "Completion.h"
+#include "EventLoopTest.h"
 
 #include <QThread>
 
@@ -12,11 +13,8 @@
 namespace tavlen {
 namespace {
 
-class ThreadLoopTest : public testing::Test
-{
-protected:
-    void TearDown() override { test::flushDeferredDeletes(); }
-};
+class ThreadLoopTest : public test::EventLoopTest
+{};
 
 // A loop captured on a worker QThread, as a suspended coroutine holds it.
 ThreadLoop captureOn(QThread& thread)

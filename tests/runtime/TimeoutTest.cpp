@@ -3,6 +3,7 @@
 #include "BoundedWait.h"
 #include "CancelledError.h"
 #include "Completion.h"
+#include "EventLoopTest.h"
 #include "Sleep.h"
 #include "TimedOutError.h"
 #include "VirtualTime.h"
@@ -19,11 +20,8 @@ namespace {
 
 using namespace std::chrono_literals;
 
-class TimeoutTest : public testing::Test
-{
-protected:
-    void TearDown() override { test::flushDeferredDeletes(); }
-};
+class TimeoutTest : public test::EventLoopTest
+{};
 
 // What a caller of withTimeout saw.
 struct Seen

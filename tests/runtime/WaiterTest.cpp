@@ -3,6 +3,7 @@
 #include "BoundedWait.h"
 #include "CancelledError.h"
 #include "Completion.h"
+#include "EventLoopTest.h"
 #include "Sleep.h"
 #include "TaskHandle.h"
 
@@ -74,7 +75,7 @@ QCoro::Task<void> awaitTask(TaskHandle<void> task, Probe* probe)
 }
 
 // A worker thread whose coroutines report to a probe.
-class WaiterTest : public testing::Test
+class WaiterTest : public test::EventLoopTest
 {
 protected:
     WaiterTest()
@@ -88,8 +89,6 @@ protected:
         m_worker.quit();
         m_worker.wait();
     }
-
-    void TearDown() override { test::flushDeferredDeletes(); }
 
     // Runs start on the worker's loop and returns once it has run.
     template <class Start> void runOnWorker(Start start)

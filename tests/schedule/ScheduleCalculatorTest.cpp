@@ -3,10 +3,10 @@
 #include "Iso8601.h"
 #include "MonitorStoreError.h"
 #include "ScheduleTestSupport.h"
+#include "ScopedEnvironment.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <limits>
 #include <string>
 #include <thread>
@@ -321,11 +321,11 @@ TEST(ScheduleCalculatorTest, startAndAdvance_countFromTheCheckTime)
 
 TEST(ScheduleCalculatorTest, currentZone_isDetectedAfreshForEveryCalculator)
 {
-    const char* old = std::getenv("TZ");
-    const std::optional<std::string> savedZone = old ? std::optional<std::string>(old) : std::nullopt;
-    setenv("TZ", newYork, 1);
-    EXPECT_EQ(ScheduleCalculator::inCurrentZone().timeZoneID(), newYork);
-    setenv("TZ", berlin, 1);
+    {
+        const test::ScopedEnvironment inNewYork("TZ", newYork);
+        EXPECT_EQ(ScheduleCalculator::inCurrentZone().timeZoneID(), newYork);
+    }
+    const test::ScopedEnvironment inBerlin("TZ", berlin);
     const auto calculator = ScheduleCalculator::inCurrentZone();
     EXPECT_EQ(calculator.timeZoneID(), berlin);
     EXPECT_EQ(calculator.startedState(clock({540}, allDays), at("2026-03-02T08:00:00+01:00")).nextDue,
@@ -347,7 +347,6 @@ TEST(ScheduleCalculatorTest, currentZone_isDetectedAfreshForEveryCalculator)
     for (const auto& zone : seen) {
         EXPECT_EQ(zone, berlin);
     }
-    savedZone ? setenv("TZ", savedZone->c_str(), 1) : unsetenv("TZ");
 }
 
 TEST(ScheduleCalculatorTest, largestIntervalAndFarDates_clampToDistantFuture)

@@ -1,11 +1,11 @@
 #include "Iso8601.h"
 #include "ScheduleCalculator.h"
 #include "ScheduleTestSupport.h"
+#include "ScopedEnvironment.h"
 
 #include <gtest/gtest.h>
 
 #include <clocale>
-#include <cstdlib>
 #include <string>
 
 namespace tavlen {
@@ -31,28 +31,7 @@ TEST(ScheduleDescriptionTest, timeOfDayLabel_isLocalShortTime)
     }
 }
 
-// Sets an environment variable (or removes it, for nullptr) and puts the old value back.
-class ScopedEnvironment
-{
-public:
-    ScopedEnvironment(const char* name, const char* value)
-        : m_name(name)
-    {
-        if (const char* old = std::getenv(name)) {
-            m_old = old;
-        }
-        value ? setenv(name, value, 1) : unsetenv(name);
-    }
-
-    ~ScopedEnvironment() { m_old ? setenv(m_name, m_old->c_str(), 1) : unsetenv(m_name); }
-
-    ScopedEnvironment(const ScopedEnvironment&) = delete;
-    ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
-
-private:
-    const char* m_name;
-    std::optional<std::string> m_old;
-};
+using test::ScopedEnvironment;
 
 TEST(ScheduleDescriptionTest, userLocale_followsTheTimeFormatsNotTheLanguage)
 {

@@ -1,4 +1,3 @@
-#include "MainBundle.h"
 #include "StepsConversion.h"
 
 #include <QObject>
@@ -9,6 +8,9 @@ namespace tavlen {
 namespace {
 
 using namespace std::chrono_literals;
+
+// The capture settings a program would take from its configuration; unlike any viewport the tests store.
+const BrowserCaptureSettings defaultCapture{1366, 768, 1.25, true};
 
 // Counts the emissions of one signal.
 struct SignalCount
@@ -173,13 +175,13 @@ TEST(StepsModelTest, stepsAndEntriesConvertBothWays)
                                                   Uuid::random(),
                                                   45}};
     for (const auto& entry : {page, read}) {
-        auto step = makeStep(entry, nullptr);
+        auto step = makeStep(entry, nullptr, defaultCapture);
         EXPECT_EQ(documentEntry(*step), entry);
     }
 
     std::vector<std::string> texts;
-    appendNumericInputs(*makeStep(page, nullptr), texts);
-    appendNumericInputs(*makeStep(read, nullptr), texts);
+    appendNumericInputs(*makeStep(page, nullptr, defaultCapture), texts);
+    appendNumericInputs(*makeStep(read, nullptr, defaultCapture), texts);
     EXPECT_EQ(texts, (std::vector<std::string>{"7", "800", "600", "1.5", "45"}));
 }
 
@@ -191,7 +193,9 @@ TEST(StepsModelTest, rejectedTextsBecomeValuesTheDocumentCheckRefuses)
     auto entry = std::get<StepsDocument::OpenPage>(documentEntry(*f.step).content);
     EXPECT_EQ(entry.delay, -1);
     EXPECT_EQ(entry.viewport->height, 0);
-    EXPECT_EQ(makeStep(documentEntry(*f.step), nullptr)->content().openPageSettings()->screenshotDelayText(), "-1");
+    EXPECT_EQ(
+        makeStep(documentEntry(*f.step), nullptr, defaultCapture)->content().openPageSettings()->screenshotDelayText(),
+        "-1");
 
     auto readSettings = std::make_shared<StepsReadSettings>(std::nullopt);
     readSettings->setTimeoutText("x");
@@ -201,17 +205,17 @@ TEST(StepsModelTest, rejectedTextsBecomeValuesTheDocumentCheckRefuses)
 
 TEST(StepsModelTest, missingOptionalValuesComeBackWithTheirDefaults)
 {
-    overrideMainBundleDirectory(std::filesystem::path(TAVLEN_BUNDLE_DIR));
     Uuid pageID = Uuid::random();
-    auto page = makeStep({pageID, std::nullopt, std::nullopt, StepsDocument::OpenPage{"u", 1, std::nullopt}}, nullptr);
-    EXPECT_EQ(page->content().openPageSettings()->viewport(), BrowserCaptureSettings::standard());
+    auto page = makeStep(
+        {pageID, std::nullopt, std::nullopt, StepsDocument::OpenPage{"u", 1, std::nullopt}}, nullptr, defaultCapture);
+    EXPECT_EQ(page->content().openPageSettings()->viewport(), defaultCapture);
 
     auto read =
         makeStep({Uuid::random(), pageID, BrowserRect{0, 0, 1, 1}, StepsDocument::Read{{}, std::nullopt, std::nullopt}},
-                 nullptr);
+                 nullptr,
+                 defaultCapture);
     EXPECT_EQ(read->content().readSettings()->timeoutText(), "60");
     EXPECT_TRUE(read->content().readSettings()->fields().empty()); // the starting empty field is dropped
-    overrideMainBundleDirectory(std::nullopt);
 }
 
 TEST(StepsModelTest, aRegionDrawnWithNegativeExtentIsStoredStandardised)

@@ -4,6 +4,8 @@
 #include "DatabaseFailure.h"
 #include "MonitorCheckError.h"
 #include "MonitorStoreError.h"
+#include "ScopedEnvironment.h"
+#include "SqliteError.h"
 #include "SqliteStatement.h"
 #include "TemporaryDirectory.h"
 
@@ -11,13 +13,16 @@
 #include <QLoggingCategory>
 
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 #include <sqlite3.h>
 
 #include <sys/stat.h>
 
+#include <cerrno>
 #include <fstream>
 #include <iterator>
 #include <mutex>
+#include <system_error>
 
 namespace tavlen {
 namespace {
@@ -217,6 +222,44 @@ TEST_F(MonitorDatabaseTest, errorsOfTheBodyAreMapped)
     }
 }
 
+TEST(DatabaseFailureTest, theCauseOfAStorageFailureIsLoggedWithoutStoredSecrets)
+{
+    const StorageLogCapture log;
+    const auto kindOf = [](std::exception_ptr failure) {
+        try {
+            std::rethrow_exception(mapDatabaseFailure(std::move(failure)));
+        } catch (const MonitorStoreError& error) {
+            return error.kind();
+        }
+        return MonitorStoreError::Kind::validation; // never reached: the mapping always gives an error
+    };
+    using Kind = MonitorStoreError::Kind;
+    EXPECT_EQ(kindOf(std::make_exception_ptr(
+                  std::system_error(EACCES, std::generic_category(), "cannot create /data/org.tavlen.Tavlen"))),
+              Kind::storage);
+    EXPECT_EQ(kindOf(std::make_exception_ptr(SqliteError(SQLITE_IOERR_FSYNC, "disk I/O error"))), Kind::storage);
+    std::exception_ptr jsonFailure;
+    try {
+        const nlohmann::json parsed = nlohmann::json::parse(R"({"apiKey": "sk-never-logged)");
+        ADD_FAILURE() << "parsed " << parsed.dump();
+    } catch (...) {
+        jsonFailure = std::current_exception();
+    }
+    EXPECT_EQ(kindOf(jsonFailure), Kind::storage);
+    EXPECT_EQ(kindOf(std::make_exception_ptr(42)), Kind::storage);
+    // Ordinary outcomes are not failures of the workspace.
+    EXPECT_EQ(kindOf(std::make_exception_ptr(SqliteError(SQLITE_BUSY, "database is locked"))), Kind::busy);
+    EXPECT_EQ(kindOf(std::make_exception_ptr(MonitorStoreError::staleEdit())), Kind::staleEdit);
+
+    const std::vector<std::string> messages = log.messages();
+    ASSERT_EQ(messages.size(), 4u);
+    EXPECT_NE(messages[0].find("cannot create /data/org.tavlen.Tavlen"), std::string::npos) << messages[0];
+    EXPECT_NE(messages[1].find("disk I/O error"), std::string::npos) << messages[1];
+    EXPECT_NE(messages[2].find("JSON error 101"), std::string::npos) << messages[2];
+    EXPECT_EQ(messages[2].find("sk-never-logged"), std::string::npos) << messages[2];
+    EXPECT_NE(messages[3].find("unknown type"), std::string::npos) << messages[3];
+}
+
 TEST(DatabaseFailureTest, sqliteFailuresAreClassifiedByTheirPrimaryCode)
 {
     struct Case
@@ -288,16 +331,18 @@ TEST_F(MonitorDatabaseTest, aCancelledCallerIsInterruptedEvenInsideALongStatemen
     EXPECT_EQ(finish(database.read([](SqliteConnection& c) { return countRows(c, "monitors"); })), 0);
 }
 
-TEST_F(MonitorDatabaseTest, anotherConnectionsWriteLockPastFiveSecondsIsBusy)
+TEST_F(MonitorDatabaseTest, anotherConnectionsWriteLockPastTheBusyTimeoutIsBusy)
 {
-    MonitorDatabase database(m_file);
+    EXPECT_EQ(MonitorDatabase::defaultBusyTimeout, std::chrono::seconds(5));
+    constexpr std::chrono::milliseconds busyTimeout(300);
+    MonitorDatabase database(m_file, busyTimeout);
     finish(database.write([](SqliteConnection& c) { c.execute(insertMonitor); }));
     SqliteConnection other(m_file);
     other.execute("BEGIN IMMEDIATE; UPDATE monitors SET name = 'Other'");
     const auto started = std::chrono::steady_clock::now();
     EXPECT_EQ(failureOf(database.write([](SqliteConnection& c) { c.execute("UPDATE monitors SET version = 2"); })),
               MonitorStoreError::Kind::busy);
-    EXPECT_GE(std::chrono::steady_clock::now() - started, std::chrono::milliseconds(4900));
+    EXPECT_GE(std::chrono::steady_clock::now() - started, busyTimeout - std::chrono::milliseconds(10));
     other.execute("ROLLBACK");
     finish(database.write([](SqliteConnection& c) { c.execute("UPDATE monitors SET version = 2"); }));
 }
@@ -384,23 +429,19 @@ TEST_F(MonitorDatabaseTest, aLocationThatCannotHoldTheFileIsAStorageFailureRetri
 
 TEST_F(MonitorDatabaseTest, theDefaultLocationFollowsTheDataHome)
 {
-    const char* savedDataHome = std::getenv("XDG_DATA_HOME");
-    const std::optional<std::string> saved = savedDataHome ? std::optional<std::string>(savedDataHome) : std::nullopt;
-    ::setenv("XDG_DATA_HOME", "/srv/data", 1);
-    EXPECT_EQ(MonitorDatabase::defaultFileURL("org.tavlen.Tavlen"), "/srv/data/org.tavlen.Tavlen/Tavlen.sqlite");
-    ::unsetenv("XDG_DATA_HOME");
-    const std::string home = std::getenv("HOME");
+    {
+        const test::ScopedEnvironment dataHome("XDG_DATA_HOME", "/srv/data");
+        EXPECT_EQ(MonitorDatabase::defaultFileURL("org.tavlen.Tavlen"), "/srv/data/org.tavlen.Tavlen/Tavlen.sqlite");
+    }
+    const test::ScopedEnvironment noDataHome("XDG_DATA_HOME", nullptr);
+    const test::ScopedEnvironment home("HOME", "/home/someone");
     EXPECT_EQ(MonitorDatabase::defaultFileURL("org.tavlen.Tavlen"),
-              std::filesystem::path(home) / ".local/share/org.tavlen.Tavlen/Tavlen.sqlite");
+              "/home/someone/.local/share/org.tavlen.Tavlen/Tavlen.sqlite");
     // Without HOME the file still lies in a home directory, never relative to the working directory.
-    ::unsetenv("HOME");
+    const test::ScopedEnvironment noHome("HOME", nullptr);
     const std::filesystem::path withoutHome = MonitorDatabase::defaultFileURL("org.tavlen.Tavlen");
-    ::setenv("HOME", home.c_str(), 1);
     EXPECT_TRUE(withoutHome.is_absolute()) << withoutHome;
     EXPECT_TRUE(withoutHome.string().ends_with("/.local/share/org.tavlen.Tavlen/Tavlen.sqlite")) << withoutHome;
-    if (saved) {
-        ::setenv("XDG_DATA_HOME", saved->c_str(), 1);
-    }
 }
 
 } // namespace

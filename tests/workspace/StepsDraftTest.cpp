@@ -16,6 +16,9 @@ namespace {
 
 using namespace std::chrono_literals;
 
+// The capture settings a program would take from its configuration.
+const BrowserCaptureSettings defaultCapture{1366, 768, 1.25, false};
+
 std::shared_ptr<const StepsScreenshot> screenshot(std::uint32_t width, std::uint32_t height)
 {
     RgbaImage image{width, height, std::vector<std::uint8_t>(std::size_t{width} * height * 4, 0xFF)};
@@ -38,7 +41,7 @@ protected:
     void SetUp() override
     {
         overrideMainBundleDirectory(std::filesystem::path(TAVLEN_BUNDLE_DIR));
-        draft = StepsDraft::makeNew("https://example.com/");
+        draft = StepsDraft::makeNew("https://example.com/", defaultCapture);
         draft->setOnEdit([this] { ++edits; });
         page()->setScreenshot(screenshot(100, 50));
     }
@@ -287,12 +290,13 @@ TEST_F(StepsDraftTest, togglingTheSelectionAsksForFocusOnlyWhenSelecting)
 
 TEST_F(StepsDraftTest, aDraftRebuiltFromItsDocumentIsEqualAndReportsNoEdit)
 {
+    EXPECT_EQ(page()->viewport(), defaultCapture); // a new draft captures with the settings it was given
     growTo(3);
     draft->steps()[1]->content().readSettings()->setFields(
         {ReadingField{Uuid::random(), "Price", ReadingFieldType::number, "in euro"}});
     std::vector<StepsDocument::Entry> entries = draft->documentEntries();
 
-    auto rebuilt = StepsDraft::makeFromDocument(entries, page()->screenshot());
+    auto rebuilt = StepsDraft::makeFromDocument(entries, page()->screenshot(), defaultCapture);
     int rebuiltEdits = 0;
     rebuilt->setOnEdit([&] { ++rebuiltEdits; });
     EXPECT_TRUE(stepsEntriesEqual(rebuilt->documentEntries(), entries));

@@ -1,7 +1,5 @@
 #include "StepsSession.h"
 
-#include "MainBundle.h"
-
 #include <QObject>
 
 #include <gtest/gtest.h>
@@ -10,6 +8,8 @@
 
 namespace tavlen {
 namespace {
+
+const BrowserCaptureSettings defaultCapture{1280, 800, 1, false};
 
 // A saved workflow of one Open page step and one Read step.
 std::vector<StepsDocument::Entry> savedEntries()
@@ -31,15 +31,11 @@ std::vector<StepsDocument::Entry> savedEntries()
 class StepsSessionTest : public testing::Test
 {
 protected:
-    void SetUp() override { overrideMainBundleDirectory(std::filesystem::path(TAVLEN_BUNDLE_DIR)); }
-
-    void TearDown() override { overrideMainBundleDirectory(std::nullopt); }
-
     // A loaded session at the given version, not loading.
     std::shared_ptr<StepsSession> loadedSession(std::optional<std::int64_t> version = 3)
     {
         auto session = std::make_shared<StepsSession>();
-        session->resetToSaved(StepsDraft::makeFromDocument(savedEntries(), nullptr), version);
+        session->resetToSaved(StepsDraft::makeFromDocument(savedEntries(), nullptr, defaultCapture), version);
         session->setIsLoading(false);
         return session;
     }
@@ -201,7 +197,7 @@ TEST_F(StepsSessionTest, resetToSavedClearsTheAttemptButKeepsFlagsAndSubmission)
     session->setIsSaving(true);
     const Uuid submission = session->submission();
 
-    auto draft = StepsDraft::makeFromDocument(savedEntries(), nullptr);
+    auto draft = StepsDraft::makeFromDocument(savedEntries(), nullptr, defaultCapture);
     session->resetToSaved(draft, 4);
 
     EXPECT_EQ(session->draft(), draft);

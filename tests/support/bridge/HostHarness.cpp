@@ -1,8 +1,8 @@
 #include "HostHarness.h"
 
-#include "BrowserConfiguration.h"
 #include "BrowserConnectionDirectory.h"
 #include "MainBundle.h"
+#include "ShippedConfiguration.h"
 #include "Uuid.h"
 
 #include <gtest/gtest.h>
@@ -27,7 +27,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// The test program reads the bridge resources of the built bundle.
+// The browser client under test reads the bridge resources from the main bundle: the built one.
 class BundleEnvironment : public ::testing::Environment
 {
 public:
@@ -71,7 +71,7 @@ TestBundle::~TestBundle()
 
 std::string TestBundle::origin() const
 {
-    return "chrome-extension://" + BrowserConfiguration::shared().allowedExtensionIDs.at(0) + "/";
+    return "chrome-extension://" + shippedConfiguration().allowedExtensionIDs.at(0) + "/";
 }
 
 HostProcess::HostProcess(const fs::path& executable, const std::vector<std::string>& arguments)

@@ -3,9 +3,9 @@
 #include "Base64.h"
 #include "BoundedWait.h"
 #include "BrowserChannel.h"
-#include "BrowserConfiguration.h"
 #include "BrowserConnectionDirectory.h"
 #include "Png.h"
+#include "ShippedConfiguration.h"
 
 #include <gtest/gtest.h>
 
@@ -23,7 +23,7 @@ constexpr std::size_t frameLimit = 64 * 1024 * 1024;
 
 std::string origin()
 {
-    return "chrome-extension://" + BrowserConfiguration::shared().allowedExtensionIDs.at(0) + "/";
+    return "chrome-extension://" + shippedConfiguration().allowedExtensionIDs.at(0) + "/";
 }
 
 int connectedSocket(const std::filesystem::path& path)
@@ -51,7 +51,7 @@ struct FakeChrome::Inbox
     void reply(const BrowserMessage& message)
     {
         if (const auto open = channel.lock()) {
-            open->send(message.encodedBytes());
+            open->send(message.encodedBytes(shippedConfiguration().protocolVersion));
         }
     }
 
@@ -59,7 +59,7 @@ struct FakeChrome::Inbox
     {
         std::optional<BrowserMessage> message;
         try {
-            message = BrowserMessage::decode(nlohmann::json::parse(frame));
+            message = BrowserMessage::decode(nlohmann::json::parse(frame), shippedConfiguration().protocolVersion);
         } catch (const std::exception& error) {
             ADD_FAILURE() << "the host relayed a frame the extension cannot read: " << error.what();
             return;
@@ -138,7 +138,7 @@ bool FakeChrome::hasResponder() const
 
 void FakeChrome::send(const BrowserMessage& message)
 {
-    sendFrame(message.encodedBytes());
+    sendFrame(message.encodedBytes(shippedConfiguration().protocolVersion));
 }
 
 void FakeChrome::sendFrame(std::string bytes)
@@ -146,9 +146,8 @@ void FakeChrome::sendFrame(std::string bytes)
     EXPECT_TRUE(m_channel->send(std::move(bytes))) << "the host's input is closed";
 }
 
-BrowserMessage::Welcome FakeChrome::hello(const std::string& profileID,
-                                          const std::string& profileName,
-                                          const std::string& version)
+BrowserMessage::Welcome
+FakeChrome::hello(const std::string& profileID, const std::string& profileName, const std::string& version)
 {
     send(BrowserMessage{BrowserMessage::Hello{profileID, profileName, version}});
     const auto welcome = nextOf<BrowserMessage::Welcome>();
@@ -213,7 +212,8 @@ void FakeChrome::failUnexpected(const std::optional<BrowserMessage>& message)
     }
 }
 
-BrowserSnapshot fakeSnapshot(const BrowserCaptureSettings& viewport, const std::string& url, const std::string& snapshotID)
+BrowserSnapshot
+fakeSnapshot(const BrowserCaptureSettings& viewport, const std::string& url, const std::string& snapshotID)
 {
     const auto width = static_cast<double>(viewport.width);
     const auto height = static_cast<double>(viewport.height);
