@@ -2,6 +2,7 @@
 
 #include "ExecutionLog.h"
 #include "ExecutionText.h"
+#include "OpenAIFailure.h"
 #include "ProviderFailure.h"
 
 #include <stdexcept>
@@ -18,6 +19,8 @@ MonitorCheckFailure checkFailureOf(const std::exception_ptr& error)
     try {
         std::rethrow_exception(error);
     } catch (const ProviderFailure& failure) {
+        return MonitorCheckFailure(failure.code(), failure.what());
+    } catch (const OpenAIFailure& failure) {
         return MonitorCheckFailure(failure.code(), failure.what());
     } catch (const std::exception& failure) {
         return MonitorCheckFailure(execution_code::executionFailed, failure.what());

@@ -1,12 +1,12 @@
 #include "MonitorCheckStore.h"
 
+#include "Background.h"
 #include "ChartRange.h"
 #include "ChartSnapshotReader.h"
 #include "ExecutionLog.h"
 #include "ExecutionText.h"
 #include "MainThread.h"
 #include "MonitorCheckRepository.h"
-#include "OffMainThread.h"
 
 #include <QPointer>
 
@@ -67,7 +67,7 @@ TaskHandle<void> MonitorCheckStore::startWrite(const Uuid& monitorID, MonitorChe
         std::exception_ptr error;
         try {
             auto validate = [record] { record.validate(); };
-            auto validating = runOffMainThread(std::move(validate));
+            auto validating = runInBackground(std::move(validate));
             co_await std::move(validating);
             auto writing = repository->record(record);
             co_await std::move(writing);

@@ -1,6 +1,7 @@
 #include "StepsExecutor.h"
 
 #include "BridgeFailure.h"
+#include "OpenAIFailure.h"
 #include "ProviderFailure.h"
 #include "ReadingFailure.h"
 #include "ScriptedStepsBrowser.h"
@@ -291,6 +292,14 @@ TEST_F(StepsExecutorTest, failures_areStoredWithTheirCodeAndStopTheWorkflow)
          [&](auto& t) { t.reader.error = providerError("provider_authentication"); },
          "provider_authentication",
          "The provider refused.",
+         {Kind::succeeded, Kind::failed, Kind::unexecuted},
+         1},
+        {"an OpenAI failure keeps its code",
+         [](auto& t) {
+             t.reader.error = std::make_exception_ptr(OpenAIFailure("openai_refused", "OpenAI refused.", false));
+         },
+         "openai_refused",
+         "OpenAI refused.",
          {Kind::succeeded, Kind::failed, Kind::unexecuted},
          1},
         {"a long code is cut at a character boundary",
