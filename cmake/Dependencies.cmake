@@ -4,6 +4,7 @@ find_package(Qt6 6.4 REQUIRED COMPONENTS Core Gui Widgets Network DBus Concurren
 find_package(QCoro6 REQUIRED COMPONENTS Core Network)
 find_package(SQLite3 REQUIRED)
 find_package(nlohmann_json 3.11 REQUIRED)
+find_package(simdjson 3.0 REQUIRED)
 find_package(ICU REQUIRED COMPONENTS uc i18n data)
 # Howard Hinnant's date/tz, built on Debian to read the system's tz database (USE_OS_TZDB).
 find_package(date 3 REQUIRED)

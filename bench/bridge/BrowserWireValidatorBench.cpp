@@ -1,136 +1,148 @@
-#include "Base64.h"
-#include "BrowserConfiguration.h"
+// The wire check of received frames beside a bare simdjson parse of the same bytes, on the two frames that matter:
+// a 16 MiB capture (mostly image text) and a capture with a 5,000-node page tree.
+
+#include "BenchFrames.h"
+#include "BrowserFrame.h"
 #include "BrowserMessage.h"
+#include "BrowserWireReader.h"
 #include "BrowserWireValidator.h"
-#include "MainBundle.h"
+#include "WireFormats.h"
+#include "WireParser.h"
 
 #include <benchmark/benchmark.h>
 
-#include <random>
+#include <simdjson.h>
+
+#include <cstring>
 
 namespace tavlen {
 namespace {
 
-constexpr std::size_t imageBytes = 16 * 1024 * 1024;
-constexpr std::size_t nodeCount = 5000;
-
-// A PNG-shaped image: the real signature and IHDR, then incompressible bytes. Validation only reads the header.
-std::string imageOfSize(std::uint32_t width, std::uint32_t height)
+// The frame as a channel hands it over: read into a buffer with padding behind it.
+BrowserFrame paddedFrame(const std::string& body)
 {
-    std::string bytes("\x89PNG\r\n\x1A\n\x00\x00\x00\x0DIHDR", 16);
-    for (std::uint32_t value : {width, height}) {
-        for (int shift = 24; shift >= 0; shift -= 8) {
-            bytes.push_back(static_cast<char>((value >> shift) & 0xFF));
-        }
-    }
-    std::mt19937_64 random(42);
-    while (bytes.size() < imageBytes) {
-        bytes.push_back(static_cast<char>(random() & 0xFF));
-    }
-    return bytes;
-}
-
-BrowserPageTree richTree(const std::string& snapshotID)
-{
-    BrowserPageTree tree;
-    tree.snapshotId = snapshotID;
-    tree.startedAt = "2026-03-01T10:00:00.000Z";
-    tree.finishedAt = "2026-03-01T10:00:01.500Z";
-    tree.status = "complete";
-    for (std::size_t i = 0; i < nodeCount; ++i) {
-        BrowserPageTree::Node node;
-        node.id = "node-" + std::to_string(i);
-        for (std::size_t child : {2 * i + 1, 2 * i + 2}) {
-            if (child < nodeCount) {
-                node.children.push_back("node-" + std::to_string(child));
-            }
-        }
-        node.kind = i % 3 == 0 ? "element" : "text";
-        node.frameId = "main";
-        node.bounds = BrowserRect{double(i % 40) * 30, double(i) * 18.5, 240.25, 18};
-        node.text = "Row " + std::to_string(i) + ": weekly price 42.50 \xE2\x82\xAC, stock available, delivery 2 days";
-        node.fragments = {{0, 10, {1, 2, 50, 18}}, {10, 20, {60, 2, 120, 18}}};
-        node.visibility = {true, true, BrowserRect{0, 0, 1280, 800}, "none", "none"};
-        node.source = "dom";
-        node.role = i % 5 == 0 ? "cell" : "generic";
-        node.name = "Price cell " + std::to_string(i);
-        if (i % 5 == 0) {
-            node.states =
-                BrowserPageTree::States{"false", std::nullopt, false, std::nullopt, false, true, std::nullopt};
-            node.structure = BrowserPageTree::Structure{
-                std::nullopt, std::int64_t(i / 5), 2, 1, 1, std::vector<std::string>{"node-0"}};
-        }
-        tree.nodes.push_back(std::move(node));
-    }
-    return tree;
-}
-
-const std::string& snapshotFrame()
-{
-    static const std::string frame = [] {
-        overrideMainBundleDirectory(std::filesystem::path(TAVLEN_BUNDLE_DIR));
-        BrowserSnapshot snapshot;
-        snapshot.url = "https://example.com/prices";
-        snapshot.geometry = {1280, 800, 0, 0, 0, 0, 1, 1};
-        snapshot.contentRect = {0, 0, 1280, 8000};
-        snapshot.imageWidth = 1280;
-        snapshot.imageHeight = 8000;
-        snapshot.imageBase64 = base64Encode(imageOfSize(1280, 8000));
-        snapshot.snapshotID = "snapshot-bench";
-        snapshot.capturedAt = "2026-03-01T10:00:01.600Z";
-        snapshot.pageTree = richTree(snapshot.snapshotID);
-        BrowserResponse response{"0B7E5A3C-1D2F-4E6A-8B9C-7D6E5F4A3B2C",
-                                 BrowserStatus{"active", "session-1", false, 19, std::nullopt, std::nullopt},
-                                 true,
-                                 std::move(snapshot),
-                                 std::nullopt};
-        BrowserMessage message{BrowserMessage::Response{
-            "9F2C4E1A-7B3D-4C5E-8A6F-0D1E2F3A4B5C", "6E1B0D2C-3A4F-4B5E-9C7D-8E9F0A1B2C3D", std::move(response)}};
-        return message.encodedBytes(BrowserConfiguration::load().protocolVersion);
-    }();
+    BrowserFrame frame = BrowserFrame::withCapacity(body.size(), nullptr);
+    std::memcpy(frame.writableData(), body.data(), body.size());
     return frame;
 }
 
-void validateSnapshotFrame(benchmark::State& state)
+void perFrame(benchmark::State& state, const std::string& body)
 {
-    const std::string& frame = snapshotFrame();
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * body.size()));
+    state.counters["frameMiB"] = double(body.size()) / (1 << 20);
+}
+
+// Tavlen's receiving side: the whole check, the message decoded, the image copied once into it.
+void receive(benchmark::State& state, const std::string& body)
+{
+    const BrowserFrame frame = paddedFrame(body);
     const BrowserWireValidator validator = BrowserWireValidator::load();
+    BrowserWireReader reader;
     for (auto _ : state) {
-        benchmark::DoNotOptimize(validator.decode(frame));
+        benchmark::DoNotOptimize(reader.decode(validator, frame));
     }
-    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * frame.size()));
-    state.counters["frameMiB"] = double(frame.size()) / (1024 * 1024);
+    perFrame(state, body);
 }
 
-BENCHMARK(validateSnapshotFrame)->Unit(benchmark::kMillisecond)->MinTime(3);
-
-// Tavlen's receive path: a fresh validator (both resources re-read) for every frame.
-void loadAndValidateSnapshotFrame(benchmark::State& state)
+// The host's side: the same check, nothing copied, only the kind kept.
+void checkAsTheHost(benchmark::State& state, const std::string& body)
 {
-    const std::string& frame = snapshotFrame();
+    const BrowserFrame frame = paddedFrame(body);
+    const BrowserWireValidator validator = BrowserWireValidator::load();
+    BrowserWireReader reader;
     for (auto _ : state) {
-        benchmark::DoNotOptimize(BrowserWireValidator::load().decode(frame));
+        benchmark::DoNotOptimize(reader.check(validator, frame));
     }
-    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * frame.size()));
+    perFrame(state, body);
 }
 
-BENCHMARK(loadAndValidateSnapshotFrame)->Unit(benchmark::kMillisecond)->MinTime(3);
-
-void bareParseOfSnapshotFrame(benchmark::State& state)
+// What simdjson alone costs on the same bytes, with a parser kept across frames.
+void bareParse(benchmark::State& state, const std::string& body)
 {
-    const std::string& frame = snapshotFrame();
+    const BrowserFrame frame = paddedFrame(body);
+    simdjson::dom::parser parser;
     for (auto _ : state) {
-        benchmark::DoNotOptimize(nlohmann::json::parse(frame));
+        simdjson::dom::element root;
+        if (parser.parse(reinterpret_cast<const std::uint8_t*>(frame.data()), frame.size(), false).get(root)) {
+            state.SkipWithError("simdjson refused the frame");
+        }
+        benchmark::DoNotOptimize(root);
     }
-    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * frame.size()));
+    perFrame(state, body);
 }
 
-BENCHMARK(bareParseOfSnapshotFrame)->Unit(benchmark::kMillisecond)->MinTime(3);
+void receiveSnapshotFrame(benchmark::State& state)
+{
+    receive(state, bench::snapshotFrameBody());
+}
+
+void checkSnapshotFrameAsTheHost(benchmark::State& state)
+{
+    checkAsTheHost(state, bench::snapshotFrameBody());
+}
+
+void bareSimdjsonParseOfSnapshotFrame(benchmark::State& state)
+{
+    bareParse(state, bench::snapshotFrameBody());
+}
+
+void receivePageTreeFrame(benchmark::State& state)
+{
+    receive(state, bench::pageTreeFrameBody());
+}
+
+void checkPageTreeFrameAsTheHost(benchmark::State& state)
+{
+    checkAsTheHost(state, bench::pageTreeFrameBody());
+}
+
+void bareSimdjsonParseOfPageTreeFrame(benchmark::State& state)
+{
+    bareParse(state, bench::pageTreeFrameBody());
+}
+
+BENCHMARK(receiveSnapshotFrame)->Unit(benchmark::kMillisecond)->MinTime(2);
+BENCHMARK(checkSnapshotFrameAsTheHost)->Unit(benchmark::kMillisecond)->MinTime(2);
+BENCHMARK(bareSimdjsonParseOfSnapshotFrame)->Unit(benchmark::kMillisecond)->MinTime(2);
+BENCHMARK(receivePageTreeFrame)->Unit(benchmark::kMillisecond)->MinTime(2);
+BENCHMARK(checkPageTreeFrameAsTheHost)->Unit(benchmark::kMillisecond)->MinTime(2);
+BENCHMARK(bareSimdjsonParseOfPageTreeFrame)->Unit(benchmark::kMillisecond)->MinTime(2);
+
+// The "base64" format over a whole screenshot's text, read in place in the parsed frame.
+void base64CheckOfSnapshotImage(benchmark::State& state)
+{
+    WireParser parser;
+    const auto root = parser.parse(paddedFrame(bench::snapshotFrameBody()));
+    const std::string_view image = root->at_pointer("/response/snapshot/imageBase64").get_string().value();
+    if (!wire_format::isBase64(image)) {
+        state.SkipWithError("the image is not base64");
+    }
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(wire_format::isBase64(image));
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * image.size()));
+    state.counters["imageMiB"] = double(image.size()) / (1 << 20);
+}
+
+BENCHMARK(base64CheckOfSnapshotImage)->Unit(benchmark::kMillisecond);
+
+// The page-tree check of a tree held in memory (the screenshot's), its encoded length computed.
+void checkPageTreeInMemory(benchmark::State& state)
+{
+    const BrowserWireValidator validator = BrowserWireValidator::load();
+    const BrowserMessage message = validator.decode(bench::pageTreeFrameBody());
+    const auto& snapshot = *std::get<BrowserMessage::Response>(message.payload).response.snapshot;
+    for (auto _ : state) {
+        snapshot.pageTree.validate(snapshot.snapshotID);
+    }
+}
+
+BENCHMARK(checkPageTreeInMemory)->Unit(benchmark::kMillisecond);
 
 // The cost that every validation in Tavlen pays for re-reading both resources.
 void loadValidator(benchmark::State& state)
 {
-    snapshotFrame();
+    bench::pageTreeFrameBody();
     for (auto _ : state) {
         benchmark::DoNotOptimize(BrowserWireValidator::load());
     }
@@ -140,9 +152,9 @@ BENCHMARK(loadValidator)->Unit(benchmark::kMicrosecond);
 
 void loadAndValidatePing(benchmark::State& state)
 {
-    snapshotFrame();
-    const std::string frame = BrowserMessage{BrowserMessage::Ping{"9F2C4E1A-7B3D-4C5E-8A6F-0D1E2F3A4B5C"}}.encodedBytes(
-        BrowserConfiguration::load().protocolVersion);
+    bench::pageTreeFrameBody();
+    const std::string frame =
+        BrowserMessage{BrowserMessage::Ping{"9F2C4E1A-7B3D-4C5E-8A6F-0D1E2F3A4B5C"}}.encodedBytes(1);
     for (auto _ : state) {
         benchmark::DoNotOptimize(BrowserWireValidator::load().decode(frame));
     }
@@ -150,18 +162,19 @@ void loadAndValidatePing(benchmark::State& state)
 
 BENCHMARK(loadAndValidatePing)->Unit(benchmark::kMicrosecond);
 
-void validatePingWithKeptValidator(benchmark::State& state)
+void validatePingWithKeptValidatorAndReader(benchmark::State& state)
 {
-    snapshotFrame();
+    bench::pageTreeFrameBody();
     const BrowserWireValidator validator = BrowserWireValidator::load();
-    const std::string frame = BrowserMessage{BrowserMessage::Ping{"9F2C4E1A-7B3D-4C5E-8A6F-0D1E2F3A4B5C"}}.encodedBytes(
-        BrowserConfiguration::load().protocolVersion);
+    const BrowserFrame frame =
+        paddedFrame(BrowserMessage{BrowserMessage::Ping{"9F2C4E1A-7B3D-4C5E-8A6F-0D1E2F3A4B5C"}}.encodedBytes(1));
+    BrowserWireReader reader;
     for (auto _ : state) {
-        benchmark::DoNotOptimize(validator.decode(frame));
+        benchmark::DoNotOptimize(reader.decode(validator, frame));
     }
 }
 
-BENCHMARK(validatePingWithKeptValidator)->Unit(benchmark::kMicrosecond);
+BENCHMARK(validatePingWithKeptValidatorAndReader)->Unit(benchmark::kMicrosecond);
 
 } // namespace
 } // namespace tavlen

@@ -1,16 +1,12 @@
-// Relaying one 16 MiB snapshot frame from Chrome to Tavlen through the real host process (validated, then
-// forwarded unchanged), beside `cat` moving the same bytes through two pipes.
+// Relaying frames from Chrome to Tavlen through the real host process (checked, then forwarded unchanged), beside
+// `cat` moving the same bytes through two pipes in the same run; the host's peak memory after one frame and after
+// ten; and what a hostile frame costs the host before it is refused.
 
-#include "Base64.h"
-#include "BrowserChannel.h"
+#include "BenchFrames.h"
 #include "BrowserConfiguration.h"
 #include "BrowserConnectionDirectory.h"
 #include "BrowserListener.h"
-#include "BrowserMessage.h"
-#include "BrowserWireValidator.h"
-#include "JsonWriter.h"
 #include "MainBundle.h"
-#include "Png.h"
 #include "Uuid.h"
 
 #include <benchmark/benchmark.h>
@@ -18,15 +14,14 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <condition_variable>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <mutex>
-#include <random>
 #include <stdexcept>
 #include <thread>
 
@@ -36,61 +31,6 @@ namespace tavlen {
 namespace {
 
 namespace fs = std::filesystem;
-
-constexpr const char* connectionID = "9F2C4E1A-7B3D-4C5E-8A6F-0D1E2F3A4B5C";
-
-// A captured page whose PNG (random pixels, so it does not compress) makes a frame of about 16 MiB.
-std::string snapshotFrameBody()
-{
-    RgbaImage image;
-    image.width = 2048;
-    image.height = 1536;
-    image.pixels.resize(std::size_t{image.width} * image.height * 4);
-    std::mt19937 random(7);
-    for (auto& byte : image.pixels) {
-        byte = static_cast<std::uint8_t>(random());
-    }
-    BrowserPageTree tree;
-    tree.snapshotId = "snapshot-1";
-    tree.startedAt = "2026-03-01T10:00:00.000Z";
-    tree.finishedAt = "2026-03-01T10:00:00.250Z";
-    tree.status = "unavailable";
-    tree.reasons = {"page tree not collected"};
-
-    BrowserSnapshot snapshot;
-    snapshot.url = "https://example.com/prices";
-    snapshot.geometry = {1024, 768, 0, 0, 0, 0, 2, 1};
-    snapshot.contentRect = {0, 0, 1024, 768};
-    snapshot.imageWidth = image.width;
-    snapshot.imageHeight = image.height;
-    snapshot.imageBase64 = base64Encode(encodePng(image));
-    snapshot.snapshotID = "snapshot-1";
-    snapshot.capturedAt = "2026-03-01T10:00:00.300Z";
-    snapshot.pageTree = tree;
-    const BrowserMessage message{BrowserMessage::Response{
-        connectionID,
-        "6E1B0D2C-3A4F-4B5E-9C7D-8E9F0A1B2C3D",
-        BrowserResponse{"0B7E5A3C-1D2F-4E6A-8B9C-7D6E5F4A3B2C",
-                        BrowserStatus{"active", "session-1", true, 19, std::nullopt, std::nullopt},
-                        true,
-                        snapshot,
-                        std::nullopt}}};
-    return writeJson(message.encode(BrowserConfiguration::load().protocolVersion));
-}
-
-const std::string& frameBytes()
-{
-    static const std::string frame = [] {
-        overrideMainBundleDirectory(fs::path(TAVLEN_BUNDLE_DIR));
-        const std::string body = snapshotFrameBody();
-        BrowserWireValidator::load().decode(body); // the host must accept it
-        const auto length = static_cast<std::uint32_t>(body.size());
-        std::string bytes(4, '\0');
-        std::memcpy(bytes.data(), &length, 4);
-        return bytes + body;
-    }();
-    return frame;
-}
 
 void writeAll(int fd, const std::string& bytes)
 {
@@ -117,12 +57,13 @@ void readExactly(int fd, std::string& buffer)
 // A child with piped standard input and output.
 struct Child
 {
-    Child(const std::vector<std::string>& argv)
+    explicit Child(const std::vector<std::string>& argv)
     {
         int input[2];
         int output[2];
-        ::pipe2(input, O_CLOEXEC);
-        ::pipe2(output, O_CLOEXEC);
+        if (::pipe2(input, O_CLOEXEC) != 0 || ::pipe2(output, O_CLOEXEC) != 0) {
+            throw std::runtime_error("pipe failed");
+        }
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
         posix_spawn_file_actions_adddup2(&actions, input[0], STDIN_FILENO);
@@ -147,8 +88,32 @@ struct Child
     {
         ::close(toChild);
         ::close(fromChild);
-        ::kill(pid, SIGTERM);
-        ::waitpid(pid, nullptr, 0);
+        if (pid > 0) {
+            ::kill(pid, SIGTERM);
+            ::waitpid(pid, nullptr, 0);
+        }
+    }
+
+    // The child's peak resident memory so far, in MiB (from /proc, while it runs).
+    double peakMiB() const
+    {
+        std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+        for (std::string line; std::getline(status, line);) {
+            if (line.rfind("VmHWM:", 0) == 0) {
+                return std::stod(line.substr(6)) / 1024;
+            }
+        }
+        return 0;
+    }
+
+    // Waits for the child to end on its own; its peak resident memory in MiB.
+    double waitForPeakMiB()
+    {
+        int status = 0;
+        rusage usage{};
+        ::wait4(pid, &status, 0, &usage);
+        pid = -1;
+        return double(usage.ru_maxrss) / 1024;
     }
 
     pid_t pid = -1;
@@ -156,76 +121,177 @@ struct Child
     int fromChild = -1;
 };
 
-// Writes the frame on one thread and reads what comes out on another, per iteration.
-template <class Read> void relayLoop(benchmark::State& state, int writeFD, Read read)
+// A bundle of its own with the real host in it, a listener in its rendezvous directory, and the host started as
+// Chrome starts it, connected: the bench never meets a running Tavlen's socket.
+class HostUnderTest
 {
-    const std::string& frame = frameBytes();
+public:
+    HostUnderTest()
+        : m_identifier("org.tavlen.bench." + Uuid::random().lowercaseString())
+    {
+        overrideMainBundleDirectory(fs::path(TAVLEN_BUNDLE_DIR));
+        char pattern[] = "/tmp/tavlen-bench-XXXXXX";
+        m_temporary = ::mkdtemp(pattern);
+        const fs::path bundle = m_temporary / "Tavlen";
+        fs::create_directories(bundle / "Helpers");
+        fs::copy(fs::path(TAVLEN_BUNDLE_DIR) / "Resources", bundle / "Resources", fs::copy_options::recursive);
+        std::ofstream(bundle / "Info.json") << R"({"CFBundleIdentifier":")" << m_identifier << "\"}";
+        m_executable = bundle / "Helpers" / "TavlenBrowserHost";
+        fs::copy_file(fs::path(TAVLEN_BUNDLE_DIR) / "Helpers" / "TavlenBrowserHost", m_executable);
+        fs::permissions(m_executable, fs::perms::owner_all);
+        m_listener = std::make_unique<BrowserListener>(browserConnectionDirectory(m_identifier));
+        m_listener->start([this](int fd) {
+            std::lock_guard guard(m_mutex);
+            m_socket = fd;
+            m_accepted.notify_all();
+        });
+    }
+
+    ~HostUnderTest()
+    {
+        m_host.reset();
+        if (m_socket >= 0) {
+            ::close(m_socket);
+        }
+        m_listener.reset();
+        fs::remove_all(browserConnectionDirectory(m_identifier));
+        fs::remove_all(m_temporary);
+    }
+
+    // Starts the host and waits until Tavlen's side (this listener) has its connection.
+    Child& start()
+    {
+        const std::string origin = "chrome-extension://" + BrowserConfiguration::load().allowedExtensionIDs.at(0) + "/";
+        m_host.reset();
+        {
+            std::lock_guard guard(m_mutex);
+            if (m_socket >= 0) {
+                ::close(m_socket);
+                m_socket = -1;
+            }
+        }
+        m_host = std::make_unique<Child>(std::vector<std::string>{m_executable.string(), origin});
+        std::unique_lock guard(m_mutex);
+        m_accepted.wait(guard, [&] { return m_socket >= 0; });
+        return *m_host;
+    }
+
+    int socket() const { return m_socket; }
+
+private:
+    std::string m_identifier;
+    fs::path m_temporary;
+    fs::path m_executable;
+    std::unique_ptr<BrowserListener> m_listener;
+    std::mutex m_mutex;
+    std::condition_variable m_accepted;
+    int m_socket = -1;
+    std::unique_ptr<Child> m_host;
+};
+
+// Writes the frame into `into` on one thread while `read` takes what comes out on this one.
+template <class Read> void relayOnce(int into, const std::string& frame, Read read)
+{
+    std::thread writer([&] { writeAll(into, frame); });
+    read();
+    writer.join();
+}
+
+void relayThroughHost(benchmark::State& state, const std::string& body)
+{
+    const std::string frame = bench::framed(body);
+    HostUnderTest setup;
+    Child& host = setup.start();
+    std::string received(frame.size(), '\0');
+    const auto once = [&] { relayOnce(host.toChild, frame, [&] { readExactly(setup.socket(), received); }); };
+    once();
+    const double afterOne = host.peakMiB();
+    for (int i = 1; i < 10; ++i) {
+        once();
+    }
+    const double afterTen = host.peakMiB();
     for (auto _ : state) {
-        std::thread writer([&] { writeAll(writeFD, frame); });
-        read();
-        writer.join();
+        once();
+    }
+    if (received != frame) {
+        state.SkipWithError("the host changed the frame");
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * frame.size()));
+    state.counters["frameMiB"] = double(frame.size()) / (1 << 20);
+    state.counters["peakMiB1"] = afterOne;
+    state.counters["peakMiB10"] = afterTen;
+    state.counters["peakMiBEnd"] = host.peakMiB();
+    state.counters["peakPerFrame"] = host.peakMiB() / (double(frame.size()) / (1 << 20));
+}
+
+void relayThroughCat(benchmark::State& state, const std::string& body)
+{
+    const std::string frame = bench::framed(body);
+    Child cat({"cat"});
+    std::string received(frame.size(), '\0');
+    for (auto _ : state) {
+        relayOnce(cat.toChild, frame, [&] { readExactly(cat.fromChild, received); });
     }
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * frame.size()));
 }
 
 void BM_RelaySnapshotThroughHost(benchmark::State& state)
 {
-    const std::string& frame = frameBytes();
-    // A bundle of its own, so the bench never meets a running Tavlen's socket.
-    char pattern[] = "/tmp/tavlen-bench-XXXXXX";
-    const fs::path temporary = ::mkdtemp(pattern);
-    const fs::path bundle = temporary / "Tavlen";
-    const std::string identifier = "org.tavlen.bench." + Uuid::random().lowercaseString();
-    fs::create_directories(bundle / "Helpers");
-    fs::copy(fs::path(TAVLEN_BUNDLE_DIR) / "Resources", bundle / "Resources", fs::copy_options::recursive);
-    std::ofstream(bundle / "Info.json") << R"({"CFBundleIdentifier":")" << identifier << "\"}";
-    fs::copy_file(fs::path(TAVLEN_BUNDLE_DIR) / "Helpers" / "TavlenBrowserHost",
-                  bundle / "Helpers" / "TavlenBrowserHost");
-    fs::permissions(bundle / "Helpers" / "TavlenBrowserHost", fs::perms::owner_all);
-
-    std::mutex mutex;
-    std::condition_variable accepted;
-    int socket = -1;
-    {
-        BrowserListener listener(browserConnectionDirectory(identifier));
-        listener.start([&](int fd) {
-            std::lock_guard guard(mutex);
-            socket = fd;
-            accepted.notify_all();
-        });
-        const std::string origin = "chrome-extension://" + BrowserConfiguration::load().allowedExtensionIDs.at(0) + "/";
-        Child host({(bundle / "Helpers" / "TavlenBrowserHost").string(), origin});
-        {
-            std::unique_lock guard(mutex);
-            accepted.wait(guard, [&] { return socket >= 0; });
-        }
-        std::string received(frame.size(), '\0');
-        relayLoop(state, host.toChild, [&] {
-            readExactly(socket, received);
-            benchmark::DoNotOptimize(received.data());
-        });
-        if (received != frame) {
-            state.SkipWithError("the host changed the frame");
-        }
-        ::close(socket);
-    }
-    fs::remove_all(browserConnectionDirectory(identifier));
-    fs::remove_all(temporary);
+    relayThroughHost(state, bench::snapshotFrameBody());
 }
 
-void BM_RelaySameBytesThroughCat(benchmark::State& state)
+void BM_RelaySnapshotThroughCat(benchmark::State& state)
 {
-    const std::string& frame = frameBytes();
-    Child cat({"cat"});
-    std::string received(frame.size(), '\0');
-    relayLoop(state, cat.toChild, [&] {
-        readExactly(cat.fromChild, received);
-        benchmark::DoNotOptimize(received.data());
-    });
+    relayThroughCat(state, bench::snapshotFrameBody());
+}
+
+void BM_RelayPageTreeThroughHost(benchmark::State& state)
+{
+    relayThroughHost(state, bench::pageTreeFrameBody());
+}
+
+void BM_RelayPageTreeThroughCat(benchmark::State& state)
+{
+    relayThroughCat(state, bench::pageTreeFrameBody());
 }
 
 BENCHMARK(BM_RelaySnapshotThroughHost)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2);
-BENCHMARK(BM_RelaySameBytesThroughCat)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2);
+BENCHMARK(BM_RelaySnapshotThroughCat)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2);
+BENCHMARK(BM_RelayPageTreeThroughHost)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2);
+BENCHMARK(BM_RelayPageTreeThroughCat)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2);
+
+// A frame of resultBytes holding one array of empty objects: the host reads it, refuses it, tells Chrome and ends.
+// Its peak memory, against the frame's size, is what parsing hostile input may cost.
+void BM_HostRefusesAnArrayOfEmptyObjects(benchmark::State& state)
+{
+    HostUnderTest setup;
+    overrideMainBundleDirectory(fs::path(TAVLEN_BUNDLE_DIR));
+    const auto bytes = static_cast<std::size_t>(BrowserConfiguration::load().limits.resultBytes);
+    const std::string frame = bench::framed(bench::emptyObjectsFrameBody(bytes));
+    double peak = 0;
+    for (auto _ : state) {
+        Child& host = setup.start();
+        std::string notice(64, '\0');
+        std::thread writer([&] {
+            try {
+                writeAll(host.toChild, frame);
+            } catch (const std::runtime_error&) {
+                // The host may end before it has read the last bytes.
+            }
+        });
+        const ssize_t n = ::read(host.fromChild, notice.data(), notice.size());
+        peak = host.waitForPeakMiB();
+        writer.join();
+        if (n <= 0) {
+            state.SkipWithError("the host wrote no notice");
+        }
+    }
+    state.counters["frameMiB"] = double(frame.size()) / (1 << 20);
+    state.counters["peakMiB"] = peak;
+    state.counters["peakPerFrame"] = peak / (double(frame.size()) / (1 << 20));
+}
+
+BENCHMARK(BM_HostRefusesAnArrayOfEmptyObjects)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
 
 } // namespace
 } // namespace tavlen

@@ -2,7 +2,9 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstring>
 #include <stdexcept>
+#include <string_view>
 #include <system_error>
 
 namespace tavlen {
@@ -53,6 +55,90 @@ std::size_t validSequenceLength(std::string_view text, std::size_t i)
         }
     }
     return length;
+}
+
+// The writer's form of a double, into buffer; gives the end of what it wrote.
+char* formatDouble(double number, char (&buffer)[64])
+{
+    if (!std::isfinite(number)) {
+        throw std::invalid_argument("JSON cannot hold a NaN or infinite number");
+    }
+    std::to_chars_result result;
+    if (std::trunc(number) == number && std::fabs(number) < kPlainIntegralLimit) {
+        result = std::to_chars(buffer, buffer + sizeof buffer, number, std::chars_format::fixed);
+    } else {
+        result = std::to_chars(buffer, buffer + sizeof buffer, number);
+    }
+    if (result.ec != std::errc()) {
+        throw std::invalid_argument("number could not be formatted");
+    }
+    return result.ptr;
+}
+
+// How the writer spells an ASCII byte inside a string: nothing when the byte stands for itself, else its escape
+// ("\n", or "\u001f" built in scratch for control characters without a short form).
+std::string_view escapeOf(unsigned char c, bool escapeSlashes, char (&scratch)[6])
+{
+    switch (c) {
+    case '"':
+        return "\\\"";
+    case '\\':
+        return "\\\\";
+    case '/':
+        return escapeSlashes ? "\\/" : std::string_view();
+    case '\b':
+        return "\\b";
+    case '\f':
+        return "\\f";
+    case '\n':
+        return "\\n";
+    case '\r':
+        return "\\r";
+    case '\t':
+        return "\\t";
+    default:
+        break;
+    }
+    if (c >= 0x20) {
+        return {};
+    }
+    scratch[0] = '\\';
+    scratch[1] = 'u';
+    scratch[2] = '0';
+    scratch[3] = '0';
+    scratch[4] = kHexDigits[c >> 4];
+    scratch[5] = kHexDigits[c & 0xF];
+    return {scratch, sizeof scratch};
+}
+
+// Walks a text as the writer writes it, handing `emit` each run of bytes written as they are and each escape in
+// turn. Throws for text that is not valid UTF-8.
+template <class Emit> void walkString(std::string_view text, bool escapeSlashes, Emit&& emit)
+{
+    std::size_t runStart = 0;
+    std::size_t i = 0;
+    char scratch[6];
+    while (i < text.size()) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        if (c >= 0x80) {
+            const std::size_t length = validSequenceLength(text, i);
+            if (length == 0) {
+                throw std::invalid_argument("JSON text is not valid UTF-8");
+            }
+            i += length;
+            continue;
+        }
+        const std::string_view escape = escapeOf(c, escapeSlashes, scratch);
+        if (escape.empty()) {
+            ++i;
+            continue;
+        }
+        emit(text.substr(runStart, i - runStart));
+        emit(escape);
+        ++i;
+        runStart = i;
+    }
+    emit(text.substr(runStart));
 }
 
 class Writer
@@ -108,83 +194,25 @@ private:
 
     void writeDouble(double number)
     {
-        if (!std::isfinite(number)) {
-            throw std::invalid_argument("JSON cannot hold a NaN or infinite number");
-        }
         char buffer[64];
-        std::to_chars_result result;
-        if (std::trunc(number) == number && std::fabs(number) < kPlainIntegralLimit) {
-            result = std::to_chars(buffer, buffer + sizeof buffer, number, std::chars_format::fixed);
-        } else {
-            result = std::to_chars(buffer, buffer + sizeof buffer, number);
-        }
-        if (result.ec != std::errc()) {
-            throw std::invalid_argument("number could not be formatted");
-        }
-        m_out.append(buffer, result.ptr);
+        m_out.append(buffer, formatDouble(number, buffer));
     }
 
+    // Sized first, then filled: a screenshot's text of tens of megabytes is written without regrowing the output
+    // or appending piece by piece.
     void writeString(std::string_view text)
     {
-        m_out += '"';
-        std::size_t runStart = 0;
-        std::size_t i = 0;
-        const auto flush = [&] { m_out.append(text.data() + runStart, i - runStart); };
-        while (i < text.size()) {
-            const auto c = static_cast<unsigned char>(text[i]);
-            if (c >= 0x80) {
-                const std::size_t length = validSequenceLength(text, i);
-                if (length == 0) {
-                    throw std::invalid_argument("JSON text is not valid UTF-8");
-                }
-                i += length;
-                continue;
+        const std::size_t start = m_out.size();
+        m_out.resize(start + writtenJsonLength(text, m_options));
+        char* out = m_out.data() + start;
+        *out++ = '"';
+        walkString(text, m_options.escapeSlashes, [&out](std::string_view piece) {
+            if (!piece.empty()) {
+                std::memcpy(out, piece.data(), piece.size());
+                out += piece.size();
             }
-            const char* escape = nullptr;
-            switch (c) {
-            case '"':
-                escape = "\\\"";
-                break;
-            case '\\':
-                escape = "\\\\";
-                break;
-            case '/':
-                escape = m_options.escapeSlashes ? "\\/" : nullptr;
-                break;
-            case '\b':
-                escape = "\\b";
-                break;
-            case '\f':
-                escape = "\\f";
-                break;
-            case '\n':
-                escape = "\\n";
-                break;
-            case '\r':
-                escape = "\\r";
-                break;
-            case '\t':
-                escape = "\\t";
-                break;
-            default:
-                break;
-            }
-            if (escape == nullptr && c >= 0x20) {
-                ++i;
-                continue;
-            }
-            flush();
-            if (escape != nullptr) {
-                m_out += escape;
-            } else {
-                const char unicode[] = {'\\', 'u', '0', '0', kHexDigits[c >> 4], kHexDigits[c & 0xF]};
-                m_out.append(unicode, sizeof unicode);
-            }
-            ++i;
-            runStart = i;
-        }
-        flush();
-        m_out += '"';
+        });
+        *out = '"';
     }
 
     void writeArray(const nlohmann::json& array, int depth)
@@ -250,6 +278,26 @@ std::string writeJson(const nlohmann::json& value, const JsonWriteOptions& optio
     std::string out;
     Writer(out, options).write(value, 0);
     return out;
+}
+
+std::size_t writtenJsonLength(std::string_view text, const JsonWriteOptions& options)
+{
+    std::size_t length = 2; // the quotes
+    const auto count = [&length](std::string_view piece) { length += piece.size(); };
+    walkString(text, options.escapeSlashes, count);
+    return length;
+}
+
+std::size_t writtenJsonLength(std::int64_t number)
+{
+    char buffer[24];
+    return static_cast<std::size_t>(std::to_chars(buffer, buffer + sizeof buffer, number).ptr - buffer);
+}
+
+std::size_t writtenJsonLength(double number)
+{
+    char buffer[64];
+    return static_cast<std::size_t>(formatDouble(number, buffer) - buffer);
 }
 
 } // namespace tavlen

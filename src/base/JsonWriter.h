@@ -2,7 +2,9 @@
 
 #include <nlohmann/json.hpp>
 
+#include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace tavlen {
 
@@ -20,5 +22,12 @@ struct JsonWriteOptions
 // Throws std::invalid_argument for a value JSON cannot hold: a NaN or infinite double, text that is
 // not valid UTF-8, a binary or discarded value.
 std::string writeJson(const nlohmann::json& value, const JsonWriteOptions& options = {});
+
+// The number of bytes writeJson writes for a text (with its quotes), an integer or a double, computed without
+// writing them, so a size limit on an encoding can be checked before (or instead of) producing it. Throws what
+// writeJson throws for the same value.
+std::size_t writtenJsonLength(std::string_view text, const JsonWriteOptions& options = {});
+std::size_t writtenJsonLength(std::int64_t number);
+std::size_t writtenJsonLength(double number);
 
 } // namespace tavlen

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "WireElement.h"
+
 #include <nlohmann/json.hpp>
 
 #include <cstdint>
@@ -28,7 +30,10 @@ struct BrowserCaptureSettings
     void validate() const;
 
     nlohmann::json encode() const;
-    static BrowserCaptureSettings decode(const nlohmann::json& value); // throws WireDecodingError
+    // From a received request's viewport, and from a stored document or the configuration. Throw
+    // WireDecodingError. (Two names: an nlohmann value must not be weighed for conversion to an element.)
+    static BrowserCaptureSettings decode(const simdjson::dom::element& value);
+    static BrowserCaptureSettings decodeStored(const nlohmann::json& value);
 
     bool operator==(const BrowserCaptureSettings&) const = default;
 };

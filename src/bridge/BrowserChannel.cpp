@@ -66,7 +66,7 @@ void releaseQueue(std::unique_ptr<SerialQueue> queue)
 
 } // namespace
 
-std::optional<std::string> readFrame(int fd, std::size_t limit)
+std::optional<BrowserFrame> readFrame(int fd, std::size_t limit, const std::shared_ptr<BrowserFrameBuffers>& buffers)
 {
     char header[lengthBytes];
     const std::size_t got = readUpTo(fd, header, lengthBytes);
@@ -81,8 +81,8 @@ std::optional<std::string> readFrame(int fd, std::size_t limit)
     if (length == 0 || length > limit) {
         throw BridgeFailure::invalidMessage();
     }
-    std::string body(length, '\0');
-    if (readUpTo(fd, body.data(), length) < length) {
+    BrowserFrame body = BrowserFrame::withCapacity(length, buffers);
+    if (readUpTo(fd, body.writableData(), length) < length) {
         throw BridgeFailure(bridge_text::chromeDisconnected);
     }
     return body;
@@ -151,9 +151,9 @@ void BrowserChannel::start(MessageHandler onMessage, CloseHandler onClose)
 void BrowserChannel::readLoop(const MessageHandler& onMessage)
 {
     while (!isClosed()) {
-        std::optional<std::string> frame;
+        std::optional<BrowserFrame> frame;
         try {
-            frame = readFrame(m_readFD, m_limits.read);
+            frame = readFrame(m_readFD, m_limits.read, m_buffers);
         } catch (const BridgeFailure&) {
             break;
         }
@@ -166,7 +166,7 @@ void BrowserChannel::readLoop(const MessageHandler& onMessage)
     close();
 }
 
-bool BrowserChannel::send(std::string data)
+bool BrowserChannel::send(BrowserFrame data)
 {
     const std::size_t cost = data.size() + lengthBytes;
     bool admitted = false;
@@ -182,15 +182,19 @@ bool BrowserChannel::send(std::string data)
         close();
         return false;
     }
-    m_writer->post([self = shared_from_this(), data = std::move(data)] { self->writeJob(data); });
+    // Queued jobs must be copyable; the frame, and the read buffer it may hold, is shared with the job and freed (or
+    // returned to the channel that read it) once the job has written it.
+    m_writer->post([self = shared_from_this(), frame = std::make_shared<BrowserFrame>(std::move(data))] {
+        self->writeJob(*frame);
+    });
     return true;
 }
 
-void BrowserChannel::writeJob(const std::string& data)
+void BrowserChannel::writeJob(const BrowserFrame& data)
 {
     if (!isClosed()) {
         try {
-            writeFrame(m_writeFD, data);
+            writeFrame(m_writeFD, data.bytes());
         } catch (const BridgeFailure&) {
             close();
         }

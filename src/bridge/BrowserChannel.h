@@ -1,5 +1,7 @@
 #pragma once
 
+#include "BrowserFrame.h"
+
 #include <cstddef>
 #include <functional>
 #include <memory>
@@ -12,27 +14,31 @@ namespace tavlen {
 
 class SerialQueue;
 
-// Reads one frame (4-byte host-order length, then that many body bytes) from fd. Gives nullopt when the stream
-// ends cleanly before the first byte of a frame. Throws BridgeFailure "Invalid or incompatible browser message."
-// for a length of 0 or above limit (before any body byte is read), and "Chrome disconnected. Start a new session
-// after reconnecting." when the stream ends inside a frame or read() fails. EINTR is retried.
-std::optional<std::string> readFrame(int fd, std::size_t limit);
+// Reads one frame (4-byte host-order length, then that many body bytes) from fd into a padded buffer taken from
+// buffers (a fresh one when null). Gives nullopt when the stream ends cleanly before the first byte of a frame.
+// Throws BridgeFailure "Invalid or incompatible browser message." for a length of 0 or above limit (before any
+// body byte is read), and "Chrome disconnected. Start a new session after reconnecting." when the stream ends
+// inside a frame or read() fails. EINTR is retried.
+std::optional<BrowserFrame>
+readFrame(int fd, std::size_t limit, const std::shared_ptr<BrowserFrameBuffers>& buffers = nullptr);
 
 // Writes data as one frame on fd. Throws BridgeFailure "Chrome disconnected. Start a new session after
 // reconnecting." when a write fails or writes nothing, or when data is too long for a 32-bit length.
 void writeFrame(int fd, std::string_view data);
 
 // A full-duplex framed channel over one descriptor (a socket) or two (standard input and output). Frames are read
-// on the channel's own reader thread and handed, one at a time and in order, to the message handler; sends are
-// written in admission order on its writer thread under byte limits. Any failure closes the channel, once, and
-// the owner learns of it only through the close handler. The channel never looks inside frames.
+// on the channel's own reader thread, into one reused padded buffer, and handed, one at a time and in order, to the
+// message handler; sends are written in admission order on its writer thread under byte limits. Any failure closes the
+// channel, once, and the owner learns of it only through the close handler. The channel never looks inside frames.
 //
 // Shared by its owner and the jobs it queues; create it with make(). A started channel stays alive until it has
 // closed and its jobs have finished, so the owner must close() it when it no longer wants it.
 class BrowserChannel : public std::enable_shared_from_this<BrowserChannel>
 {
 public:
-    using MessageHandler = std::function<void(std::string frame)>;
+    // A frame the handler keeps (or sends on) keeps the read buffer; the channel reads the next frame into another
+    // and gets the first back when the frame is destroyed.
+    using MessageHandler = std::function<void(BrowserFrame frame)>;
     using CloseHandler = std::function<void()>;
 
     // readLimit bounds received bodies, writeLimit sent bodies, queueLimit the bytes admitted but not yet
@@ -56,7 +62,7 @@ public:
 
     // Admits data for writing. False when it was not admitted (channel closed, empty data, above writeLimit, or
     // the queue would exceed queueLimit); a refused frame always closes the channel.
-    bool send(std::string data);
+    bool send(BrowserFrame data);
 
     // Closes the channel from any thread; idempotent. Wakes a read blocked on a socket.
     void close();
@@ -74,7 +80,7 @@ private:
 
     BrowserChannel(int readFD, int writeFD, bool ownsDescriptors, Limits limits);
     void readLoop(const MessageHandler& onMessage);
-    void writeJob(const std::string& data);
+    void writeJob(const BrowserFrame& data);
 
     const int m_readFD;
     const int m_writeFD;
@@ -86,6 +92,7 @@ private:
     std::size_t m_queued = 0;
     CloseHandler m_onClose;
 
+    const std::shared_ptr<BrowserFrameBuffers> m_buffers = BrowserFrameBuffers::make();
     std::unique_ptr<SerialQueue> m_reader;
     std::unique_ptr<SerialQueue> m_writer;
 };

@@ -37,7 +37,8 @@ BrowserConfiguration BrowserConfiguration::decode(const nlohmann::json& value)
     configuration.allowedExtensionIDs = wire::requiredStrings(object, "allowedExtensionIds");
     configuration.protocolVersion = wire::requiredInteger(object, "protocolVersion");
     configuration.limits = BrowserLimits::decode(wire::requiredObject(object, "limits"));
-    configuration.captureSettings = BrowserCaptureSettings::decode(wire::requiredObject(object, "captureSettings"));
+    configuration.captureSettings =
+        BrowserCaptureSettings::decodeStored(wire::requiredObject(object, "captureSettings"));
     return configuration;
 }
 

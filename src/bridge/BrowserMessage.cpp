@@ -3,6 +3,7 @@
 #include "BridgeFailure.h"
 #include "JsonWriter.h"
 #include "WireCoding.h"
+#include "WireReading.h"
 
 #include <array>
 
@@ -62,7 +63,7 @@ void encodeFields(nlohmann::json& object, const BrowserMessage::Payload& payload
                payload);
 }
 
-BrowserMessage::Payload decodeFields(Kind kind, const nlohmann::json& o)
+BrowserMessage::Payload decodeFields(Kind kind, const wire::Members& o, WireSnapshotParts& parts)
 {
     using M = BrowserMessage;
     switch (kind) {
@@ -93,7 +94,7 @@ BrowserMessage::Payload decodeFields(Kind kind, const nlohmann::json& o)
     case Kind::response:
         return M::Response{wire::requiredString(o, "connectionId"),
                            wire::optionalString(o, "executionId"),
-                           BrowserResponse::decode(wire::requiredObject(o, "response"))};
+                           BrowserResponse::decode(wire::requiredObject(o, "response"), parts)};
     case Kind::status:
         return M::Status{wire::requiredString(o, "connectionId"),
                          wire::optionalString(o, "executionId"),
@@ -220,17 +221,18 @@ std::string BrowserMessage::encodedBytes(std::int64_t protocolVersion) const
     return writeJson(encode(protocolVersion));
 }
 
-BrowserMessage BrowserMessage::decode(const nlohmann::json& value, std::int64_t protocolVersion)
+BrowserMessage
+BrowserMessage::decode(const simdjson::dom::element& value, std::int64_t protocolVersion, WireSnapshotParts& parts)
 {
-    const auto& object = wire::requireObject(value, "A message");
+    const wire::Members object(wire::requireObject(value, "A message"));
     if (wire::requiredInteger(object, "v") != protocolVersion) {
         throw BridgeFailure::invalidMessage();
     }
-    const auto kind = kindFromName(wire::requiredString(object, "type"));
+    const auto kind = kindFromName(wire::requiredText(object, "type"));
     if (!kind) {
         throw WireDecodingError("\"type\" is not a known message kind.");
     }
-    return BrowserMessage{decodeFields(*kind, object)};
+    return BrowserMessage{decodeFields(*kind, object, parts)};
 }
 
 } // namespace tavlen

@@ -3,6 +3,7 @@
 #include "BrowserRequest.h"
 #include "BrowserResponse.h"
 #include "BrowserStatus.h"
+#include "WireElement.h"
 
 #include <nlohmann/json.hpp>
 
@@ -13,6 +14,8 @@
 #include <variant>
 
 namespace tavlen {
+
+struct WireSnapshotParts;
 
 // One unit of conversation on the bridge: every frame carries exactly one encoded message.
 // Members use "ID", wire keys "Id". Equality is member by member, texts by canonical equivalence.
@@ -141,9 +144,12 @@ struct BrowserMessage
     // The bytes of encode(), as they go into a frame.
     std::string encodedBytes(std::int64_t protocolVersion) const;
 
-    // Decodes a message of the given protocol version. Another "v" throws BridgeFailure "Invalid or incompatible
-    // browser message." before "type" is looked at; anything else wrong throws WireDecodingError.
-    static BrowserMessage decode(const nlohmann::json& value, std::int64_t protocolVersion);
+    // Decodes a received message of the given protocol version. Another "v" throws BridgeFailure "Invalid or
+    // incompatible browser message." before "type" is looked at; anything else wrong throws WireDecodingError.
+    // A snapshot's image and page tree are set aside in `parts` (BrowserSnapshot::decode). Received bytes reach
+    // this only through the wire check (BrowserWireReader), which runs the schema first.
+    static BrowserMessage
+    decode(const simdjson::dom::element& value, std::int64_t protocolVersion, WireSnapshotParts& parts);
 
     bool operator==(const BrowserMessage&) const = default;
 };

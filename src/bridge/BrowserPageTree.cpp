@@ -5,6 +5,7 @@
 #include "JsonWriter.h"
 #include "Utf8.h"
 #include "WireCoding.h"
+#include "WireReading.h"
 
 #include <unordered_map>
 #include <unordered_set>
@@ -20,9 +21,9 @@ nlohmann::json encodeOptionalRect(const std::optional<BrowserRect>& rect)
     return rect ? rect->encode() : nlohmann::json(nullptr);
 }
 
-std::optional<BrowserRect> decodeOptionalRect(const nlohmann::json& object, const char* key)
+std::optional<BrowserRect> decodeOptionalRect(const wire::Members& object, const char* key)
 {
-    if (const auto* rect = wire::optionalObject(object, key)) {
+    if (const auto rect = wire::optionalObject(object, key)) {
         return BrowserRect::decode(*rect);
     }
     return std::nullopt;
@@ -41,8 +42,9 @@ nlohmann::json encodeStates(const BrowserPageTree::States& states)
     return object;
 }
 
-BrowserPageTree::States decodeStates(const nlohmann::json& object)
+BrowserPageTree::States decodeStates(wire::Element value)
 {
+    const wire::Members object(value);
     return {wire::optionalString(object, "checked"),
             wire::optionalString(object, "pressed"),
             wire::optionalBool(object, "selected"),
@@ -64,8 +66,9 @@ nlohmann::json encodeStructure(const BrowserPageTree::Structure& structure)
     return object;
 }
 
-BrowserPageTree::Structure decodeStructure(const nlohmann::json& object)
+BrowserPageTree::Structure decodeStructure(wire::Element value)
 {
+    const wire::Members object(value);
     return {wire::optionalInteger(object, "level"),
             wire::optionalInteger(object, "row"),
             wire::optionalInteger(object, "column"),
@@ -110,41 +113,169 @@ nlohmann::json encodeNode(const BrowserPageTree::Node& node)
     return object;
 }
 
-BrowserPageTree::Node decodeNode(const nlohmann::json& value)
+// Reads every member into `node`, overwriting what it held (a node may be decoded into again).
+void decodeNode(wire::Element value, BrowserPageTree::Node& node)
 {
-    const auto& object = wire::requireObject(value, "A page-tree node");
-    BrowserPageTree::Node node;
-    node.id = wire::requiredString(object, "id");
+    const wire::Members object(wire::requireObject(value, "A page-tree node"));
+    node.id = wire::requiredText(object, "id");
     node.children = wire::requiredStrings(object, "children");
-    node.kind = wire::requiredString(object, "kind");
-    node.frameId = wire::requiredString(object, "frameId");
+    node.kind = wire::requiredText(object, "kind");
+    node.frameId = wire::requiredText(object, "frameId");
     node.bounds = decodeOptionalRect(object, "bounds");
-    for (const auto& item : wire::requiredArray(object, "fragments")) {
-        const auto& fragment = wire::requireObject(item, "A fragment");
+    node.fragments.clear();
+    for (const auto item : wire::elementsOf(wire::requiredArray(object, "fragments"))) {
+        const wire::Members fragment(wire::requireObject(item, "A fragment"));
         node.fragments.push_back({wire::requiredInteger(fragment, "start"),
                                   wire::requiredInteger(fragment, "length"),
                                   BrowserRect::decode(wire::requiredObject(fragment, "bounds"))});
     }
-    const auto& visibility = wire::requiredObject(object, "visibility");
-    node.visibility = {wire::requiredBool(visibility, "rendered"),
-                       wire::requiredBool(visibility, "cssVisible"),
-                       decodeOptionalRect(visibility, "clip"),
-                       wire::requiredString(visibility, "clipping"),
-                       wire::requiredString(visibility, "occlusion")};
-    node.source = wire::requiredString(object, "source");
+    const wire::Members visibility(wire::requiredObject(object, "visibility"));
+    node.visibility.rendered = wire::requiredBool(visibility, "rendered");
+    node.visibility.cssVisible = wire::requiredBool(visibility, "cssVisible");
+    node.visibility.clip = decodeOptionalRect(visibility, "clip");
+    node.visibility.clipping = wire::requiredText(visibility, "clipping");
+    node.visibility.occlusion = wire::requiredText(visibility, "occlusion");
+    node.source = wire::requiredText(object, "source");
     node.role = wire::optionalString(object, "role");
     node.text = wire::optionalString(object, "text");
     node.name = wire::optionalString(object, "name");
     node.description = wire::optionalString(object, "description");
     node.nameSource = wire::optionalString(object, "nameSource");
     node.value = wire::optionalString(object, "value");
-    if (const auto* states = wire::optionalObject(object, "states")) {
+    node.states.reset();
+    if (const auto states = wire::optionalObject(object, "states")) {
         node.states = decodeStates(*states);
     }
-    if (const auto* structure = wire::optionalObject(object, "structure")) {
+    node.structure.reset();
+    if (const auto structure = wire::optionalObject(object, "structure")) {
         node.structure = decodeStructure(*structure);
     }
-    return node;
+}
+
+// The length of one JSON object as the writer writes it: braces, members, commas. Keys are plain ASCII.
+class ObjectLength
+{
+public:
+    ObjectLength& member(std::string_view key, std::size_t valueLength)
+    {
+        m_members += key.size() + 3 + valueLength; // "key":value
+        ++m_count;
+        return *this;
+    }
+
+    template <class T> ObjectLength& optionalMember(std::string_view key, const std::optional<T>& value)
+    {
+        return value ? member(key, lengthOf(*value)) : *this;
+    }
+
+    std::size_t total() const { return 2 + m_members + (m_count > 0 ? m_count - 1 : 0); }
+
+    static std::size_t lengthOf(const std::string& text) { return writtenJsonLength(text, {.escapeSlashes = false}); }
+
+    static std::size_t lengthOf(std::int64_t number) { return writtenJsonLength(number); }
+
+    static std::size_t lengthOf(bool value) { return value ? 4 : 5; }
+
+    static std::size_t lengthOf(const std::vector<std::string>& texts)
+    {
+        std::size_t length = 2 + (texts.empty() ? 0 : texts.size() - 1);
+        for (const auto& text : texts) {
+            length += lengthOf(text);
+        }
+        return length;
+    }
+
+private:
+    std::size_t m_members = 0;
+    std::size_t m_count = 0;
+};
+
+std::size_t rectLength(const BrowserRect& rect)
+{
+    return ObjectLength()
+        .member("x", writtenJsonLength(rect.x))
+        .member("y", writtenJsonLength(rect.y))
+        .member("width", writtenJsonLength(rect.width))
+        .member("height", writtenJsonLength(rect.height))
+        .total();
+}
+
+std::size_t rectOrNullLength(const std::optional<BrowserRect>& rect)
+{
+    return rect ? rectLength(*rect) : 4;
+}
+
+// The length of a node as encodeNode writes it; members that encodeNode leaves out count nothing.
+std::size_t encodedLength(const BrowserPageTree::Node& node)
+{
+    std::size_t fragments = 2 + (node.fragments.empty() ? 0 : node.fragments.size() - 1);
+    for (const auto& fragment : node.fragments) {
+        fragments += ObjectLength()
+                         .member("start", writtenJsonLength(fragment.start))
+                         .member("length", writtenJsonLength(fragment.length))
+                         .member("bounds", rectLength(fragment.bounds))
+                         .total();
+    }
+    const auto& visibility = node.visibility;
+    ObjectLength length;
+    length.member("id", ObjectLength::lengthOf(node.id))
+        .member("children", ObjectLength::lengthOf(node.children))
+        .member("kind", ObjectLength::lengthOf(node.kind))
+        .member("frameId", ObjectLength::lengthOf(node.frameId))
+        .member("bounds", rectOrNullLength(node.bounds))
+        .member("fragments", fragments)
+        .member("visibility",
+                ObjectLength()
+                    .member("rendered", ObjectLength::lengthOf(visibility.rendered))
+                    .member("cssVisible", ObjectLength::lengthOf(visibility.cssVisible))
+                    .member("clip", rectOrNullLength(visibility.clip))
+                    .member("clipping", ObjectLength::lengthOf(visibility.clipping))
+                    .member("occlusion", ObjectLength::lengthOf(visibility.occlusion))
+                    .total())
+        .member("source", ObjectLength::lengthOf(node.source))
+        .optionalMember("role", node.role)
+        .optionalMember("text", node.text)
+        .optionalMember("name", node.name)
+        .optionalMember("description", node.description)
+        .optionalMember("nameSource", node.nameSource)
+        .optionalMember("value", node.value);
+    if (const auto& states = node.states) {
+        length.member("states",
+                      ObjectLength()
+                          .optionalMember("checked", states->checked)
+                          .optionalMember("pressed", states->pressed)
+                          .optionalMember("selected", states->selected)
+                          .optionalMember("expanded", states->expanded)
+                          .optionalMember("disabled", states->disabled)
+                          .optionalMember("readonly", states->readonly)
+                          .optionalMember("required", states->required)
+                          .total());
+    }
+    if (const auto& structure = node.structure) {
+        length.member("structure",
+                      ObjectLength()
+                          .optionalMember("level", structure->level)
+                          .optionalMember("row", structure->row)
+                          .optionalMember("column", structure->column)
+                          .optionalMember("rowSpan", structure->rowSpan)
+                          .optionalMember("columnSpan", structure->columnSpan)
+                          .optionalMember("headers", structure->headers)
+                          .total());
+    }
+    return length.total();
+}
+
+// The length of the tree's own members and of an empty "nodes" array; each node adds its own length and a comma.
+std::size_t encodedLengthWithoutNodes(const BrowserPageTree& tree)
+{
+    return ObjectLength()
+        .member("snapshotId", ObjectLength::lengthOf(tree.snapshotId))
+        .member("startedAt", ObjectLength::lengthOf(tree.startedAt))
+        .member("finishedAt", ObjectLength::lengthOf(tree.finishedAt))
+        .member("status", ObjectLength::lengthOf(tree.status))
+        .member("reasons", ObjectLength::lengthOf(tree.reasons))
+        .member("nodes", 2)
+        .total();
 }
 
 // Node ids are texts, so ids that are canonically equivalent name the same node: they are matched by their NFC
@@ -289,14 +420,23 @@ void BrowserPageTree::validate(std::string_view snapshotID) const
 {
     const BrowserWireValidator validator = BrowserWireValidator::load();
     validator.checkPageTree(*this);
+    checkRules(snapshotID);
+}
+
+void BrowserPageTree::checkRules(std::string_view snapshotID) const
+{
     if (!rulesHold(*this, snapshotID)) {
         throw BridgeFailure::invalidMessage();
     }
 }
 
-std::string BrowserPageTree::sortedJSON() const
+std::size_t BrowserPageTree::sortedJSONLength() const
 {
-    return writeJson(encode(), {.escapeSlashes = false});
+    std::size_t length = encodedLengthWithoutNodes(*this);
+    for (const auto& node : nodes) {
+        length += encodedLength(node);
+    }
+    return length + (nodes.empty() ? 0 : nodes.size() - 1);
 }
 
 nlohmann::json BrowserPageTree::encode() const
@@ -313,21 +453,29 @@ nlohmann::json BrowserPageTree::encode() const
             {"nodes", std::move(encodedNodes)}};
 }
 
-BrowserPageTree BrowserPageTree::decode(const nlohmann::json& value)
+BrowserPageTree::Received BrowserPageTree::decode(const simdjson::dom::element& value)
 {
-    const auto& object = wire::requireObject(value, "A page tree");
-    BrowserPageTree tree;
-    tree.snapshotId = wire::requiredString(object, "snapshotId");
-    tree.startedAt = wire::requiredString(object, "startedAt");
-    tree.finishedAt = wire::requiredString(object, "finishedAt");
-    tree.status = wire::requiredString(object, "status");
+    const wire::Members object(wire::requireObject(value, "A page tree"));
+    Received received;
+    BrowserPageTree& tree = received.tree;
+    tree.snapshotId = wire::requiredText(object, "snapshotId");
+    tree.startedAt = wire::requiredText(object, "startedAt");
+    tree.finishedAt = wire::requiredText(object, "finishedAt");
+    tree.status = wire::requiredText(object, "status");
     tree.reasons = wire::requiredStrings(object, "reasons");
-    const auto& nodes = wire::requiredArray(object, "nodes");
-    tree.nodes.reserve(nodes.size());
-    for (const auto& node : nodes) {
-        tree.nodes.push_back(decodeNode(node));
+    const auto nodes = wire::requiredArray(object, "nodes");
+    std::size_t length = encodedLengthWithoutNodes(tree);
+    // Past the cap the tree will be refused; its nodes are still decoded, one at a time into the same node, so that
+    // a hostile tree costs no more memory than an acceptable one.
+    Node spare;
+    std::size_t count = 0;
+    for (const auto item : wire::elementsOf(nodes)) {
+        Node& node = length <= maximumEncodedBytes ? tree.nodes.emplace_back() : spare;
+        decodeNode(item, node);
+        length += encodedLength(node) + (count++ > 0 ? 1 : 0); // with the comma before every node but the first
     }
-    return tree;
+    received.sortedJSONLength = length;
+    return received;
 }
 
 } // namespace tavlen

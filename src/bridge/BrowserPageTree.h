@@ -1,6 +1,7 @@
 #pragma once
 
 #include "BrowserRect.h"
+#include "WireElement.h"
 
 #include <nlohmann/json.hpp>
 
@@ -94,19 +95,41 @@ struct BrowserPageTree
     std::vector<std::string> reasons;
     std::vector<Node> nodes;
 
+    // The longest sorted encoding (sortedJSONLength) of a tree that passes the page-tree check.
+    static constexpr std::size_t maximumEncodedBytes = 4'194'304;
+
+    // A tree read from a received message, with the length of its sorted encoding, computed as the nodes were read.
+    // Past maximumEncodedBytes the remaining nodes are still read, so every decoding failure is found, but no longer
+    // kept: `tree` is then incomplete, and the page-tree check refuses it by its length.
+    struct Received;
+
     // Loads a fresh wire validator (both resources are read again), checks the tree against the schema's
-    // "pageTree" definition and then its own rules: the snapshot id, time order, status and reasons,
-    // unique ids, forward child references, header references, fragment ranges, at most 100,000 fragments.
-    // Throws BridgeFailure "Invalid or incompatible browser message." or the loader's failure.
+    // "pageTree" definition (BrowserWireValidator::checkPageTree) and then checkRules.
+    // Throws BridgeFailure "Invalid or incompatible browser message.", the loader's failure, or what encoding the
+    // tree would throw (std::invalid_argument for a number JSON cannot hold or text that is not UTF-8).
     void validate(std::string_view snapshotID) const;
 
-    // The tree as JSON with sorted keys and slashes not escaped.
-    std::string sortedJSON() const;
+    // The rules a schema cannot express: the snapshot id (canonically equivalent), time order, status and reasons,
+    // unique ids, children listed once and only after their parent, header references, fragment ranges within the
+    // text and not splitting a surrogate pair, at most 100,000 fragments. Throws BridgeFailure "Invalid or
+    // incompatible browser message.".
+    void checkRules(std::string_view snapshotID) const;
+
+    // The byte length of the tree's sorted encoding (encode() written with sorted keys, slashes not escaped),
+    // computed without producing it. Throws what writing it throws (std::invalid_argument).
+    std::size_t sortedJSONLength() const;
 
     nlohmann::json encode() const;
-    static BrowserPageTree decode(const nlohmann::json& value); // throws WireDecodingError
+    // Throws WireDecodingError.
+    static Received decode(const simdjson::dom::element& value);
 
     friend bool operator==(const BrowserPageTree& a, const BrowserPageTree& b);
+};
+
+struct BrowserPageTree::Received
+{
+    BrowserPageTree tree;
+    std::size_t sortedJSONLength = 0;
 };
 
 } // namespace tavlen

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "WireElement.h"
+
 #include <nlohmann/json.hpp>
 
 namespace tavlen {
@@ -13,7 +15,9 @@ struct BrowserRect
     double height = 0;
 
     nlohmann::json encode() const;
-    static BrowserRect decode(const nlohmann::json& value); // throws WireDecodingError
+    // From a received frame, and from a stored document. Throw WireDecodingError.
+    static BrowserRect decode(const simdjson::dom::element& value);
+    static BrowserRect decodeStored(const nlohmann::json& value);
 
     bool operator==(const BrowserRect&) const = default;
 };

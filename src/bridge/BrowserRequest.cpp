@@ -1,6 +1,7 @@
 #include "BrowserRequest.h"
 
 #include "WireCoding.h"
+#include "WireReading.h"
 
 namespace tavlen {
 
@@ -38,19 +39,19 @@ nlohmann::json BrowserRequest::encode() const
     return object;
 }
 
-BrowserRequest BrowserRequest::decode(const nlohmann::json& value)
+BrowserRequest BrowserRequest::decode(const simdjson::dom::element& value)
 {
-    const auto& object = wire::requireObject(value, "A request");
+    const wire::Members object(wire::requireObject(value, "A request"));
     BrowserRequest request;
     request.requestID = wire::requiredString(object, "requestId");
-    const auto command = browserCommandFromName(wire::requiredString(object, "command"));
+    const auto command = browserCommandFromName(wire::requiredText(object, "command"));
     if (!command) {
         throw WireDecodingError("\"command\" is not a known command.");
     }
     request.command = *command;
     request.sessionID = wire::optionalString(object, "sessionId");
     request.url = wire::optionalString(object, "url");
-    if (const auto* viewport = wire::optionalObject(object, "viewport")) {
+    if (const auto viewport = wire::optionalObject(object, "viewport")) {
         request.viewport = BrowserCaptureSettings::decode(*viewport);
     }
     return request;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "BrowserCaptureSettings.h"
+#include "WireElement.h"
 
 #include <nlohmann/json.hpp>
 
@@ -32,7 +33,7 @@ struct BrowserRequest
 
     // Absent members are left out.
     nlohmann::json encode() const;
-    static BrowserRequest decode(const nlohmann::json& value); // throws WireDecodingError
+    static BrowserRequest decode(const simdjson::dom::element& value); // throws WireDecodingError
 
     friend bool operator==(const BrowserRequest& a, const BrowserRequest& b);
 };

@@ -1,6 +1,7 @@
 #include "BrowserResponse.h"
 
 #include "WireCoding.h"
+#include "WireReading.h"
 
 namespace tavlen {
 
@@ -17,17 +18,17 @@ nlohmann::json BrowserResponse::encode() const
     return object;
 }
 
-BrowserResponse BrowserResponse::decode(const nlohmann::json& value)
+BrowserResponse BrowserResponse::decode(const simdjson::dom::element& value, WireSnapshotParts& parts)
 {
-    const auto& object = wire::requireObject(value, "A response");
+    const wire::Members object(wire::requireObject(value, "A response"));
     BrowserResponse response;
     response.requestID = wire::optionalString(object, "requestId");
     response.status = BrowserStatus::decode(wire::requiredObject(object, "status"));
     response.ok = wire::requiredBool(object, "ok");
-    if (const auto* snapshot = wire::optionalObject(object, "snapshot")) {
-        response.snapshot = BrowserSnapshot::decode(*snapshot);
+    if (const auto snapshot = wire::optionalObject(object, "snapshot")) {
+        response.snapshot = BrowserSnapshot::decode(*snapshot, parts);
     }
-    if (const auto* error = wire::optionalObject(object, "error")) {
+    if (const auto error = wire::optionalObject(object, "error")) {
         response.error = BrowserToolError::decode(*error);
     }
     return response;

@@ -10,6 +10,8 @@
 
 namespace tavlen {
 
+struct WireSnapshotParts;
+
 // The extension's answer to one request or cancel.
 struct BrowserResponse
 {
@@ -21,7 +23,8 @@ struct BrowserResponse
 
     // Absent requestId, snapshot and error are left out.
     nlohmann::json encode() const;
-    static BrowserResponse decode(const nlohmann::json& value); // throws WireDecodingError
+    // A snapshot's image and page tree are set aside in `parts` (BrowserSnapshot::decode). Throws WireDecodingError.
+    static BrowserResponse decode(const simdjson::dom::element& value, WireSnapshotParts& parts);
 
     friend bool operator==(const BrowserResponse& a, const BrowserResponse& b);
 };

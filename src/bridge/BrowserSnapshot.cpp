@@ -2,6 +2,8 @@
 
 #include "BridgeFailure.h"
 #include "WireCoding.h"
+#include "WireReading.h"
+#include "WireSnapshotParts.h"
 
 #include <cmath>
 
@@ -68,9 +70,9 @@ nlohmann::json BrowserGeometry::encode() const
             {"zoom", zoom}};
 }
 
-BrowserGeometry BrowserGeometry::decode(const nlohmann::json& value)
+BrowserGeometry BrowserGeometry::decode(const simdjson::dom::element& value)
 {
-    const auto& object = wire::requireObject(value, "A geometry");
+    const wire::Members object(wire::requireObject(value, "A geometry"));
     return {wire::requiredDouble(object, "width"),
             wire::requiredDouble(object, "height"),
             wire::requiredDouble(object, "pageX"),
@@ -102,19 +104,23 @@ nlohmann::json BrowserSnapshot::encode() const
             {"pageTree", pageTree.encode()}};
 }
 
-BrowserSnapshot BrowserSnapshot::decode(const nlohmann::json& value)
+BrowserSnapshot BrowserSnapshot::decode(const simdjson::dom::element& value, WireSnapshotParts& parts)
 {
-    const auto& object = wire::requireObject(value, "A snapshot");
+    const wire::Members object(wire::requireObject(value, "A snapshot"));
     BrowserSnapshot snapshot;
-    snapshot.url = wire::requiredString(object, "url");
+    snapshot.url = wire::requiredText(object, "url");
     snapshot.geometry = BrowserGeometry::decode(wire::requiredObject(object, "geometry"));
     snapshot.contentRect = BrowserRect::decode(wire::requiredObject(object, "contentRect"));
     snapshot.imageWidth = wire::requiredInteger(object, "imageWidth");
     snapshot.imageHeight = wire::requiredInteger(object, "imageHeight");
-    snapshot.imageBase64 = wire::requiredString(object, "imageBase64");
-    snapshot.snapshotID = wire::requiredString(object, "snapshotId");
-    snapshot.capturedAt = wire::requiredString(object, "capturedAt");
-    snapshot.pageTree = BrowserPageTree::decode(wire::requiredObject(object, "pageTree"));
+    parts.imageBase64 = wire::requiredText(object, "imageBase64");
+    snapshot.snapshotID = wire::requiredText(object, "snapshotId");
+    snapshot.capturedAt = wire::requiredText(object, "capturedAt");
+    const auto pageTree = wire::requiredObject(object, "pageTree");
+    auto received = BrowserPageTree::decode(pageTree);
+    snapshot.pageTree = std::move(received.tree);
+    parts.pageTree = pageTree;
+    parts.pageTreeLength = received.sortedJSONLength;
     return snapshot;
 }
 

@@ -3,6 +3,7 @@
 #include "BrowserCaptureSettings.h"
 #include "BrowserPageTree.h"
 #include "BrowserRect.h"
+#include "WireElement.h"
 
 #include <nlohmann/json.hpp>
 
@@ -10,6 +11,8 @@
 #include <string>
 
 namespace tavlen {
+
+struct WireSnapshotParts;
 
 // The page's viewport as Chrome reports it.
 struct BrowserGeometry
@@ -24,7 +27,7 @@ struct BrowserGeometry
     double zoom = 1;
 
     nlohmann::json encode() const;
-    static BrowserGeometry decode(const nlohmann::json& value); // throws WireDecodingError
+    static BrowserGeometry decode(const simdjson::dom::element& value); // throws WireDecodingError
 
     bool operator==(const BrowserGeometry&) const = default;
 };
@@ -48,7 +51,9 @@ struct BrowserSnapshot
 
     // Every key is required and always written.
     nlohmann::json encode() const;
-    static BrowserSnapshot decode(const nlohmann::json& value); // throws WireDecodingError
+    // Reads every member but copies neither the image text nor, past the page-tree cap, the tree's nodes: the image
+    // is left empty and both are set aside in `parts` (WireSnapshotParts.h). Throws WireDecodingError.
+    static BrowserSnapshot decode(const simdjson::dom::element& value, WireSnapshotParts& parts);
 
     friend bool operator==(const BrowserSnapshot& a, const BrowserSnapshot& b);
 };

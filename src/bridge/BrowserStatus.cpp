@@ -1,6 +1,7 @@
 #include "BrowserStatus.h"
 
 #include "WireCoding.h"
+#include "WireReading.h"
 
 namespace tavlen {
 
@@ -9,9 +10,9 @@ nlohmann::json BrowserToolError::encode() const
     return {{"code", code}, {"message", message}};
 }
 
-BrowserToolError BrowserToolError::decode(const nlohmann::json& value)
+BrowserToolError BrowserToolError::decode(const simdjson::dom::element& value)
 {
-    const auto& object = wire::requireObject(value, "A tool error");
+    const wire::Members object(wire::requireObject(value, "A tool error"));
     return {wire::requiredString(object, "code"), wire::requiredString(object, "message")};
 }
 
@@ -34,16 +35,16 @@ nlohmann::json BrowserStatus::encode() const
     return object;
 }
 
-BrowserStatus BrowserStatus::decode(const nlohmann::json& value)
+BrowserStatus BrowserStatus::decode(const simdjson::dom::element& value)
 {
-    const auto& object = wire::requireObject(value, "A status");
+    const wire::Members object(wire::requireObject(value, "A status"));
     BrowserStatus status;
     status.state = wire::requiredString(object, "state");
     status.sessionID = wire::optionalString(object, "sessionId");
     status.busy = wire::requiredBool(object, "busy");
     status.operationsRemaining = wire::requiredInteger(object, "operationsRemaining");
     status.expiresAt = wire::optionalDouble(object, "expiresAt");
-    if (const auto* error = wire::optionalObject(object, "lastError")) {
+    if (const auto error = wire::optionalObject(object, "lastError")) {
         status.lastError = BrowserToolError::decode(*error);
     }
     return status;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "BrowserLimits.h"
+#include "WireElement.h"
 
 #include <nlohmann/json.hpp>
 
@@ -17,7 +18,7 @@ struct BrowserToolError
     std::string message;
 
     nlohmann::json encode() const;
-    static BrowserToolError decode(const nlohmann::json& value); // throws WireDecodingError
+    static BrowserToolError decode(const simdjson::dom::element& value); // throws WireDecodingError
 
     friend bool operator==(const BrowserToolError& a, const BrowserToolError& b);
 };
@@ -37,7 +38,7 @@ struct BrowserStatus
 
     // sessionId, expiresAt and lastError are written as null when absent.
     nlohmann::json encode() const;
-    static BrowserStatus decode(const nlohmann::json& value); // throws WireDecodingError
+    static BrowserStatus decode(const simdjson::dom::element& value); // throws WireDecodingError
 
     friend bool operator==(const BrowserStatus& a, const BrowserStatus& b);
 };

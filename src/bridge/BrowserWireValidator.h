@@ -2,10 +2,13 @@
 
 #include "BrowserLimits.h"
 #include "BrowserMessage.h"
+#include "WireElement.h"
+#include "WireSchema.h"
 
 #include <nlohmann/json.hpp>
 
 #include <cstdint>
+#include <memory>
 #include <string_view>
 
 namespace tavlen {
@@ -13,8 +16,9 @@ namespace tavlen {
 struct BrowserPageTree;
 
 // The one gate for bytes that cross the browser bridge: size limits, the message schema (an interpreter of a
-// small JSON Schema subset), typed decoding and the rules a schema cannot express. A plain value; Tavlen builds
-// a fresh one for every message, the host one at start.
+// small JSON Schema subset, WireSchema.h), typed decoding and the rules a schema cannot express. A plain value:
+// copies share the schema, read once when the validator is made. Tavlen builds a fresh one for every message,
+// the host one at start. Received frames go through a BrowserWireReader, which parses them in place.
 class BrowserWireValidator
 {
 public:
@@ -25,33 +29,38 @@ public:
     // WireDecodingError for a schema that is not a JSON object or a config that does not decode.
     static BrowserWireValidator load();
 
-    const nlohmann::json& schema() const { return m_schema; }
+    const nlohmann::json& schema() const { return m_schema->document(); }
+
+    const WireSchema& wireSchema() const { return *m_schema; }
 
     const BrowserLimits& limits() const { return m_limits; }
 
     std::int64_t protocolVersion() const { return m_protocolVersion; }
 
-    // Turns received (or about-to-be-sent) bytes into a message, or throws: BridgeFailure "Invalid or
-    // incompatible browser message." (capture settings and page trees keep their own failures), or
-    // WireDecodingError from the JSON reader or the typed decoder. Nothing is repaired.
+    // The whole check of BrowserWireReader::decode for bytes held in memory (a message Tavlen is about to send),
+    // which are copied once to be parsed. Throws BridgeFailure "Invalid or incompatible browser message." (capture
+    // settings and page trees keep their own failures), or WireDecodingError from the JSON reader or the typed
+    // decoder. Nothing is repaired.
     BrowserMessage decode(std::string_view data) const;
 
     // True when the value satisfies the schema node; references resolve against the whole schema. Never throws.
-    bool checkSchema(const nlohmann::json& value, const nlohmann::json& schemaNode) const;
+    bool checkSchema(const simdjson::dom::element& value, const nlohmann::json& schemaNode) const;
 
-    // Encodes the tree with sorted keys, refuses an encoding over 4 MiB, and checks it, read back, against the
-    // schema's "pageTree" definition. Throws BridgeFailure "Invalid or incompatible browser message.".
+    // Refuses a tree whose sorted encoding would be longer than 4 MiB (the length is computed, the encoding never
+    // produced), then holds the tree against the schema's "pageTree" definition ("$defs" and it must be objects).
+    // Throws BridgeFailure "Invalid or incompatible browser message.", or what encoding the tree would throw.
     void checkPageTree(const BrowserPageTree& tree) const;
+    // The same check for a tree as it arrived in a frame, whose sorted encoding's length was computed as it was
+    // decoded (BrowserPageTree::decode): the received tree is checked itself, never encoded again.
+    void checkPageTree(const simdjson::dom::element& tree, std::size_t sortedJSONLength) const;
 
 private:
-    bool check(const nlohmann::json& value, const nlohmann::json& node, int depth) const;
-    bool checkString(const std::string& value, const nlohmann::json& node) const;
-    const nlohmann::json* definition(std::string_view name) const;
+    // The "pageTree" definition for a tree of that encoded length; throws when either refuses.
+    const WireSchema::Node& pageTreeDefinition(std::size_t sortedJSONLength) const;
 
-    nlohmann::json m_schema;
+    std::shared_ptr<const WireSchema> m_schema;
     BrowserLimits m_limits;
     std::int64_t m_protocolVersion;
-    bool m_definitionsUsable = false; // "$defs" is an object whose members are all objects
 };
 
 } // namespace tavlen

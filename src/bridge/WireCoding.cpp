@@ -4,6 +4,21 @@
 
 namespace tavlen::wire {
 
+void failMember(const char* key, const char* expected)
+{
+    throw WireDecodingError(std::string("\"") + key + "\" must be " + expected + ".");
+}
+
+void failNotObject(const char* what)
+{
+    throw WireDecodingError(std::string(what) + " must be a JSON object.");
+}
+
+std::optional<std::int64_t> wholeInteger(double value)
+{
+    return json_fields::integerValue(nlohmann::json(value));
+}
+
 bool sameText(const std::string& a, const std::string& b)
 {
     return textEqual(a, b);

@@ -36,6 +36,12 @@ using json_fields::requiredString;
 using json_fields::requiredStrings;
 using json_fields::requireObject;
 
+// The readers' failures, for the readers of received frames (WireReading.h) to fail alike.
+[[noreturn]] void failMember(const char* key, const char* expected);
+[[noreturn]] void failNotObject(const char* what);
+// A double that is a whole number within signed 64 bits (3.0, not 3.5 nor 2^63), as an integer.
+std::optional<std::int64_t> wholeInteger(double value);
+
 // Writes an optional member: left out when absent.
 template <class T> void putIfPresent(nlohmann::json& object, const char* key, const std::optional<T>& value)
 {

@@ -8,6 +8,7 @@
 #include "BrowserPendingCommands.h"
 #include "BrowserResources.h"
 #include "BrowserWireGate.h"
+#include "BrowserWireReader.h"
 #include "CancelledError.h"
 #include "FileDescriptor.h"
 #include "MainThread.h"
@@ -105,11 +106,13 @@ void BrowserConnections::startChannel(const std::shared_ptr<BrowserPeer>& peer)
 {
     // Both handlers may outlive the client: they reach it only on the main thread, and only while it exists.
     const QPointer<BrowserClientState> alive(&m_state);
-    auto onMessage = [this, alive, id = peer->id](std::string frame) {
+    // The connection's reader: used on the channel's reader thread only, frame after frame.
+    auto reader = std::make_shared<BrowserWireReader>();
+    auto onMessage = [this, alive, id = peer->id, reader](BrowserFrame frame) {
         // Checked here, on the channel's reader thread; handled on the main thread before the next frame is read.
         std::shared_ptr<const BrowserMessage> message;
         try {
-            message = std::make_shared<const BrowserMessage>(decodeFrameFromChrome(frame));
+            message = std::make_shared<const BrowserMessage>(decodeFrameFromChrome(*reader, frame));
         } catch (const std::exception& error) {
             qCDebug(browserLog) << "refused a frame from Chrome:" << error.what();
         }

@@ -1,12 +1,13 @@
 #include "BrowserWireGate.h"
 
+#include "BrowserWireReader.h"
 #include "BrowserWireValidator.h"
 
 namespace tavlen {
 
-BrowserMessage decodeFrameFromChrome(std::string_view frame)
+BrowserMessage decodeFrameFromChrome(BrowserWireReader& reader, const BrowserFrame& frame)
 {
-    return BrowserWireValidator::load().decode(frame);
+    return reader.decode(BrowserWireValidator::load(), frame);
 }
 
 std::string encodeFrameForChrome(const BrowserMessage& message)

@@ -118,18 +118,18 @@ BrowserHostRelay::BrowserHostRelay(const BrowserConfiguration& configuration,
 
 void BrowserHostRelay::start()
 {
-    m_chrome->start([this](std::string frame) { relayChromeToApp(std::move(frame)); }, [this] { onChromeClosed(); });
-    m_socket->start([this](std::string frame) { relayAppToChrome(std::move(frame)); }, [this] { onSocketClosed(); });
+    m_chrome->start([this](BrowserFrame frame) { relayChromeToApp(std::move(frame)); }, [this] { onChromeClosed(); });
+    m_socket->start([this](BrowserFrame frame) { relayAppToChrome(std::move(frame)); }, [this] { onSocketClosed(); });
 }
 
-void BrowserHostRelay::relayChromeToApp(std::string frame)
+void BrowserHostRelay::relayChromeToApp(BrowserFrame frame)
 {
     if (m_ending) {
         return;
     }
     std::optional<BrowserMessage::Kind> kind;
     try {
-        kind = m_validator.decode(frame).kind();
+        kind = m_fromChrome.check(m_validator, frame);
     } catch (const std::exception&) {
     }
     if (!kind) {
@@ -159,13 +159,13 @@ void BrowserHostRelay::relayChromeToApp(std::string frame)
     m_socket->send(std::move(frame));
 }
 
-void BrowserHostRelay::relayAppToChrome(std::string frame)
+void BrowserHostRelay::relayAppToChrome(BrowserFrame frame)
 {
     if (m_ending) {
         return;
     }
     try {
-        if (!BrowserMessage::travelsToChrome(m_validator.decode(frame).kind())) {
+        if (!BrowserMessage::travelsToChrome(m_fromApp.check(m_validator, frame))) {
             endHost(exitFailure);
         }
     } catch (const std::exception&) {

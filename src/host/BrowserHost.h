@@ -2,6 +2,7 @@
 
 #include "BrowserChannel.h"
 #include "BrowserConfiguration.h"
+#include "BrowserWireReader.h"
 #include "BrowserWireValidator.h"
 
 #include <atomic>
@@ -28,6 +29,8 @@ std::string hostBundleIdentifier(const char* argv0);
 int connectToAppSocket(const std::filesystem::path& directory);
 
 // The two channels of a running host and the relay between them. Any exit from a relay ends the process.
+// Each frame is checked where it was read (one reader, with its parser, per direction) and the same bytes, in
+// the same buffer, are handed to the other channel to write.
 class BrowserHostRelay
 {
 public:
@@ -37,12 +40,14 @@ public:
     void start();
 
 private:
-    void relayChromeToApp(std::string frame);
-    void relayAppToChrome(std::string frame);
+    void relayChromeToApp(BrowserFrame frame);
+    void relayAppToChrome(BrowserFrame frame);
     void onChromeClosed();
     void onSocketClosed();
 
     const BrowserWireValidator m_validator;
+    BrowserWireReader m_fromChrome; // used on the Chrome channel's reader thread only
+    BrowserWireReader m_fromApp;    // used on the socket channel's reader thread only
     const std::int64_t m_protocolVersion;
     std::shared_ptr<BrowserChannel> m_chrome;
     std::shared_ptr<BrowserChannel> m_socket;

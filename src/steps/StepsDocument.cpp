@@ -114,7 +114,7 @@ StepsDocument::OpenPage decodeOpenPage(const nlohmann::json& value)
     openPage.delay = requiredInteger(object, "delay");
     openPage.url = requiredString(object, "url");
     if (const nlohmann::json* viewport = member(object, "viewport")) {
-        openPage.viewport = BrowserCaptureSettings::decode(*viewport);
+        openPage.viewport = BrowserCaptureSettings::decodeStored(*viewport);
     }
     return openPage;
 }
@@ -156,7 +156,7 @@ StepsDocument::Entry decodeEntry(const nlohmann::json& value)
     entry.content = decodeContent(requiredObject(object, "content"));
     entry.id = requiredUuid(object, "id");
     if (const nlohmann::json* region = member(object, "region")) {
-        entry.region = BrowserRect::decode(*region);
+        entry.region = BrowserRect::decodeStored(*region);
     }
     entry.sourceID = optionalUuid(object, "sourceID");
     return entry;

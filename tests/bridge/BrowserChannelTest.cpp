@@ -8,11 +8,13 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <cstring>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -194,10 +196,10 @@ TEST(BrowserChannelTest, edgeCasesOfReadingSendingAndClosing)
         auto recorder = std::make_shared<Recorder>();
         std::weak_ptr<BrowserChannel> weak = channel;
         channel->start(
-            [recorder, weak, closeInside = row.closeInsideOnMessage](std::string frame) {
+            [recorder, weak, closeInside = row.closeInsideOnMessage](BrowserFrame frame) {
                 {
                     std::lock_guard guard(recorder->mutex);
-                    recorder->frames.push_back(std::move(frame));
+                    recorder->frames.emplace_back(frame.bytes());
                 }
                 if (closeInside) {
                     if (auto strong = weak.lock()) {
@@ -313,12 +315,62 @@ TEST(BrowserChannelTest, framesCarryAHostOrderLengthAndTheBytesUnchanged)
     ::close(sockets.channelEnd);
 }
 
+// Frames are read into one buffer, padded for the parser, grown and reused; a frame the handler keeps (or sends on)
+// takes the buffer along and brings it back when it is destroyed, and the next read meanwhile gets another.
+TEST(BrowserChannelTest, framesAreReadIntoOneReusedPaddedBuffer)
+{
+    SocketPair sockets;
+    auto channel = BrowserChannel::make(sockets.channelEnd, sockets.channelEnd, true, 1 << 20, 1 << 20, 1 << 22);
+
+    struct Seen
+    {
+        std::mutex mutex;
+        std::vector<const char*> buffers;
+        std::vector<bool> padded;
+        std::optional<BrowserFrame> kept;
+    };
+
+    auto seen = std::make_shared<Seen>();
+    Latch fourRead;
+    Latch closed;
+    channel->start(
+        [seen, &fourRead](BrowserFrame frame) {
+            std::lock_guard guard(seen->mutex);
+            seen->buffers.push_back(frame.data());
+            seen->padded.push_back(frame.isPadded() && std::all_of(frame.data() + frame.size(),
+                                                                   frame.data() + frame.size() + BrowserFrame::padding,
+                                                                   [](char c) { return c == '\0'; }));
+            if (seen->buffers.size() == 2) {
+                seen->kept = std::move(frame); // held past the next read
+            } else if (seen->buffers.size() == 3) {
+                seen->kept.reset(); // comes back to the channel
+            }
+            if (seen->buffers.size() == 4) {
+                fourRead.open();
+            }
+        },
+        [&closed] { closed.open(); });
+    // Largest first, so the buffer need not grow; then one frame read while the second is kept, then one after.
+    for (const std::size_t size : {4096u, 100u, 200u, 300u}) {
+        writeAllTo(sockets.peer, frameBytes(body(size)));
+    }
+    ASSERT_TRUE(fourRead.wait());
+    channel->close();
+    ASSERT_TRUE(closed.wait());
+    std::lock_guard guard(seen->mutex);
+    EXPECT_EQ(seen->padded, std::vector<bool>(4, true));
+    EXPECT_EQ(seen->buffers[1], seen->buffers[0]) << "the buffer of a dropped frame is read into again";
+    EXPECT_NE(seen->buffers[2], seen->buffers[1]) << "a kept frame keeps its buffer";
+    EXPECT_TRUE(seen->buffers[3] == seen->buffers[1] || seen->buffers[3] == seen->buffers[2])
+        << "a buffer that comes back is reused";
+}
+
 TEST(BrowserChannelTest, manyFramesFromSeveralThreadsArriveWholeAndInEachSendersOrder)
 {
     SocketPair sockets;
     auto channel = BrowserChannel::make(sockets.channelEnd, sockets.channelEnd, true, 1 << 20, 1 << 20, 64 << 20);
     Latch closed;
-    channel->start([](std::string) {}, [&closed] { closed.open(); });
+    channel->start([](BrowserFrame) {}, [&closed] { closed.open(); });
     constexpr int senders = 4;
     constexpr int perSender = 200;
     std::vector<std::thread> threads;
@@ -333,8 +385,9 @@ TEST(BrowserChannelTest, manyFramesFromSeveralThreadsArriveWholeAndInEachSenders
     for (int received = 0; received < senders * perSender; ++received) {
         auto frame = readFrame(sockets.peer, 1 << 20);
         ASSERT_TRUE(frame.has_value());
-        const int t = std::stoi(frame->substr(0, frame->find(':')));
-        const auto rest = frame->substr(frame->find(':') + 1);
+        const std::string text(frame->bytes());
+        const int t = std::stoi(text.substr(0, text.find(':')));
+        const auto rest = text.substr(text.find(':') + 1);
         const int i = std::stoi(rest.substr(0, rest.find(':')));
         ASSERT_EQ(i, next[t]);
         EXPECT_EQ(rest.substr(rest.find(':') + 1), body(997 * (i % 7)));
@@ -357,8 +410,8 @@ TEST(BrowserChannelTest, channelOverPipesLeavesThemOpenAndSocketChannelClosesIts
         auto channel = BrowserChannel::make(input[0], output[1], false, 64, 64, 1024);
         std::weak_ptr<BrowserChannel> weak = channel;
         Latch closed;
-        channel->start([](std::string) {}, [&closed] { closed.open(); });
-        EXPECT_TRUE(channel->send("hello"));
+        channel->start([](BrowserFrame) {}, [&closed] { closed.open(); });
+        EXPECT_TRUE(channel->send(std::string("hello")));
         EXPECT_EQ(readFrame(output[0], 64), "hello");
         ::close(input[1]); // end of standard input
         ASSERT_TRUE(closed.wait());
@@ -377,7 +430,7 @@ TEST(BrowserChannelTest, channelOverPipesLeavesThemOpenAndSocketChannelClosesIts
     SocketPair sockets;
     auto channel = BrowserChannel::make(sockets.channelEnd, sockets.channelEnd, true, 64, 64, 1024);
     std::weak_ptr<BrowserChannel> weak = channel;
-    channel->start([](std::string) {}, [] {});
+    channel->start([](BrowserFrame) {}, [] {});
     channel->close();
     channel.reset();
     for (auto start = std::chrono::steady_clock::now(); !weak.expired();) {

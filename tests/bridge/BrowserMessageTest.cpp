@@ -4,8 +4,10 @@
 #include "BrowserWireValidator.h"
 #include "JsonText.h"
 #include "JsonWriter.h"
+#include "ParsedJson.h"
 #include "WireCoding.h"
 #include "WireSamples.h"
+#include "WireSnapshotParts.h"
 
 #include <gtest/gtest.h>
 
@@ -13,6 +15,15 @@ namespace tavlen {
 namespace {
 
 using test::json;
+
+// The message decoder alone, without the schema before it.
+BrowserMessage decoded(std::string_view text, std::int64_t protocolVersion = 1)
+{
+    const test::ParsedJson parsed(text);
+    EXPECT_TRUE(parsed.isValid()) << text;
+    WireSnapshotParts parts;
+    return BrowserMessage::decode(parsed.value(), protocolVersion, parts);
+}
 
 TEST(BrowserMessage, everyKindRoundTripsThroughTheValidatorWithTheRealResources)
 {
@@ -61,7 +72,9 @@ TEST(BrowserMessage, recordsWriteAbsentMembersAsTheirTablesSay)
     EXPECT_FALSE(bare.encode().contains("requestId"));
     EXPECT_FALSE(bare.encode().contains("snapshot"));
     EXPECT_FALSE(bare.encode().contains("error"));
-    EXPECT_EQ(BrowserResponse::decode(bare.encode()), bare);
+    const test::ParsedJson parsed(writeJson(bare.encode()));
+    WireSnapshotParts parts;
+    EXPECT_EQ(BrowserResponse::decode(parsed.value(), parts), bare);
 
     BrowserStatus later = test::sampleStatus();
     later.expiresAt = *later.expiresAt + 1;
@@ -106,7 +119,7 @@ TEST(BrowserMessage, decodingFailuresKeepTheVersionMismatchApart)
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         try {
-            BrowserMessage::decode(json(row.text), 1);
+            decoded(row.text);
             ADD_FAILURE() << "decoded";
         } catch (const BridgeFailure& failure) {
             EXPECT_TRUE(row.versionMismatch);
@@ -119,20 +132,15 @@ TEST(BrowserMessage, decodingFailuresKeepTheVersionMismatchApart)
 
 TEST(BrowserMessage, decoderTakesMissingAndNullAlikeAndIgnoresUnknownKeys)
 {
-    const auto missing = BrowserMessage::decode(
-        json(
-            R"({"v":1,"type":"status","connectionId":"c","status":{"state":"x","busy":false,"operationsRemaining":1}})"),
-        1);
-    const auto null = BrowserMessage::decode(
-        json(
-            R"({"v":1,"type":"status","connectionId":"c","executionId":null,"status":{"state":"x","busy":false,"operationsRemaining":1,"sessionId":null,"lastError":null}})"),
-        1);
+    const auto missing = decoded(
+        R"({"v":1,"type":"status","connectionId":"c","status":{"state":"x","busy":false,"operationsRemaining":1}})");
+    const auto null = decoded(
+        R"({"v":1,"type":"status","connectionId":"c","executionId":null,"status":{"state":"x","busy":false,"operationsRemaining":1,"sessionId":null,"lastError":null}})");
     EXPECT_EQ(missing, null);
     EXPECT_FALSE(std::get<BrowserMessage::Status>(missing.payload).executionID.has_value());
 
-    const auto hello = BrowserMessage::decode(
-        json(R"({"v":1,"type":"hello","connectionId":"c","profileId":"p","profileName":"n","version":"1","extra":1})"),
-        1);
+    const auto hello = decoded(
+        R"({"v":1,"type":"hello","connectionId":"c","profileId":"p","profileName":"n","version":"1","extra":1})");
     EXPECT_EQ(hello.kind(), BrowserMessage::Kind::hello);
     EXPECT_FALSE(hello.connectionID().has_value());
 }

@@ -234,9 +234,9 @@ BrowserPageTree fullPageTree(const std::string& snapshotID)
 {
     BrowserPageTree tree = test::samplePageTree(snapshotID);
     tree.nodes[1].value = "";
-    const std::size_t base = tree.sortedJSON().size();
+    const std::size_t base = tree.sortedJSONLength();
     tree.nodes[1].value = std::string(4'194'304 - base, 'v');
-    EXPECT_EQ(tree.sortedJSON().size(), 4'194'304u);
+    EXPECT_EQ(tree.sortedJSONLength(), 4'194'304u);
     return tree;
 }
 

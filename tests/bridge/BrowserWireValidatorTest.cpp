@@ -318,6 +318,19 @@ TEST(BrowserWireValidator, welcomeCarriesEveryVersionTavlenAnnounces)
               Outcome::accepted);
 }
 
+TEST(BrowserWireValidator, pageTreeCheckAsksOnlyThatDefsAndPageTreeBeObjects)
+{
+    const auto checks = [](const nlohmann::json& schema) {
+        const BrowserWireValidator validator(schema, BrowserLimits{1, 1 << 20, 1, 1, 1, 1}, 1);
+        return outcomeOf([&] { validator.checkPageTree(test::samplePageTree()); });
+    };
+    // Another definition that is not an object leaves "pageTree" usable (references elsewhere then refuse).
+    EXPECT_EQ(checks({{"$defs", {{"note", "a text"}, {"pageTree", nlohmann::json::object()}}}}), Outcome::accepted);
+    EXPECT_EQ(checks({{"$defs", {{"note", 7}, {"pageTree", {{"type", "object"}}}}}}), Outcome::invalidMessage);
+    EXPECT_EQ(checks({{"$defs", {{"pageTree", "a text"}}}}), Outcome::invalidMessage);
+    EXPECT_EQ(checks({{"$defs", nlohmann::json::array({nlohmann::json::object()})}}), Outcome::invalidMessage);
+}
+
 TEST(BrowserWireValidator, schemaRefusedByTheValidatorItWasLoadedFrom)
 {
     // A schema without "$defs" refuses every reference, so every message, and every page tree.

@@ -1,6 +1,8 @@
 #include "Base64.h"
 #include "BrowserWireValidator.h"
+#include "JsonParse.h"
 #include "JsonText.h"
+#include "ParsedJson.h"
 #include "WireFormats.h"
 
 #include <gtest/gtest.h>
@@ -74,10 +76,27 @@ TEST(WireSchema, interpretsTheKeywordSubset)
         {"unknown format accepts", R"({"type":"string","format":"email"})", R"("x")", true},
         {"maxItems bounds arrays", R"({"type":"array","items":{},"maxItems":1})", "[1,2]", false},
         {"items apply to every element", R"({"type":"array","items":{"type":"integer"}})", "[1,2.5]", false},
+        {"a key given twice means its last value",
+         R"({"type":"object","properties":{"a":{"type":"integer"}}})",
+         R"({"a":"x","a":1})",
+         true},
+        {"a key given twice is refused by its last value",
+         R"({"type":"object","properties":{"a":{"type":"integer"}}})",
+         R"({"a":1,"a":"x"})",
+         false},
+        {"const compares objects by their last values", R"({"const":{"a":1,"b":2}})", R"({"b":2,"a":0,"a":1.0})", true},
+        {"an integer beyond 64 bits is a whole number",
+         R"({"type":"integer","minimum":1e20})",
+         "100000000000000000000",
+         true},
+        {"const -1 is not 2^64 - 1", R"({"const":-1})", "18446744073709551615", false},
+        {"enum compares 2^64 - 1 by value", R"({"enum":[18446744073709551615]})", "18446744073709551615", true},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
-        EXPECT_EQ(validator.checkSchema(json(row.value), json(row.schema)), row.accepted);
+        const test::ParsedJson received(row.value);
+        ASSERT_TRUE(received.isValid());
+        EXPECT_EQ(validator.checkSchema(received.value(), json(row.schema)), row.accepted);
     }
 }
 

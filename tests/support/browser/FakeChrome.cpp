@@ -4,12 +4,17 @@
 #include "BrowserChannel.h"
 #include "BrowserConnectionDirectory.h"
 #include "ShippedConfiguration.h"
+#include "WireParser.h"
+#include "WireSnapshotParts.h"
 
 #include <gtest/gtest.h>
 
 #include <signal.h>
 #include <sys/socket.h>
 #include <unistd.h>
+
+#include <cmath>
+#include <stdexcept>
 
 namespace tavlen::test {
 
@@ -43,6 +48,7 @@ struct FakeChrome::Inbox
     bool answersPings = true;
     Responder responder;
     std::weak_ptr<BrowserChannel> channel;
+    WireParser parser; // used on the channel's reader thread only
 
     void reply(const BrowserMessage& message)
     {
@@ -51,11 +57,17 @@ struct FakeChrome::Inbox
         }
     }
 
-    void receive(const std::string& frame)
+    void receive(const BrowserFrame& frame)
     {
         std::optional<BrowserMessage> message;
         try {
-            message = BrowserMessage::decode(nlohmann::json::parse(frame), shippedConfiguration().protocolVersion);
+            // The extension decodes what it is sent; the host has checked it already.
+            const auto root = parser.parse(frame);
+            if (!root) {
+                throw std::runtime_error("not JSON");
+            }
+            WireSnapshotParts parts;
+            message = BrowserMessage::decode(*root, shippedConfiguration().protocolVersion, parts);
         } catch (const std::exception& error) {
             ADD_FAILURE() << "the host relayed a frame the extension cannot read: " << error.what();
             return;
@@ -101,7 +113,7 @@ FakeChrome::FakeChrome(const TestBundle& bundle, Route route)
     }
     m_channel = BrowserChannel::make(readFD, writeFD, true, frameLimit, frameLimit, 4 * frameLimit);
     m_inbox->channel = m_channel;
-    m_channel->start([inbox = m_inbox](std::string frame) { inbox->receive(frame); },
+    m_channel->start([inbox = m_inbox](BrowserFrame frame) { inbox->receive(frame); },
                      [inbox = m_inbox] {
                          const std::lock_guard guard(inbox->mutex);
                          inbox->ended = true;

@@ -1,0 +1,106 @@
+#include "BrowserWireReader.h"
+
+#include "Base64.h"
+#include "BridgeFailure.h"
+#include "BrowserWireValidator.h"
+#include "WireCoding.h"
+#include "WireSnapshotParts.h"
+
+#include <cstdint>
+
+namespace tavlen {
+
+namespace {
+
+// 44 characters of base64 give 33 bytes: enough for the signature, the IHDR header and the size.
+constexpr std::size_t imageHeaderCharacters = 44;
+constexpr unsigned char pngHeader[16] = {
+    0x89, 0x50, 0x4E, 0x47, 0x0D, 0x0A, 0x1A, 0x0A, 0x00, 0x00, 0x00, 0x0D, 0x49, 0x48, 0x44, 0x52};
+
+std::uint32_t bigEndian32(const std::string& bytes, std::size_t offset)
+{
+    std::uint32_t value = 0;
+    for (std::size_t i = 0; i < 4; ++i) {
+        value = (value << 8) | static_cast<unsigned char>(bytes[offset + i]);
+    }
+    return value;
+}
+
+// The first bytes of the image must be a PNG signature and IHDR header carrying the declared size. Only the start
+// of the text is decoded; the image is read where it lies.
+bool imageHeaderMatches(std::string_view imageBase64, const BrowserSnapshot& snapshot)
+{
+    const auto bytes = base64Decode(imageBase64.substr(0, imageHeaderCharacters));
+    if (!bytes || bytes->size() < 24 || bytes->compare(0, 16, reinterpret_cast<const char*>(pngHeader), 16) != 0) {
+        return false;
+    }
+    return bigEndian32(*bytes, 16) == snapshot.imageWidth && bigEndian32(*bytes, 20) == snapshot.imageHeight;
+}
+
+void checkRequestRules(const BrowserMessage::Request& message)
+{
+    const bool bound = message.executionID.has_value();
+    const bool wantsBinding = message.request.command != BrowserCommand::status;
+    if (bound != wantsBinding) {
+        throw BridgeFailure::invalidMessage();
+    }
+    if (message.request.viewport) {
+        message.request.viewport->validate();
+    }
+}
+
+void checkSnapshotRules(const BrowserSnapshot& snapshot, const WireSnapshotParts& parts)
+{
+    // The page tree is held against the resources as they are now, as BrowserPageTree::validate does.
+    BrowserWireValidator::load().checkPageTree(*parts.pageTree, parts.pageTreeLength);
+    snapshot.pageTree.checkRules(snapshot.snapshotID);
+    if (!imageHeaderMatches(parts.imageBase64, snapshot)) {
+        throw BridgeFailure::invalidMessage();
+    }
+}
+
+} // namespace
+
+BrowserMessage BrowserWireReader::decode(const BrowserWireValidator& validator, const BrowserFrame& frame)
+{
+    return read(validator, frame, true);
+}
+
+BrowserMessage::Kind BrowserWireReader::check(const BrowserWireValidator& validator, const BrowserFrame& frame)
+{
+    return read(validator, frame, false).kind();
+}
+
+BrowserMessage BrowserWireReader::read(const BrowserWireValidator& validator, const BrowserFrame& frame, bool keepImage)
+{
+    const auto size = static_cast<std::int64_t>(frame.size());
+    const BrowserLimits& limits = validator.limits();
+    if (size > limits.resultBytes) {
+        throw BridgeFailure::invalidMessage();
+    }
+    const auto root = m_parser.parse(frame);
+    if (!root || !(root->is_object() || root->is_array())) {
+        throw WireDecodingError("The message is not a JSON object or array.");
+    }
+    if (!validator.wireSchema().accepts(*root, validator.wireSchema().root())) {
+        throw BridgeFailure::invalidMessage();
+    }
+    WireSnapshotParts parts;
+    BrowserMessage message = BrowserMessage::decode(*root, validator.protocolVersion(), parts);
+    if (message.kind() != BrowserMessage::Kind::response && size > limits.requestBytes) {
+        throw BridgeFailure::invalidMessage();
+    }
+    if (auto* request = std::get_if<BrowserMessage::Request>(&message.payload)) {
+        checkRequestRules(*request);
+    } else if (auto* response = std::get_if<BrowserMessage::Response>(&message.payload)) {
+        if (auto& snapshot = response->response.snapshot) {
+            checkSnapshotRules(*snapshot, parts);
+            if (keepImage) {
+                snapshot->imageBase64.assign(parts.imageBase64); // the one copy of the image
+            }
+        }
+    }
+    return message;
+}
+
+} // namespace tavlen
