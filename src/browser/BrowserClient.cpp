@@ -111,7 +111,7 @@ QCoro::Task<void> BrowserClient::setUp(std::stop_token stop)
             const auto selected = co_await std::move(reading);
             if (!abandoned()) {
                 m_state.setSelectedProfileID(selected);
-                m_state.setOperationsLimit(config.limits.operations);
+                m_state.setLimits(config.limits);
                 m_connections.setConfiguration(config);
                 auto listening = startListener(stop);
                 co_await std::move(listening);

@@ -56,16 +56,10 @@ bool BrowserClientState::isSelected(const OptionalText& profileID) const
     return profileID == m_selectedProfileID;
 }
 
-BrowserStatus BrowserClientState::initialStatus() const
-{
-    return BrowserStatus{
-        std::string(browser_state::idle), std::nullopt, false, m_operationsLimit, std::nullopt, std::nullopt};
-}
-
-void BrowserClientState::setOperationsLimit(std::int64_t operations)
+void BrowserClientState::setLimits(const BrowserLimits& limits)
 {
     const bool untouched = m_status == initialStatus();
-    m_operationsLimit = operations;
+    m_limits = limits;
     if (untouched) {
         setStatus(initialStatus());
     }

@@ -80,9 +80,11 @@ public:
     void setFinishingSession(bool value);
     void setHasSelectedStatus(bool value);
 
-    // The idle status assumed when nothing is known of a session: "idle", the configured operations remaining.
-    BrowserStatus initialStatus() const;
-    void setOperationsLimit(std::int64_t operations);
+    // The idle status assumed when nothing is known of a session: "idle", the configured operations remaining
+    // (none before the set-up has read the configuration).
+    BrowserStatus initialStatus() const { return BrowserStatus::initial(m_limits); }
+
+    void setLimits(const BrowserLimits& limits);
 
     // Not observed: stop has begun (never reset); the session was stopped, ended or lost; and a counter bumped
     // whenever the session starts or is invalidated, so an operation that waited can tell it was overtaken.
@@ -108,7 +110,7 @@ Q_SIGNALS:
     void hasSelectedStatusChanged();
 
 private:
-    std::int64_t m_operationsLimit = 0;
+    BrowserLimits m_limits;
     std::vector<BrowserProfile> m_profiles;
     OptionalText m_selectedProfileID;
     std::string m_connectionState;

@@ -45,7 +45,9 @@ TEST(BrowserClientStateTest, setters_notifyOnlyWhenTheValueChangesByItsOwnRule)
 
     state.setStatus(state.initialStatus());
     EXPECT_EQ(statusChanges, 0);
-    state.setOperationsLimit(20);
+    BrowserLimits limits;
+    limits.operations = 20;
+    state.setLimits(limits);
     EXPECT_EQ(state.status().operationsRemaining, 20) << "the untouched initial status takes the configured limit";
     EXPECT_EQ(statusChanges, 1);
 }
