@@ -52,8 +52,7 @@ std::optional<std::string> MonitorWorkspaceState::runBlockedReason(const Uuid& m
     if (isBlockingSaveError(draft->saveError())) {
         const char* tab = draft->errorTab() == MonitorDetailTab::schedule ? workspace_text::scheduleTabName
                                                                           : workspace_text::settingsTabName;
-        return std::string(workspace_text::resolveStorageErrorPrefix) + tab +
-               workspace_text::resolveStorageErrorSuffix;
+        return std::string(workspace_text::resolveStorageErrorPrefix) + tab + workspace_text::resolveStorageErrorSuffix;
     }
     if (draft->hasUnsavedChanges()) {
         return workspace_text::saveChangesBeforeRunning;

@@ -1,6 +1,7 @@
 #include "MonitorChangesDraft.h"
 
 #include "Monitor.h"
+#include "StoreErrorPrinter.h"
 
 #include <QSignalSpy>
 
@@ -94,6 +95,7 @@ TEST(MonitorChangesDraftTest, aNameTypedBackIsCleanButAnotherNormalisationIsACha
 TEST(MonitorChangesDraftTest, settersReportOnlyChangesByTheirFieldsOwnEquality)
 {
     MonitorChangesDraft draft(storedMonitor());
+
     const struct
     {
         const char* name;
@@ -101,36 +103,60 @@ TEST(MonitorChangesDraftTest, settersReportOnlyChangesByTheirFieldsOwnEquality)
         void (MonitorChangesDraft::*signal)();
         bool reported;
     } rows[] = {
-        {"the same name", [](MonitorChangesDraft& d) { d.setName("Prices"); }, &MonitorChangesDraft::nameChanged, false},
-        {"the same expected version", [](MonitorChangesDraft& d) { d.setExpectedVersion(1); },
-         &MonitorChangesDraft::expectedVersionChanged, false},
+        {"the same name",
+         [](MonitorChangesDraft& d) { d.setName("Prices"); },
+         &MonitorChangesDraft::nameChanged,
+         false},
+        {"the same expected version",
+         [](MonitorChangesDraft& d) { d.setExpectedVersion(1); },
+         &MonitorChangesDraft::expectedVersionChanged,
+         false},
         {"the schedule rebuilt with new time ids",
          [](MonitorChangesDraft& d) { d.setSchedule(ScheduleDraft::fromMonitor(storedMonitor())); },
-         &MonitorChangesDraft::scheduleChanged, false},
-        {"another schedule", [](MonitorChangesDraft& d) { d.setSchedule(editedSchedule(d)); }, &MonitorChangesDraft::scheduleChanged,
-         true},
-        {"a first error", [](MonitorChangesDraft& d) { d.setSaveError(MonitorStoreError::validation("One.")); },
-         &MonitorChangesDraft::saveErrorChanged, true},
-        {"a validation error with another sentence",
-         [](MonitorChangesDraft& d) { d.setSaveError(MonitorStoreError::validation("Two.")); }, &MonitorChangesDraft::saveErrorChanged,
-         true},
-        {"storage", [](MonitorChangesDraft& d) { d.setSaveError(MonitorStoreError::storage()); }, &MonitorChangesDraft::saveErrorChanged,
-         true},
-        {"storage again", [](MonitorChangesDraft& d) { d.setSaveError(MonitorStoreError::storage()); },
-         &MonitorChangesDraft::saveErrorChanged, false},
-        {"the same tab", [](MonitorChangesDraft& d) { d.setErrorTab(MonitorDetailTab::details); }, &MonitorChangesDraft::errorTabChanged,
+         &MonitorChangesDraft::scheduleChanged,
          false},
-        {"no attempted name again", [](MonitorChangesDraft& d) { d.setAttemptedName(std::nullopt); },
-         &MonitorChangesDraft::attemptedNameChanged, false},
-        {"an empty attempted name", [](MonitorChangesDraft& d) { d.setAttemptedName(""); }, &MonitorChangesDraft::attemptedNameChanged,
+        {"another schedule",
+         [](MonitorChangesDraft& d) { d.setSchedule(editedSchedule(d)); },
+         &MonitorChangesDraft::scheduleChanged,
+         true},
+        {"a first error",
+         [](MonitorChangesDraft& d) { d.setSaveError(MonitorStoreError::validation("One.")); },
+         &MonitorChangesDraft::saveErrorChanged,
+         true},
+        {"a validation error with another sentence",
+         [](MonitorChangesDraft& d) { d.setSaveError(MonitorStoreError::validation("Two.")); },
+         &MonitorChangesDraft::saveErrorChanged,
+         true},
+        {"storage",
+         [](MonitorChangesDraft& d) { d.setSaveError(MonitorStoreError::storage()); },
+         &MonitorChangesDraft::saveErrorChanged,
+         true},
+        {"storage again",
+         [](MonitorChangesDraft& d) { d.setSaveError(MonitorStoreError::storage()); },
+         &MonitorChangesDraft::saveErrorChanged,
+         false},
+        {"the same tab",
+         [](MonitorChangesDraft& d) { d.setErrorTab(MonitorDetailTab::details); },
+         &MonitorChangesDraft::errorTabChanged,
+         false},
+        {"no attempted name again",
+         [](MonitorChangesDraft& d) { d.setAttemptedName(std::nullopt); },
+         &MonitorChangesDraft::attemptedNameChanged,
+         false},
+        {"an empty attempted name",
+         [](MonitorChangesDraft& d) { d.setAttemptedName(""); },
+         &MonitorChangesDraft::attemptedNameChanged,
          true},
         {"an attempted schedule input",
-         [](MonitorChangesDraft& d) { d.setAttemptedScheduleInput(d.baselineSchedule()); }, &MonitorChangesDraft::attemptedScheduleInputChanged,
+         [](MonitorChangesDraft& d) { d.setAttemptedScheduleInput(d.baselineSchedule()); },
+         &MonitorChangesDraft::attemptedScheduleInputChanged,
          true},
         {"an equal attempted schedule input",
          [](MonitorChangesDraft& d) { d.setAttemptedScheduleInput(ScheduleDraft::fromMonitor(storedMonitor())); },
-         &MonitorChangesDraft::attemptedScheduleInputChanged, false},
+         &MonitorChangesDraft::attemptedScheduleInputChanged,
+         false},
     };
+
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         QSignalSpy spy(&draft, row.signal);
@@ -244,15 +270,24 @@ TEST(MonitorChangesDraftTest, aReloadReportsAnEditedPartWhoseStoredVersionMovedO
         Monitor stored;
         std::optional<MonitorDetailTab> conflictTab;
     } rows[] = {
-        {"a renamed monitor while the name is edited", true, false, storedMonitor("Other", 2),
+        {"a renamed monitor while the name is edited",
+         true,
+         false,
+         storedMonitor("Other", 2),
          MonitorDetailTab::details},
-        {"a new schedule while the schedule is edited", false, true, storedMonitor("Prices", 1, everyRule(30), 2),
+        {"a new schedule while the schedule is edited",
+         false,
+         true,
+         storedMonitor("Prices", 1, everyRule(30), 2),
          MonitorDetailTab::schedule},
-        {"both moved while both are edited", true, true, storedMonitor("Other", 2, everyRule(30), 2),
+        {"both moved while both are edited",
+         true,
+         true,
+         storedMonitor("Other", 2, everyRule(30), 2),
          MonitorDetailTab::schedule},
-        {"a renamed monitor while only the schedule is edited", false, true, storedMonitor("Other", 2),
-         std::nullopt},
+        {"a renamed monitor while only the schedule is edited", false, true, storedMonitor("Other", 2), std::nullopt},
     };
+
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         MonitorChangesDraft draft(storedMonitor());

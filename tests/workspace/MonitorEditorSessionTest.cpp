@@ -1,5 +1,7 @@
 #include "MonitorEditorSession.h"
 
+#include "StoreErrorPrinter.h"
+
 #include <QSignalSpy>
 
 #include <gtest/gtest.h>
@@ -18,6 +20,7 @@ TEST(MonitorEditorSessionTest, aNameIsValidWhenSomethingBesidesWhiteSpaceIsTyped
         {" \n\t\u00a0\u2028", false},
         {"  a \n", true},
     };
+
     MonitorEditorSession session;
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);

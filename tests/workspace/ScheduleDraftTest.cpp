@@ -66,6 +66,7 @@ TEST(ScheduleDraftTest, aStoredIntervalIsReadAsItsPresetOrAsACustomAmountInMinut
         {90, IntervalPreset::custom},
         {2880, IntervalPreset::custom}, // two days, still written in minutes
     };
+
     for (const auto& row : rows) {
         SCOPED_TRACE(row.minutes);
         const ScheduleDraft draft = ScheduleDraft::fromMonitor(monitorWith(everyRule(row.minutes)));
@@ -119,6 +120,7 @@ TEST(ScheduleDraftTest, aStoredAtRuleKeepsItsTimesInOrderWithFreshRowsAndDefault
 TEST(ScheduleDraftTest, aCustomAmountIsReadFromTrimmedAsciiDigitsOnly)
 {
     const std::optional<Field> none;
+
     const struct
     {
         const char* name;
@@ -139,24 +141,48 @@ TEST(ScheduleDraftTest, aCustomAmountIsReadFromTrimmedAsciiDigitsOnly)
         {"a plus sign", "+5", IntervalUnit::minutes, std::nullopt, Field::customInterval, rangeSentence},
         {"a space between digits", "1 5", IntervalUnit::minutes, std::nullopt, Field::customInterval, rangeSentence},
         {"a decimal point", "1.5", IntervalUnit::minutes, std::nullopt, Field::customInterval, rangeSentence},
-        {"full-width digits", "\uff11\uff15", IntervalUnit::minutes, std::nullopt, Field::customInterval,
+        {"full-width digits",
+         "\uff11\uff15",
+         IntervalUnit::minutes,
+         std::nullopt,
+         Field::customInterval,
          rangeSentence},
-        {"twenty digits overflow while read", "12345678901234567890", IntervalUnit::minutes, std::nullopt,
-         Field::customInterval, rangeSentence},
-        {"the product overflows", "9223372036854775807", IntervalUnit::hours, std::nullopt, Field::customInterval,
+        {"twenty digits overflow while read",
+         "12345678901234567890",
+         IntervalUnit::minutes,
+         std::nullopt,
+         Field::customInterval,
+         rangeSentence},
+        {"the product overflows",
+         "9223372036854775807",
+         IntervalUnit::hours,
+         std::nullopt,
+         Field::customInterval,
          rangeSentence},
         {"empty", "", IntervalUnit::minutes, std::nullopt, Field::customInterval, "Required"},
         {"spaces only", "   ", IntervalUnit::minutes, std::nullopt, Field::customInterval, "Required"},
-        {"the largest number of minutes", "153722867280912", IntervalUnit::minutes, 153722867280912, none,
+        {"the largest number of minutes",
+         "153722867280912",
+         IntervalUnit::minutes,
+         153722867280912,
+         none,
          std::nullopt},
-        {"the largest whole number of hours", "2562047788015", IntervalUnit::hours, 153722867280900, none,
+        {"the largest whole number of hours",
+         "2562047788015",
+         IntervalUnit::hours,
+         153722867280900,
+         none,
          std::nullopt},
         // Fits in 64 bits, so the form reads it; the rule validation refuses it.
-        {"one hour more", "2562047788016", IntervalUnit::hours, 153722867280960, Field::scheduleRule,
+        {"one hour more", "2562047788016", IntervalUnit::hours, 153722867280960, Field::scheduleRule, rangeSentence},
+        {"one minute beyond the bound",
+         "153722867280913",
+         IntervalUnit::minutes,
+         153722867280913,
+         Field::scheduleRule,
          rangeSentence},
-        {"one minute beyond the bound", "153722867280913", IntervalUnit::minutes, 153722867280913,
-         Field::scheduleRule, rangeSentence},
     };
+
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         const ScheduleDraft draft = customDraft(row.text, row.unit);
@@ -193,6 +219,7 @@ TEST(ScheduleDraftTest, ruleFailuresNameTheRuleFieldWithTheValidationSentence)
 {
     const Monitor every = monitorWith(everyRule(60));
     const Monitor at = monitorWith(atRule({540}));
+
     const struct
     {
         const char* name;
@@ -200,28 +227,36 @@ TEST(ScheduleDraftTest, ruleFailuresNameTheRuleFieldWithTheValidationSentence)
         void (*edit)(ScheduleDraft&);
         std::optional<std::string> message;
     } rows[] = {
-        {"no day of an every-schedule", every, [](ScheduleDraft& d) { d.everyWeekdays.clear(); },
+        {"no day of an every-schedule",
+         every,
+         [](ScheduleDraft& d) { d.everyWeekdays.clear(); },
          "Select at least one day."},
         {"no day of the inactive at-schedule", every, [](ScheduleDraft& d) { d.atWeekdays.clear(); }, std::nullopt},
         {"no day of an at-schedule", at, [](ScheduleDraft& d) { d.atWeekdays.clear(); }, "Select at least one day."},
-        {"a window ending where it starts", every,
+        {"a window ending where it starts",
+         every,
          [](ScheduleDraft& d) {
              d.windowEnabled = true;
              d.windowStartMinuteOfDay = 600;
              d.windowEndMinuteOfDay = 600;
          },
          "Choose an end time after the start time, on the same day."},
-        {"the same numbers with the window off", every,
+        {"the same numbers with the window off",
+         every,
          [](ScheduleDraft& d) {
              d.windowStartMinuteOfDay = 600;
              d.windowEndMinuteOfDay = 600;
          },
          std::nullopt},
-        {"a time given twice", at, [](ScheduleDraft& d) { d.atTimes.push_back({Uuid::random(), 540}); },
+        {"a time given twice",
+         at,
+         [](ScheduleDraft& d) {
+             d.atTimes.push_back({Uuid::random(), 540});
+         },
          "Add at least one time, with no duplicate times."},
-        {"no time", at, [](ScheduleDraft& d) { d.atTimes.clear(); },
-         "Add at least one time, with no duplicate times."},
+        {"no time", at, [](ScheduleDraft& d) { d.atTimes.clear(); }, "Add at least one time, with no duplicate times."},
     };
+
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         ScheduleDraft draft = ScheduleDraft::fromMonitor(row.monitor);
@@ -246,6 +281,7 @@ TEST(ScheduleDraftTest, timesKeepTheirOrderInTheRuleAndAreSortedInThePreferences
 TEST(ScheduleDraftTest, equalityCountsEveryFieldButNotTheIdsOfTimeRows)
 {
     const ScheduleDraft stored = ScheduleDraft::fromMonitor(monitorWith(everyRule(60)));
+
     const struct
     {
         const char* name;
@@ -259,7 +295,10 @@ TEST(ScheduleDraftTest, equalityCountsEveryFieldButNotTheIdsOfTimeRows)
          },
          true},
         {"a time row replaced by one with the same minute",
-         [](ScheduleDraft& d) { d.atTimes[0] = {Uuid::random(), d.atTimes[0].minute}; }, true},
+         [](ScheduleDraft& d) {
+             d.atTimes[0] = {Uuid::random(), d.atTimes[0].minute};
+         },
+         true},
         {"the window on and off with other hours",
          [](ScheduleDraft& d) {
              d.windowEnabled = true;
@@ -277,6 +316,7 @@ TEST(ScheduleDraftTest, equalityCountsEveryFieldButNotTheIdsOfTimeRows)
         {"the enabled flag", [](ScheduleDraft& d) { d.scheduleEnabled = !d.scheduleEnabled; }, false},
         {"the unit", [](ScheduleDraft& d) { d.customUnit = IntervalUnit::hours; }, false},
     };
+
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         ScheduleDraft edited = stored;
