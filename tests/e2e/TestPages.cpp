@@ -64,7 +64,7 @@ std::string fixedPage()
     return page("Fixed header",
                 style,
                 "<header><p style=\"margin:0;padding:20px\">Fixed header</p></header>"
-                "<main><p style=\"padding-top:100px\">Scroll down for the picture.</p>"
+                "<main><p style=\"margin:0;padding-top:100px\">Scroll down for the picture.</p>"
                 "<img loading=\"lazy\" src=\"/lazy.png\" alt=\"A green square\"></main>");
 }
 
