@@ -41,6 +41,24 @@ TEST_F(MonitorWorkspaceLoadTest, startRunsOneLoadThatMakesTheWorkspaceReady)
     EXPECT_EQ(m_stepsStore->retained[0], (std::set<Uuid>{first.id, second.id}));
 }
 
+TEST_F(MonitorWorkspaceLoadTest, theModelsAreLoadedBeforeEveryReadOfTheListAndTheirFailureStaysWithThem)
+{
+    addMonitor("Prices");
+    std::vector<int> readsBeforeModelLoads;
+    m_workspace = std::make_unique<MonitorWorkspace>(m_repository, m_stepsStore, [&]() -> QCoro::Task<void> {
+        readsBeforeModelLoads.push_back(m_repository->monitorReads);
+        if (readsBeforeModelLoads.size() == 2) {
+            throw MonitorStoreError::storage();
+        }
+        co_return;
+    });
+    load();
+    load();
+    EXPECT_EQ(readsBeforeModelLoads, (std::vector<int>{0, 1}));
+    EXPECT_EQ(m_repository->monitorReads, 2);
+    EXPECT_EQ(m_workspace->loadState(), WorkspaceLoadState::ready());
+}
+
 TEST_F(MonitorWorkspaceLoadTest, aSecondLoadWhileOneRunsStartsNothing)
 {
     addMonitor("First");
