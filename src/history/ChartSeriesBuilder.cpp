@@ -109,23 +109,32 @@ private:
     std::vector<ChartTextInterval> m_intervals;
 };
 
-// Joins a number reading to the one before it when the pair reaches into the window.
-void addNumberPair(const ChartReading& previous,
-                   const ChartReading& reading,
-                   const ChartWindow& window,
-                   std::vector<ChartNumericSegment>& segments)
+// A segment while the readings are walked: a run of the field's number readings, by their positions among them.
+// The readings of a segment are always neighbours there, since a text reading between two numbers ends a line.
+struct SegmentSpan
 {
+    std::size_t first = 0;
+    std::size_t last = 0;
+    bool interrupted = false;
+};
+
+// Joins the number reading at index to the one before it when the pair reaches into the window.
+void addNumberPair(const std::vector<const ChartReading*>& numbers,
+                   std::size_t index,
+                   const ChartWindow& window,
+                   std::vector<SegmentSpan>& spans)
+{
+    const ChartReading& previous = *numbers[index - 1];
+    const ChartReading& reading = *numbers[index];
     if (reading.timeMilliseconds < window.startMilliseconds || previous.timeMilliseconds >= window.endMilliseconds) {
         return;
     }
     const bool interrupted = !areConsecutive(previous, reading);
-    if (!segments.empty() && segments.back().interrupted == interrupted &&
-        segments.back().points.back().checkID == previous.checkID) {
-        segments.back().points.push_back(reading);
+    if (!spans.empty() && spans.back().interrupted == interrupted && spans.back().last == index - 1) {
+        spans.back().last = index;
         return;
     }
-    segments.push_back(
-        ChartNumericSegment{static_cast<std::int64_t>(segments.size()), {previous, reading}, interrupted});
+    spans.push_back(SegmentSpan{index - 1, index, interrupted});
 }
 
 std::vector<ChartIssue> issuesOf(const ChartField& field, const ChartSnapshot& snapshot)
@@ -149,25 +158,25 @@ std::vector<ChartIssue> issuesOf(const ChartField& field, const ChartSnapshot& s
 }
 
 // The y range over the numbers in the window and those outside it that a segment reaches.
-ChartNumericDomain domainOf(const std::vector<ChartReading>& numbers,
-                            const std::vector<ChartNumericSegment>& segments,
+ChartNumericDomain domainOf(const std::vector<const ChartReading*>& numbers,
+                            const std::vector<SegmentSpan>& spans,
                             const ChartWindow& window)
 {
     std::set<Uuid> reachedOutside;
-    for (const ChartNumericSegment& segment : segments) {
-        for (const ChartReading* end : {&segment.points.front(), &segment.points.back()}) {
-            if (!window.contains(end->timeMilliseconds)) {
-                reachedOutside.insert(end->checkID);
+    for (const SegmentSpan& span : spans) {
+        for (const std::size_t end : {span.first, span.last}) {
+            if (!window.contains(numbers[end]->timeMilliseconds)) {
+                reachedOutside.insert(numbers[end]->checkID);
             }
         }
     }
     std::optional<double> min;
     std::optional<double> max;
-    for (const ChartReading& reading : numbers) {
-        if (!window.contains(reading.timeMilliseconds) && !reachedOutside.contains(reading.checkID)) {
+    for (const ChartReading* reading : numbers) {
+        if (!window.contains(reading->timeMilliseconds) && !reachedOutside.contains(reading->checkID)) {
             continue;
         }
-        const double value = reading.value.number();
+        const double value = reading->value.number();
         if (!min || value < *min) {
             min = value;
         }
@@ -187,6 +196,18 @@ ChartNumericDomain domainOf(const std::vector<ChartReading>& numbers,
         }
     }
     return ChartNumericDomain{std::max(lowest - pad, -largestFinite), std::min(highest + pad, largestFinite)};
+}
+
+// Copies of the readings the builder walked by pointer, each list allocated once.
+std::vector<ChartReading> copiesOf(std::vector<const ChartReading*>::const_iterator first,
+                                   std::vector<const ChartReading*>::const_iterator last)
+{
+    std::vector<ChartReading> copies;
+    copies.reserve(static_cast<std::size_t>(last - first));
+    for (auto at = first; at != last; ++at) {
+        copies.push_back(**at);
+    }
+    return copies;
 }
 
 std::array<double, 5> ticksOf(const ChartNumericDomain& domain)
@@ -257,18 +278,21 @@ ChartSeries makeChartSeries(const ChartField& field,
                             const std::stop_token& token)
 {
     throwIfStopped(token);
-    std::vector<const ChartReading*> readings;
-    if (const auto found = readingsByField.find(field.id); found != readingsByField.end()) {
-        readings = found->second;
+    static const std::vector<const ChartReading*> none;
+    const auto found = readingsByField.find(field.id);
+    const std::vector<const ChartReading*>& grouped = found != readingsByField.end() ? found->second : none;
+    // The reader gives them in order; a sorted copy only for snapshots made otherwise.
+    std::vector<const ChartReading*> sorted;
+    if (!std::is_sorted(grouped.begin(), grouped.end(), isEarlierReading)) {
+        sorted = grouped;
+        std::stable_sort(sorted.begin(), sorted.end(), isEarlierReading);
     }
-    if (!std::is_sorted(readings.begin(), readings.end(), isEarlierReading)) {
-        std::stable_sort(readings.begin(), readings.end(), isEarlierReading);
-    }
+    const std::vector<const ChartReading*>& readings = sorted.empty() ? grouped : sorted;
 
     const ChartWindow& window = snapshot.window;
     TextLane textLane(window);
-    std::vector<ChartNumericSegment> segments;
-    std::vector<ChartReading> numbers;
+    std::vector<const ChartReading*> numbers;
+    std::vector<SegmentSpan> spans;
     bool hasText = false;
     const ChartReading* previous = nullptr;
     for (std::size_t i = 0; i < readings.size(); ++i) {
@@ -278,10 +302,10 @@ ChartSeries makeChartSeries(const ChartField& field,
         const ChartReading& reading = *readings[i];
         textLane.add(reading);
         if (reading.value.isNumber()) {
+            numbers.push_back(&reading);
             if (previous && previous->value.isNumber()) {
-                addNumberPair(*previous, reading, window, segments);
+                addNumberPair(numbers, numbers.size() - 1, window, spans);
             }
-            numbers.push_back(reading);
         } else {
             hasText = true;
         }
@@ -293,12 +317,19 @@ ChartSeries makeChartSeries(const ChartField& field,
     series.field = field;
     series.title = titleOf(field, fieldsByName);
     series.window = window;
-    series.numericDomain = domainOf(numbers, segments, window);
+    series.numericSegments.reserve(spans.size());
+    for (const SegmentSpan& span : spans) {
+        series.numericSegments.push_back(
+            ChartNumericSegment{static_cast<std::int64_t>(series.numericSegments.size()),
+                                copiesOf(numbers.begin() + static_cast<std::ptrdiff_t>(span.first),
+                                         numbers.begin() + static_cast<std::ptrdiff_t>(span.last) + 1),
+                                span.interrupted});
+    }
+    series.numericDomain = domainOf(numbers, spans, window);
     series.numericTicks = ticksOf(series.numericDomain);
-    series.numericSegments = std::move(segments);
     series.hasNumberLane = !numbers.empty() || field.type == ReadingFieldType::number;
     series.hasTextLane = hasText || field.type == ReadingFieldType::text;
-    series.numbers = std::move(numbers);
+    series.numbers = copiesOf(numbers.begin(), numbers.end());
     series.textIntervals = textLane.finish();
     series.issues = issuesOf(field, snapshot);
     return series;

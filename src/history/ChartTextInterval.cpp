@@ -52,7 +52,11 @@ std::string chartDurationText(std::int64_t milliseconds, const std::string& loca
         static constexpr std::array<const char*, 4> symbols{"d", "h", "m", "s"};
         std::string plain;
         for (const std::size_t index : shown) {
-            plain += (plain.empty() ? "" : " ") + std::to_string(amounts[index]) + symbols[index];
+            if (!plain.empty()) {
+                plain += ' ';
+            }
+            plain += std::to_string(amounts[index]);
+            plain += symbols[index];
         }
         return plain;
     }
