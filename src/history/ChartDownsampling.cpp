@@ -56,7 +56,9 @@ void appendBucketExtremes(std::vector<ChartReading>& bucket, std::vector<ChartRe
     if (bucket.empty()) {
         return;
     }
-    const auto byValue = [](const ChartReading& a, const ChartReading& b) { return a.value.number() < b.value.number(); };
+    const auto byValue = [](const ChartReading& a, const ChartReading& b) {
+        return a.value.number() < b.value.number();
+    };
     // min_element gives the first smallest; max_element the first largest only with the order reversed.
     const auto lowest = std::min_element(bucket.begin(), bucket.end(), byValue);
     const auto highest = std::min_element(

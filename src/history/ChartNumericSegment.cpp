@@ -10,10 +10,10 @@ ChartNumericSegment ChartNumericSegment::including(const std::optional<ChartRead
         reading->ordinal > points.back().ordinal) {
         return *this;
     }
-    const auto at = std::lower_bound(points.begin(),
-                                     points.end(),
-                                     reading->ordinal,
-                                     [](const ChartReading& point, std::int64_t ordinal) { return point.ordinal < ordinal; });
+    const auto at = std::lower_bound(
+        points.begin(), points.end(), reading->ordinal, [](const ChartReading& point, std::int64_t ordinal) {
+            return point.ordinal < ordinal;
+        });
     if (at->checkID == reading->checkID) {
         return *this;
     }

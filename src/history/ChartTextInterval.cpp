@@ -24,8 +24,10 @@ std::string chartDurationText(std::int64_t milliseconds, const std::string& loca
 {
     const std::int64_t seconds = milliseconds > 0 ? milliseconds / 1000 : 0;
     const std::array<std::int64_t, 4> amounts{seconds / 86'400, seconds / 3'600 % 24, seconds / 60 % 60, seconds % 60};
-    const std::array<icu::MeasureUnit, 4> units{
-        icu::MeasureUnit::getDay(), icu::MeasureUnit::getHour(), icu::MeasureUnit::getMinute(), icu::MeasureUnit::getSecond()};
+    const std::array<icu::MeasureUnit, 4> units{icu::MeasureUnit::getDay(),
+                                                icu::MeasureUnit::getHour(),
+                                                icu::MeasureUnit::getMinute(),
+                                                icu::MeasureUnit::getSecond()};
 
     // The largest unit that is not zero and the one below it, unless that is zero; zero seconds for no time at all.
     std::size_t first = 0;

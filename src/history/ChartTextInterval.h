@@ -16,7 +16,7 @@ struct ChartTextInterval
     std::string fieldName; // as stored with the reading that started the run
     std::int64_t startMilliseconds = 0;
     std::int64_t endMilliseconds = 0;
-    bool isOpenEnded = false; // no reading with another text ended the run
+    bool isOpenEnded = false;                      // no reading with another text ended the run
     std::int64_t lastConfirmationMilliseconds = 0; // the run's last reading before the window end
     bool startedBeforeRange = false;
     // Set when the run reaches the window end without an ending reading inside the window: from here on no

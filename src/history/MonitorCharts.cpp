@@ -138,8 +138,8 @@ ChartRange MonitorCharts::rangeEndingAt(Date now) const
     if (const auto duration = durationMillisecondsOf(m_preset)) {
         // Saturated for a date no clock gives, so the subtraction cannot overflow.
         const std::int64_t earliest = std::numeric_limits<std::int64_t>::min() + *duration;
-        range.startMilliseconds =
-            range.endMilliseconds < earliest ? std::numeric_limits<std::int64_t>::min() : range.endMilliseconds - *duration;
+        range.startMilliseconds = range.endMilliseconds < earliest ? std::numeric_limits<std::int64_t>::min()
+                                                                   : range.endMilliseconds - *duration;
     }
     return range;
 }

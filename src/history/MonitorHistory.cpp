@@ -165,8 +165,8 @@ QCoro::Task<void> MonitorHistory::loadOlder(std::stop_token token)
 QCoro::Task<void> MonitorHistory::loadReadings(Uuid checkID, std::stop_token token)
 {
     TAVLEN_ASSERT_MAIN_THREAD();
-    const auto listed = std::find_if(
-        m_checks.begin(), m_checks.end(), [&](const MonitorCheck& check) { return check.id == checkID; });
+    const auto listed =
+        std::find_if(m_checks.begin(), m_checks.end(), [&](const MonitorCheck& check) { return check.id == checkID; });
     // Only successful checks have stored readings, and loaded ones are never read again.
     if (listed == m_checks.end() || listed->failure || m_readings.contains(checkID) ||
         m_readingRequests.contains(checkID)) {
@@ -297,9 +297,8 @@ void MonitorHistory::mergeChecks(const std::vector<MonitorCheck>& checks)
     for (auto& entry : byID) {
         merged.push_back(std::move(entry.second));
     }
-    std::sort(merged.begin(), merged.end(), [](const MonitorCheck& a, const MonitorCheck& b) {
-        return isNewerCheck(a, b);
-    });
+    std::sort(
+        merged.begin(), merged.end(), [](const MonitorCheck& a, const MonitorCheck& b) { return isNewerCheck(a, b); });
     setChecks(std::move(merged));
 }
 
@@ -308,10 +307,9 @@ void MonitorHistory::advanceOlderCursor(const std::optional<MonitorCheckCursor>&
     if (!cursor) {
         return;
     }
-    if (!m_olderCursor || isNewerCheck(m_olderCursor->startedAtMilliseconds,
-                                       m_olderCursor->id,
-                                       cursor->startedAtMilliseconds,
-                                       cursor->id)) {
+    if (!m_olderCursor ||
+        isNewerCheck(
+            m_olderCursor->startedAtMilliseconds, m_olderCursor->id, cursor->startedAtMilliseconds, cursor->id)) {
         m_olderCursor = cursor;
     }
 }
@@ -367,7 +365,8 @@ void MonitorHistory::forgetCheck(const Uuid& checkID)
 
 bool MonitorHistory::isListed(const Uuid& checkID) const
 {
-    return std::any_of(m_checks.begin(), m_checks.end(), [&](const MonitorCheck& check) { return check.id == checkID; });
+    return std::any_of(
+        m_checks.begin(), m_checks.end(), [&](const MonitorCheck& check) { return check.id == checkID; });
 }
 
 void MonitorHistory::setChecks(std::vector<MonitorCheck> checks)

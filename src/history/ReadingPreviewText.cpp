@@ -24,7 +24,8 @@ std::vector<std::size_t> characterBoundaries(std::string_view text, std::size_t 
     UErrorCode status = U_ZERO_ERROR;
     UText* utext = utext_openUTF8(nullptr, text.data(), static_cast<std::int64_t>(text.size()), &status);
     const std::unique_ptr<UText, decltype(&utext_close)> owned(utext, &utext_close);
-    std::unique_ptr<icu::BreakIterator> characters(icu::BreakIterator::createCharacterInstance(icu::Locale::getRoot(), status));
+    std::unique_ptr<icu::BreakIterator> characters(
+        icu::BreakIterator::createCharacterInstance(icu::Locale::getRoot(), status));
     std::vector<std::size_t> boundaries{0};
     if (U_FAILURE(status)) {
         // Without break rules every code point counts as a character.

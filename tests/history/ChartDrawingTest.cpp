@@ -66,10 +66,15 @@ TEST(ChartDrawingTest, bucketExtremesComeByOrdinalAndEachCheckOnce)
         std::vector<ChartReading> bucket;
         std::vector<int> kept;
     };
+
     const std::vector<Row> rows{
         {"one reading", {numberAt(field, 1, 0, 5)}, {1}},
-        {"the first is the lowest", {numberAt(field, 1, 0, 1), numberAt(field, 2, 1, 9), numberAt(field, 3, 2, 5)}, {1, 2, 3}},
-        {"ties go to the first", {numberAt(field, 1, 0, 5), numberAt(field, 2, 1, 5), numberAt(field, 3, 2, 5)}, {1, 3}},
+        {"the first is the lowest",
+         {numberAt(field, 1, 0, 1), numberAt(field, 2, 1, 9), numberAt(field, 3, 2, 5)},
+         {1, 2, 3}},
+        {"ties go to the first",
+         {numberAt(field, 1, 0, 5), numberAt(field, 2, 1, 5), numberAt(field, 3, 2, 5)},
+         {1, 3}},
         {"lowest and highest in between",
          {numberAt(field, 1, 0, 5), numberAt(field, 2, 1, 9), numberAt(field, 3, 2, 1), numberAt(field, 4, 3, 5)},
          {1, 2, 3, 4}},
@@ -129,13 +134,15 @@ TEST(ChartDrawingTest, theNearestNumberLiesInsideTheWindow)
 
 TEST(ChartDrawingTest, theTimeAxisAndIntervalLengthsInWords)
 {
-    EXPECT_EQ(chartDateDomain(1500, 3000), (ChartDateDomain{Date::fromSecondsSince1970(1.5), Date::fromSecondsSince1970(3)}));
+    EXPECT_EQ(chartDateDomain(1500, 3000),
+              (ChartDateDomain{Date::fromSecondsSince1970(1.5), Date::fromSecondsSince1970(3)}));
 
     struct Row
     {
         std::int64_t milliseconds;
         const char* text;
     };
+
     const std::vector<Row> rows{{0, "0s"},
                                 {999, "0s"},
                                 {45'000, "45s"},

@@ -13,6 +13,7 @@ TEST(ChartPresetTest, rawValuesAndDurationsAreFixed)
         const char* raw;
         std::optional<std::int64_t> duration;
     };
+
     const std::vector<Row> rows{{ChartPreset::sixHours, "6H", 21'600'000},
                                 {ChartPreset::day, "1D", 86'400'000},
                                 {ChartPreset::week, "1W", 604'800'000},

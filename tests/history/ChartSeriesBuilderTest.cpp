@@ -54,6 +54,7 @@ TEST(ChartSeriesBuilderTest, theNumberDomainPadsTheReadingsInTheWindow)
         ReadingFieldType type;
         ChartNumericDomain domain;
     };
+
     const double most = std::numeric_limits<double>::max();
     const std::vector<Row> rows{
         {"no readings", {}, ReadingFieldType::number, {-0.05, 1.05}},
@@ -78,7 +79,8 @@ TEST(ChartSeriesBuilderTest, theNumberDomainPadsTheReadingsInTheWindow)
         const double span = row.domain.upper / 4 - row.domain.lower / 4;
         for (std::size_t i = 0; i < 5; ++i) {
             EXPECT_NEAR(series.numericTicks[i],
-                        row.domain.lower / 4 * static_cast<double>(4 - i) + row.domain.upper / 4 * static_cast<double>(i),
+                        row.domain.lower / 4 * static_cast<double>(4 - i) +
+                            row.domain.upper / 4 * static_cast<double>(i),
                         std::abs(span) * 1e-12);
         }
         EXPECT_TRUE(series.hasNumberLane);
@@ -118,6 +120,7 @@ TEST(ChartSeriesBuilderTest, numbersBeyondTheWindowCountOnlyWhereALineReachesThe
         std::vector<std::vector<std::int64_t>> segments;
         ChartNumericDomain domain;
     };
+
     const std::vector<Row> rows{
         {"a neighbour before joined to one inside",
          {numberAt(price, 1, -10, 100), numberAt(price, 2, 10, 20)},
@@ -157,13 +160,15 @@ TEST(ChartSeriesBuilderTest, textRunsBecomeIntervalsClippedToTheWindow)
         std::vector<ChartReading> samples;
         std::vector<ChartTextInterval> intervals;
     };
+
     const Uuid c1 = chartID(1);
     const Uuid c2 = chartID(2);
     const Uuid c3 = chartID(3);
     const std::vector<Row> rows{
         {"A, A, then B",
          {textAt(price, 1, 10, "A"), textAt(price, 2, 20, "A"), textAt(price, 3, 30, "B")},
-         {{c1, "A", "Field", 10, 30, false, 20, false, std::nullopt}, {c3, "B", "Field", 30, 100, true, 30, false, 30}}},
+         {{c1, "A", "Field", 10, 30, false, 20, false, std::nullopt},
+          {c3, "B", "Field", 30, 100, true, 30, false, 30}}},
         {"A before the window and again inside",
          {textAt(price, 1, -50, "A"), textAt(price, 2, 10, "A")},
          {{c1, "A", "Field", 0, 100, true, 10, true, 10}}},
@@ -173,7 +178,9 @@ TEST(ChartSeriesBuilderTest, textRunsBecomeIntervalsClippedToTheWindow)
         {"A confirmed only after the window",
          {textAt(price, 1, 10, "A"), textAt(price, 2, 150, "A")},
          {{c1, "A", "Field", 10, 100, true, 10, false, 10}}},
-        {"A ended by a number", {textAt(price, 1, 10, "A"), numberAt(price, 2, 20, 1)}, {{c1, "A", "Field", 10, 20, false, 10, false, std::nullopt}}},
+        {"A ended by a number",
+         {textAt(price, 1, 10, "A"), numberAt(price, 2, 20, 1)},
+         {{c1, "A", "Field", 10, 20, false, 10, false, std::nullopt}}},
         {"a text at the window end opens no run", {textAt(price, 1, 100, "A")}, {}},
         {"a run ended at the window start leaves nothing",
          {textAt(price, 1, -20, "A"), textAt(price, 2, 0, "B")},
@@ -196,11 +203,8 @@ TEST(ChartSeriesBuilderTest, equalTimesFollowTheCheckIdsAndNonFiniteNumbersAreLe
     // Given out of order: the builder sorts by time, then check id.
     ChartReading nan = numberAt(price, 5, 25, std::numeric_limits<double>::quiet_NaN());
     ChartReading infinite = numberAt(price, 6, 26, std::numeric_limits<double>::infinity());
-    const ChartSnapshot snapshot = snapshotOf({numberAt(price, 3, 20, 3),
-                                               numberAt(price, 2, 20, 2),
-                                               numberAt(price, 1, 10, 1, 1),
-                                               nan,
-                                               infinite});
+    const ChartSnapshot snapshot =
+        snapshotOf({numberAt(price, 3, 20, 3), numberAt(price, 2, 20, 2), numberAt(price, 1, 10, 1, 1), nan, infinite});
     const ChartSeries series = onlySeries(snapshot);
     ASSERT_EQ(series.numbers.size(), 3u);
     EXPECT_EQ(series.numbers[0].checkID, chartID(1));

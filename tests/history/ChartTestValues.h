@@ -21,7 +21,8 @@ inline Uuid chartID(int n)
 // A reading of check n (its ordinal n unless given) at the time.
 inline ChartReading numberAt(const Uuid& field, int check, std::int64_t time, double value, std::int64_t ordinal = 0)
 {
-    return ChartReading{chartID(check), field, time, ordinal != 0 ? ordinal : check, "Field", ReadingValue::ofNumber(value)};
+    return ChartReading{
+        chartID(check), field, time, ordinal != 0 ? ordinal : check, "Field", ReadingValue::ofNumber(value)};
 }
 
 inline ChartReading textAt(const Uuid& field, int check, std::int64_t time, std::string text, std::int64_t ordinal = 0)

@@ -30,7 +30,8 @@ Date at(std::int64_t milliseconds)
 // A snapshot of one Price field with one reading per value, a second apart, ending at end.
 ChartSnapshot snapshotOf(std::int64_t end, std::vector<double> values, std::string name = "Price")
 {
-    ChartSnapshot snapshot{{end - 86'400'000, end}, {ChartField{price, std::move(name), ReadingFieldType::number, false}}, {}, {}};
+    ChartSnapshot snapshot{
+        {end - 86'400'000, end}, {ChartField{price, std::move(name), ReadingFieldType::number, false}}, {}, {}};
     for (std::size_t i = 0; i < values.size(); ++i) {
         const int check = static_cast<int>(i) + 1;
         snapshot.samples.push_back(numberAt(price, check, end - 10'000 + 1000 * check, values[i]));
@@ -54,9 +55,8 @@ class MonitorChartsTest : public test::EventLoopTest
 protected:
     test::ScriptedChartsSource m_source;
     std::vector<ChartPreset> m_recorded;
-    MonitorCharts m_charts{monitor, m_source, ChartPreset::day, [this](ChartPreset preset) {
-                               m_recorded.push_back(preset);
-                           }};
+    MonitorCharts m_charts{
+        monitor, m_source, ChartPreset::day, [this](ChartPreset preset) { m_recorded.push_back(preset); }};
 };
 
 TEST_F(MonitorChartsTest, aLoadAsksForThePresetsRangeAndShowsTheBuiltSeries)
@@ -156,6 +156,7 @@ TEST_F(MonitorChartsTest, failuresShowTheirSentence)
         bool clearsSeries;
         const char* sentence;
     };
+
     const char* goneSentence = "This monitor no longer exists. Select another monitor to view its charts.";
     const char* failedSentence = "Could not load charts. Retry to read the stored readings again.";
     const std::vector<Row> rows{

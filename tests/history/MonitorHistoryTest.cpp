@@ -147,10 +147,9 @@ TEST(MonitorHistoryPagingTest, theFirstRefreshListsFiftyAndTellsWhetherOlderExis
         int listedAfterOlder;
         bool hasOlderAfterOlder;
     };
-    const std::vector<Row> rows{{0, 0, false, 0, false},
-                                {50, 50, false, 50, false},
-                                {51, 50, true, 51, false},
-                                {120, 50, true, 100, true}};
+
+    const std::vector<Row> rows{
+        {0, 0, false, 0, false}, {50, 50, false, 50, false}, {51, 50, true, 51, false}, {120, 50, true, 100, true}};
     for (const Row& row : rows) {
         SCOPED_TRACE(row.stored);
         ListedHistorySource source;
@@ -317,12 +316,13 @@ TEST_F(MonitorHistoryTest, aDeletedMonitorEmptiesTheTabWhicheverOperationMeetsIt
         test::ScriptedHistorySource source;
         MonitorHistory history(monitor, source);
         auto refreshing = history.refresh();
-        source.pages.front().answer.resume(std::vector<MonitorCheck>{
-            checkNumber(3), checkNumber(2), checkNumber(1, MonitorCheckFailure("x", "y"))});
+        source.pages.front().answer.resume(
+            std::vector<MonitorCheck>{checkNumber(3), checkNumber(2), checkNumber(1, MonitorCheckFailure("x", "y"))});
         waitBounded(std::move(refreshing));
         source.pages.clear();
         auto reading = history.loadReadings(chartID(3));
-        source.readings.front().answer.resume(std::vector<Reading>{Reading{chartID(7), "Price", ReadingValue::ofNumber(1)}});
+        source.readings.front().answer.resume(
+            std::vector<Reading>{Reading{chartID(7), "Price", ReadingValue::ofNumber(1)}});
         waitBounded(std::move(reading));
         source.readings.clear();
         history.toggleExpanded(chartID(3));

@@ -69,7 +69,8 @@ TEST_F(MonitorModelsStoreTest, theHistoryPagesReadsAndDeletesStoredChecks)
     EXPECT_FALSE(history.hasOlder());
 
     finish(history.loadReadings(ids[3]));
-    EXPECT_EQ(history.readings().at(ids[3]), (std::vector<Reading>{Reading{price, "Price", ReadingValue::ofNumber(3)}}));
+    EXPECT_EQ(history.readings().at(ids[3]),
+              (std::vector<Reading>{Reading{price, "Price", ReadingValue::ofNumber(3)}}));
 
     finish(history.deleteCheck(history.checks().back()));
     EXPECT_EQ(history.checks().size(), 54u);
@@ -99,13 +100,17 @@ TEST_F(MonitorModelsStoreTest, theChartsShowTheStoredReadingsOfTheRange)
     const Uuid stock = Uuid::random();
     const Uuid model = insertModel();
     finish(SQLiteStepsRepository(m_database)
-               .saveSteps(m_monitor,
-                          std::nullopt,
-                          StepsWorkflow{sampleDocument(model, {{numberField("Price", price), textField("Stock", stock)}})}));
-    addCheck(now - 30 * hour, {{price, "Price", ReadingValue::ofNumber(9)}, {stock, "Stock", ReadingValue::ofText("In stock")}});
-    addCheck(now - 3 * hour, {{price, "Price", ReadingValue::ofNumber(10)}, {stock, "Stock", ReadingValue::ofText("In stock")}});
+               .saveSteps(
+                   m_monitor,
+                   std::nullopt,
+                   StepsWorkflow{sampleDocument(model, {{numberField("Price", price), textField("Stock", stock)}})}));
+    addCheck(now - 30 * hour,
+             {{price, "Price", ReadingValue::ofNumber(9)}, {stock, "Stock", ReadingValue::ofText("In stock")}});
+    addCheck(now - 3 * hour,
+             {{price, "Price", ReadingValue::ofNumber(10)}, {stock, "Stock", ReadingValue::ofText("In stock")}});
     const Uuid failed = addCheck(now - 2 * hour, {}, MonitorCheckFailure("cancelled", "Execution cancelled."));
-    addCheck(now - hour, {{price, "Price", ReadingValue::ofNumber(12)}, {stock, "Stock", ReadingValue::ofText("Sold out")}});
+    addCheck(now - hour,
+             {{price, "Price", ReadingValue::ofNumber(12)}, {stock, "Stock", ReadingValue::ofText("Sold out")}});
 
     MonitorCharts charts(m_monitor, m_source, ChartPreset::day);
     finish(charts.load(Date::fromMilliseconds(now)));

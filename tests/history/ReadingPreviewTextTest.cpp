@@ -17,13 +17,15 @@ std::string repeated(std::string_view character, int count)
 TEST(ReadingPreviewTextTest, whitespaceBecomesSpacesAndLongTextsAreCutAtCharacters)
 {
     const std::string family = "\U0001F468\u200D\U0001F469\u200D\U0001F467"; // one character of five code points
-    const std::string accented = "e\u0301";                                   // one character of two code points
+    const std::string accented = "e\u0301";                                  // one character of two code points
+
     struct Row
     {
         const char* name;
         std::string text;
         std::string preview;
     };
+
     const std::vector<Row> rows{
         {"words separated by a tab and a line feed", "one\ttwo\nthree", "one two three"},
         {"a carriage return and line feed is one character", "a\r\nb", "a b"},
