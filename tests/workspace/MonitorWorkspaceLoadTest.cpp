@@ -140,6 +140,29 @@ TEST_F(MonitorWorkspaceLoadTest, aReloadKeepsTheSelectedMonitorAndItsEditedDraft
     EXPECT_EQ(m_workspace->selection(), third.id);
 }
 
+TEST_F(MonitorWorkspaceLoadTest, chartRangesAreRememberedForListedMonitorsOnly)
+{
+    const Monitor kept = addMonitor("Kept");
+    const Monitor deleted = addMonitor("Deleted");
+    load();
+    EXPECT_EQ(m_workspace->chartPreset(kept.id), ChartPreset::all);
+    const std::function<void(ChartPreset)> recordKept = m_workspace->chartPresetRecorder(kept.id);
+    recordKept(ChartPreset::week);
+    m_workspace->recordChartPreset(ChartPreset::day, deleted.id);
+    m_workspace->recordChartPreset(ChartPreset::year, Uuid::random());
+    EXPECT_EQ(m_workspace->chartPresets().size(), 2U);
+    EXPECT_EQ(m_workspace->chartPreset(kept.id), ChartPreset::week);
+
+    finish(m_storedMonitors.deleteMonitor(deleted.id));
+    load();
+    EXPECT_EQ(m_workspace->chartPresets(), (std::map<Uuid, ChartPreset>{{kept.id, ChartPreset::week}}));
+    m_workspace->recordChartPreset(ChartPreset::month, deleted.id);
+    EXPECT_EQ(m_workspace->chartPreset(deleted.id), ChartPreset::all);
+
+    m_workspace.reset();
+    recordKept(ChartPreset::sixHours); // the workspace is gone: nothing happens
+}
+
 TEST_F(MonitorWorkspaceLoadTest, sessionsInDoubtAreReconciledOneAfterAnotherBeforeTheSummaries)
 {
     const Monitor first = addMonitor("First");
