@@ -35,9 +35,8 @@ void forget(MonitorWorkspace& workspace, WorkspaceStepsStore* store, const Uuid&
     MonitorWorkspace::SidebarSummaries summaries = workspace.sidebarSummaries();
     summaries.erase(monitorID);
     workspace.setSidebarSummaries(std::move(summaries));
-    MonitorWorkspace::ChangeDrafts drafts = workspace.changeDrafts();
-    drafts.erase(monitorID);
-    workspace.setChangeDrafts(std::move(drafts));
+    // Drops the monitor's draft (its unsaved edits go with it) and its chart range; the others stay as they are.
+    workspace.syncChangeDrafts(monitors, false);
     if (store) {
         std::set<Uuid> remaining;
         for (const Monitor& monitor : monitors) {
