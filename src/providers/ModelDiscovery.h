@@ -55,6 +55,9 @@ public:
 
     const std::optional<std::string>& error() const { return m_error; }
 
+    // True while the Add model sheet is shown (not observed).
+    bool isPresented() const { return m_isPresented; }
+
     // The listed model picked in the sheet; nothing unless connected and done connecting.
     std::optional<ModelSelection> selection() const;
 
