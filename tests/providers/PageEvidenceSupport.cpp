@@ -1,14 +1,9 @@
 #include "PageEvidenceSupport.h"
 
 #include "Base64.h"
-#include "BrowserFrame.h"
 #include "Png.h"
-#include "WireParser.h"
 
 #include <simdjson.h>
-
-#include <optional>
-#include <stdexcept>
 
 namespace tavlen::test {
 
@@ -59,13 +54,9 @@ pageScreenshot(std::uint32_t width, std::uint32_t height, const BrowserRect& con
     snapshot.imageWidth = width;
     snapshot.imageHeight = height;
     snapshot.imageBase64 = base64Encode(encodePng(image));
-    // A received tree is decoded from the parsed frame, as the browser client reads it.
-    WireParser parser;
-    const std::optional<simdjson::dom::element> parsed = parser.parse(BrowserFrame(tree.dump()));
-    if (!parsed) {
-        throw std::invalid_argument("the page tree is not JSON");
-    }
-    snapshot.pageTree = BrowserPageTree::decode(*parsed).tree;
+    simdjson::dom::parser parser;
+    const simdjson::padded_string text(tree.dump());
+    snapshot.pageTree = BrowserPageTree::decode(parser.parse(text).value()).tree;
     snapshot.snapshotID = "snapshot";
     snapshot.capturedAt = "2026-01-02T03:04:06.000Z";
     return StepsScreenshot::make(snapshot);
