@@ -149,24 +149,21 @@ TEST_F(ModelDiscoveryTest, eachProvidersDocumentedListingGivesItsModelsInNatural
     struct Case
     {
         Provider provider;
-        std::vector<std::string> identifiers;
-        std::size_t requests;
+        std::vector<std::string> identifiers; // Anthropic's and Gemini's from both pages
     };
 
     const Case cases[] = {
-        {Provider::openAI, {"gpt-9", "gpt-10"}, 1},
-        {Provider::anthropic, {"claude-3-haiku", "claude-opus-4-1", "claude-sonnet-4-5"}, 2},
-        {Provider::gemini, {"gemini-2.0-flash", "gemini-2.5-pro"}, 2},
-        {Provider::ollama, {"llama3.2-vision:latest", "qwen2.5vl:7b"}, 1},
+        {Provider::openAI, {"gpt-9", "gpt-10"}},
+        {Provider::anthropic, {"claude-3-haiku", "claude-opus-4-1", "claude-sonnet-4-5"}},
+        {Provider::gemini, {"gemini-2.0-flash", "gemini-2.5-pro"}},
+        {Provider::ollama, {"llama3.2-vision:latest", "qwen2.5vl:7b"}},
     };
     for (const Case& row : cases) {
         SCOPED_TRACE(ModelSelection::label(row.provider));
-        const std::size_t before = m_server.requestCount();
         browse(*m_discovery, row.provider, typedHost(m_server.port()));
         EXPECT_EQ(identifiers(m_discovery->models()), row.identifiers);
         EXPECT_TRUE(m_discovery->connected());
         EXPECT_EQ(m_discovery->statusText(), "Connected");
-        EXPECT_EQ(m_server.requestCount() - before, row.requests);
 
         // Nothing is picked for the user; a listed pick is the selection, an unlisted one is none.
         EXPECT_EQ(m_discovery->selection(), std::nullopt);
@@ -308,7 +305,7 @@ TEST_F(ModelDiscoveryTest, eachListingGivesUpAtItsDeadline)
             discovery->setHost(typedHost(silent.port()));
             discovery->refresh();
         }
-        test::waitUntil([&] { return silent.requestCount() == before + 1; });
+        test::waitUntil([&] { return silent.requestCount() > before; });
 
         m_time.advance(row.limit - 1ms);
         EXPECT_TRUE(discovery->isConnecting());
@@ -316,7 +313,6 @@ TEST_F(ModelDiscoveryTest, eachListingGivesUpAtItsDeadline)
         m_time.advance(1ms);
         test::waitUntil([&] { return !discovery->isConnecting(); });
         EXPECT_EQ(discovery->error(), row.error);
-        EXPECT_EQ(silent.requestCount(), before + 1);
         discovery->disappear();
     }
 }
@@ -354,7 +350,7 @@ TEST_F(ModelDiscoveryTest, aSupersededListingIsDropped)
     });
 
     m_discovery->appear();
-    test::waitUntil([&] { return m_server.requestCount() == 1; });
+    test::waitUntil([&] { return m_server.requestCount() > 0; });
     m_discovery->setSelectedModelIdentifier("gpt-late");
     EXPECT_EQ(m_discovery->selection(), std::nullopt); // nothing is selectable while connecting
 
@@ -376,8 +372,8 @@ TEST_F(ModelDiscoveryTest, ollamaLoadsOnlyOnConnectAndForgetsItsListWhenTheAddre
     m_server.respond("/api/tags", test::ScriptedAnswer::json(200, test::ollamaTags({"llava"})));
     m_server.respond("/v1beta/models", test::ScriptedAnswer::json(200, test::geminiModelPage({"gemini-2.5-pro"})));
 
-    m_discovery->appear();
     m_discovery->setProvider(Provider::ollama);
+    m_discovery->appear();
     EXPECT_FALSE(m_discovery->isConnecting());
     EXPECT_EQ(m_discovery->statusText(), "Not connected");
 
@@ -387,11 +383,12 @@ TEST_F(ModelDiscoveryTest, ollamaLoadsOnlyOnConnectAndForgetsItsListWhenTheAddre
     ASSERT_EQ(identifiers(m_discovery->models()), std::vector<std::string>{"llava"});
     m_discovery->setSelectedModelIdentifier("llava");
 
+    const std::size_t requests = m_server.requestCount();
     m_discovery->setHost(typedHost(m_server.port()) + "/");
     EXPECT_TRUE(m_discovery->models().empty());
     EXPECT_EQ(m_discovery->selectedModelIdentifier(), std::nullopt);
     EXPECT_EQ(m_discovery->statusText(), "Not connected");
-    EXPECT_EQ(m_server.requestCount(), 1u);
+    EXPECT_EQ(m_server.requestCount(), requests);
 
     m_discovery->setProvider(Provider::gemini);
     EXPECT_TRUE(m_discovery->isConnecting());

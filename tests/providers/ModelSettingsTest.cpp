@@ -6,6 +6,8 @@
 #include "ProviderAnswers.h"
 #include "SQLiteModelRepository.h"
 #include "SQLiteProviderKeyStore.h"
+#include "Sleep.h"
+#include "VirtualTime.h"
 #include "WaitUntil.h"
 #include "WorkspaceFixture.h"
 
@@ -25,39 +27,58 @@ using Provider = ModelSelection::Provider;
 const ModelSelection gpt4o{Provider::openAI, "gpt-4o", std::nullopt};
 const ModelSelection gpt5{Provider::openAI, "gpt-5", std::nullopt};
 
-// The workspace's repository, counting the reads that reach it.
-class CountingRepository final : public ModelRepository
+// The workspace's repository, counting the reads that reach it. With a pause, every operation first waits that
+// long on the virtual clock, so a test can act while one runs (the database may answer without suspending).
+class PausingRepository final : public ModelRepository
 {
 public:
-    explicit CountingRepository(MonitorDatabase& database)
+    PausingRepository(MonitorDatabase& database, const test::VirtualTime& time)
         : m_inner(database)
+        , m_time(time)
     {}
 
     std::atomic<int> reads{0};
+    std::chrono::milliseconds pause{0};
 
     QCoro::Task<ModelRegistry> registry(std::stop_token token) override
     {
         ++reads;
-        return m_inner.registry(token);
+        co_await waitForPause(token);
+        auto reading = m_inner.registry(token);
+        co_return co_await std::move(reading);
     }
 
     QCoro::Task<ModelRegistry> add(ModelSelection selection, std::stop_token token) override
     {
-        return m_inner.add(std::move(selection), token);
+        co_await waitForPause(token);
+        auto adding = m_inner.add(std::move(selection), token);
+        co_return co_await std::move(adding);
     }
 
     QCoro::Task<ModelRegistry> setDefault(Uuid modelID, std::stop_token token) override
     {
-        return m_inner.setDefault(modelID, token);
+        co_await waitForPause(token);
+        auto setting = m_inner.setDefault(modelID, token);
+        co_return co_await std::move(setting);
     }
 
     QCoro::Task<ModelRegistry> remove(Uuid modelID, std::stop_token token) override
     {
-        return m_inner.remove(modelID, token);
+        co_await waitForPause(token);
+        auto removing = m_inner.remove(modelID, token);
+        co_return co_await std::move(removing);
     }
 
 private:
+    QCoro::Task<void> waitForPause(std::stop_token token)
+    {
+        if (pause > std::chrono::milliseconds::zero()) {
+            co_await sleepFor(pause, token, m_time);
+        }
+    }
+
     SQLiteModelRepository m_inner;
+    const test::VirtualTime& m_time;
 };
 
 class ModelSettingsTest : public test::WorkspaceFixture
@@ -99,7 +120,8 @@ protected:
     test::LoopbackHttpServer m_server;
     std::shared_ptr<SQLiteProviderKeyStore> m_openAIKey =
         std::make_shared<SQLiteProviderKeyStore>(m_database, Provider::openAI);
-    std::shared_ptr<CountingRepository> m_repository = std::make_shared<CountingRepository>(m_database);
+    test::VirtualTime m_time;
+    std::shared_ptr<PausingRepository> m_repository = std::make_shared<PausingRepository>(m_database, m_time);
     ModelSettings m_settings{m_repository, makeDiscovery()};
 };
 
@@ -123,9 +145,12 @@ TEST_F(ModelSettingsTest, aLoadAskedForWhileOneRunsWaitsForItsRegistry)
     const Uuid model = insertModel("gpt-4o");
     execute("UPDATE app_settings SET default_model_id = '" + model.lowercaseString() + "'");
     QSignalSpy loading(&m_settings, &ModelSettings::isLoadingChanged);
+    m_repository->pause = std::chrono::seconds(1);
 
     QCoro::Task<void> first = m_settings.load();
     QCoro::Task<void> second = m_settings.load();
+    EXPECT_FALSE(second.isReady());
+    m_time.advance(std::chrono::seconds(1));
     finish(std::move(second));
 
     EXPECT_EQ(m_settings.registry().defaultID, model);
@@ -208,6 +233,7 @@ TEST_F(ModelSettingsTest, changesKeepTheDefaultNamingAConfiguredModel)
 TEST_F(ModelSettingsTest, aChangeIsRefusedWhileAnotherRunsAndALoadThenReturnsAtOnce)
 {
     load();
+    m_repository->pause = std::chrono::seconds(1);
     QCoro::Task<bool> running = m_settings.applyChange(m_settings.removeChange(Uuid::random()));
     ASSERT_TRUE(m_settings.isSaving());
 
@@ -217,6 +243,7 @@ TEST_F(ModelSettingsTest, aChangeIsRefusedWhileAnotherRunsAndALoadThenReturnsAtO
     EXPECT_EQ(m_repository->reads, reads);
     EXPECT_TRUE(m_settings.isSaving());
 
+    m_time.advance(std::chrono::seconds(1));
     EXPECT_FALSE(finish(std::move(running)));
     EXPECT_EQ(m_settings.error(), "This model is no longer configured. Select another model.");
     EXPECT_FALSE(m_settings.isSaving());
