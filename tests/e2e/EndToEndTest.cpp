@@ -87,7 +87,9 @@ void EndToEndTest::TearDown()
     if (m_chromium) {
         EXPECT_TRUE(m_chromium->stop()) << "Chromium left processes behind";
         if (HasFailure()) {
-            std::cerr << "The extension's log:\n" << m_chromium->extensionLog();
+            std::cerr << "The extension's log:\n"
+                      << m_chromium->extensionLog() << "The end of Chromium's log:\n"
+                      << m_chromium->logTail(40);
         }
     }
 }
