@@ -5,17 +5,12 @@
 
 namespace tavlen::fuzz {
 
-void require(bool holds, std::string_view what, std::source_location where)
+void require(bool holds, std::string_view what, const char* file, int line)
 {
     if (holds) {
         return;
     }
-    std::fprintf(stderr,
-                 "%s:%u: property failed: %.*s\n",
-                 where.file_name(),
-                 static_cast<unsigned>(where.line()),
-                 static_cast<int>(what.size()),
-                 what.data());
+    std::fprintf(stderr, "%s:%d: property failed: %.*s\n", file, line, static_cast<int>(what.size()), what.data());
     std::abort();
 }
 
