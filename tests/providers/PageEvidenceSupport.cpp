@@ -3,6 +3,8 @@
 #include "Base64.h"
 #include "Png.h"
 
+#include <simdjson.h>
+
 namespace tavlen::test {
 
 nlohmann::json pageNode(nlohmann::json members)
@@ -52,7 +54,9 @@ pageScreenshot(std::uint32_t width, std::uint32_t height, const BrowserRect& con
     snapshot.imageWidth = width;
     snapshot.imageHeight = height;
     snapshot.imageBase64 = base64Encode(encodePng(image));
-    snapshot.pageTree = BrowserPageTree::decode(tree);
+    simdjson::dom::parser parser;
+    const simdjson::padded_string text(tree.dump());
+    snapshot.pageTree = BrowserPageTree::decode(parser.parse(text).value()).tree;
     snapshot.snapshotID = "snapshot";
     snapshot.capturedAt = "2026-01-02T03:04:06.000Z";
     return StepsScreenshot::make(snapshot);

@@ -1,0 +1,157 @@
+#include "ChromiumProcess.h"
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/prctl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <stdexcept>
+#include <thread>
+#include <vector>
+
+extern char** environ;
+
+namespace tavlen::test {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Reaps every exited child, the browser's orphans included; true when no child is left at all.
+bool reapChildren()
+{
+    for (;;) {
+        const pid_t pid = ::waitpid(-1, nullptr, WNOHANG);
+        if (pid > 0) {
+            continue;
+        }
+        return pid < 0 && errno == ECHILD;
+    }
+}
+
+bool groupExists(pid_t group)
+{
+    return ::kill(-group, 0) == 0 || errno != ESRCH;
+}
+
+} // namespace
+
+fs::path ChromiumProcess::executable()
+{
+    const char* chosen = std::getenv("TAVLEN_CHROMIUM");
+    return chosen && *chosen ? fs::path(chosen) : fs::path("/usr/lib/chromium/chromium");
+}
+
+fs::path ChromiumProcess::extensionDirectory()
+{
+    return fs::path(TAVLEN_SOURCE_DIR) / "tests" / "extension";
+}
+
+ChromiumProcess::ChromiumProcess(const fs::path& userDataDirectory, const fs::path& log)
+    : m_log(log)
+{
+    if (!fs::exists(executable())) {
+        throw std::runtime_error("Chromium is not installed at " + executable().string() +
+                                 ": run scripts/setup (it installs the chromium package)");
+    }
+    // Processes the browser leaves behind become this program's children, so they can be reaped and counted.
+    ::prctl(PR_SET_CHILD_SUBREAPER, 1);
+    const std::string extension = extensionDirectory().string();
+    std::vector<std::string> arguments = {
+        executable().string(),
+        "--headless=new",
+        "--no-sandbox", // required as root, harmless otherwise
+        "--disable-gpu",
+        "--disable-quic",
+        "--no-first-run",
+        "--no-default-browser-check",
+        "--disable-background-networking",
+        "--disable-component-update",
+        "--disable-sync",
+        "--disable-dev-shm-usage",
+        "--password-store=basic",
+        "--user-data-dir=" + userDataDirectory.string(),
+        "--load-extension=" + extension,
+        "--disable-extensions-except=" + extension,
+        "--screen-info={0,0 1920x1080}",
+        "--silent-debugger-extension-api",
+        "--enable-logging=stderr",
+        "--v=0",
+        "about:blank",
+    };
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, log.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0600);
+    posix_spawn_file_actions_adddup2(&actions, STDOUT_FILENO, STDERR_FILENO);
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSID);
+    std::vector<char*> argv;
+    for (auto& argument : arguments) {
+        argv.push_back(argument.data());
+    }
+    argv.push_back(nullptr);
+    const int result = ::posix_spawn(&m_pid, argv[0], &actions, &attributes, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    posix_spawnattr_destroy(&attributes);
+    if (result != 0) {
+        throw std::runtime_error(std::string("starting Chromium: ") + std::strerror(result));
+    }
+    m_running = true;
+}
+
+ChromiumProcess::~ChromiumProcess()
+{
+    stop();
+}
+
+bool ChromiumProcess::stop(std::chrono::seconds bound)
+{
+    if (!m_running) {
+        return true;
+    }
+    m_running = false;
+    ::kill(-m_pid, SIGKILL);
+    // A native-messaging host may run in a group of its own: it ends when its standard input closes with the
+    // browser. Polling is the only way to learn that processes that are not our children have ended.
+    const auto deadline = std::chrono::steady_clock::now() + bound;
+    for (;;) {
+        const bool noChildren = reapChildren();
+        if (noChildren && !groupExists(m_pid)) {
+            return true;
+        }
+        if (std::chrono::steady_clock::now() >= deadline) {
+            ADD_FAILURE() << "Chromium left processes behind (group " << m_pid << ")";
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+}
+
+std::string ChromiumProcess::extensionLog() const
+{
+    std::ifstream file(m_log);
+    std::string line;
+    std::string lines;
+    while (std::getline(file, line)) {
+        const auto at = line.find("[tavlen-test-extension]");
+        if (at == std::string::npos) {
+            continue;
+        }
+        // INFO:CONSOLE lines end with the quoted source: keep only the message.
+        const auto end = line.rfind("\", source: ");
+        lines += line.substr(at, end == std::string::npos || end < at ? std::string::npos : end - at) + "\n";
+    }
+    return lines;
+}
+
+} // namespace tavlen::test
