@@ -31,6 +31,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string_view input = fuzz::textOf(data, size);
     const std::optional<nlohmann::json> parsed = parseJson(input);
 
+    // No JSON text holds a raw NUL byte; the reference parser would take one for the end of the text.
+    if (input.find('\0') != std::string_view::npos) {
+        fuzz::require(!parsed, "a text with a NUL byte is refused");
+        return 0;
+    }
     // The reference: nlohmann's strict parse without exceptions, where the nesting allows it to run safely.
     if (size < 4096) {
         const nlohmann::json reference = nlohmann::json::parse(input, nullptr, false);
@@ -59,7 +64,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (parsed->is_string()) {
         const auto& text = parsed->get_ref<const std::string&>();
         fuzz::require(writtenJsonLength(text) == writeJson(*parsed).size(), "the length of a text as written");
-    } else if (parsed->is_number_integer()) {
+    } else if (parsed->is_number_integer() &&
+               (!parsed->is_number_unsigned() || parsed->get<std::uint64_t>() <= std::uint64_t{INT64_MAX})) {
         fuzz::require(writtenJsonLength(parsed->get<std::int64_t>()) == writeJson(*parsed).size(),
                       "the length of an integer as written");
     } else if (parsed->is_number_float()) {
