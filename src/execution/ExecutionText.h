@@ -30,6 +30,22 @@ inline constexpr std::string_view unknownFailure = "The step failed with an unkn
 
 // Check-result store.
 inline constexpr std::string_view chartRangeInverted = "Choose a start time before the end time.";
+
+// Steps store: why a monitor or a step cannot run now.
+inline constexpr std::string_view monitorBeingDeleted = "This monitor is being deleted.";
+inline constexpr std::string_view loadingSteps = "Loading steps…";
+inline constexpr std::string_view stepsUnavailable = "Steps are unavailable. Retry loading them in Steps.";
+inline constexpr std::string_view savingSteps = "Saving Steps…";
+inline constexpr std::string_view resolveStorageError = "Resolve the storage error in Steps before running.";
+inline constexpr std::string_view retryStoringResults =
+    "Retry storing the previous results in Steps or Schedule before running.";
+inline constexpr std::string_view checkStorageUnavailable = "Check storage is unavailable.";
+inline constexpr std::string_view saveStepsFirst = "Save Steps before running.";
+inline constexpr std::string_view finishNavigation = "Finish the current navigation before running.";
+inline constexpr std::string_view executionInProgress = "Another execution or result write is in progress.";
+inline constexpr std::string_view modelNotConfigured = "Select a configured AI model in this Read step.";
+// Steps store: a scheduled check of a monitor without saved steps.
+inline constexpr std::string_view saveStepsForSchedule = "Save Steps before running this monitor on a schedule.";
 } // namespace execution_text
 
 namespace execution_code {

@@ -22,6 +22,8 @@ public:
     // the hint to connect.
     std::optional<std::string> unavailableReason() const override;
 
+    const StepsBrowser& browser() const override { return m_browser; }
+
     // Every check before the first suspension, so no second capture can slip in between the availability test
     // and `capturing` becoming true. Once the session was started, every failure and a stop close the temporary
     // tab before the error is thrown again.

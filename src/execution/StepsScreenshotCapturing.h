@@ -13,6 +13,7 @@
 
 namespace tavlen {
 
+class StepsBrowser;
 class StepsOpenPageSettings;
 class StepsScreenshot;
 
@@ -26,6 +27,8 @@ public:
     virtual bool capturing() const = 0;
     // The first reason why a capture cannot start now; nothing when it can.
     virtual std::optional<std::string> unavailableReason() const = 0;
+    // The browser it captures through, whose profile state decides when a scheduled check may start.
+    virtual const StepsBrowser& browser() const = 0;
 
     // Opens the URL in a temporary Chrome tab, waits delaySeconds, captures the page, has Chrome close the tab and
     // decodes the snapshot. The phases are shown on settings (which must outlive the call) while isCurrent()

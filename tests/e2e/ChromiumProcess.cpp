@@ -4,7 +4,6 @@
 
 #include <fcntl.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -87,24 +86,29 @@ ChromiumProcess::ChromiumProcess(const fs::path& userDataDirectory, const fs::pa
         "--v=0",
         "about:blank",
     };
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, log.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0600);
-    posix_spawn_file_actions_adddup2(&actions, STDOUT_FILENO, STDERR_FILENO);
-    posix_spawnattr_t attributes;
-    posix_spawnattr_init(&attributes);
-    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSID);
     std::vector<char*> argv;
     for (auto& argument : arguments) {
         argv.push_back(argument.data());
     }
     argv.push_back(nullptr);
-    const int result = ::posix_spawn(&m_pid, argv[0], &actions, &attributes, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    posix_spawnattr_destroy(&attributes);
-    if (result != 0) {
-        throw std::runtime_error(std::string("starting Chromium: ") + std::strerror(result));
+    const std::string logPath = log.string();
+    // fork and exec by hand: the child needs a session of its own and to die with this program even when the
+    // program crashes; posix_spawn cannot ask for the second. Only system calls between fork and exec.
+    m_pid = ::fork();
+    if (m_pid < 0) {
+        throw std::runtime_error(std::string("starting Chromium: ") + std::strerror(errno));
+    }
+    if (m_pid == 0) {
+        ::setsid();
+        ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+        const int input = ::open("/dev/null", O_RDONLY);
+        const int output = ::open(logPath.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0600);
+        if (input < 0 || output < 0 || ::dup2(input, STDIN_FILENO) < 0 || ::dup2(output, STDOUT_FILENO) < 0 ||
+            ::dup2(output, STDERR_FILENO) < 0) {
+            ::_exit(127);
+        }
+        ::execve(argv[0], argv.data(), environ);
+        ::_exit(127);
     }
     m_running = true;
 }

@@ -12,7 +12,8 @@ namespace tavlen::test {
 // and the test extension loaded unpacked. Chromium reads native-messaging manifests from
 // <userDataDirectory>/NativeMessagingHosts, where the browser client's registration for "chromium" writes them
 // when XDG_CONFIG_HOME is the directory's parent. Stopped by killing the whole group; every process it left is
-// reaped (the test program becomes their subreaper), so nothing outlives the test.
+// reaped (the test program becomes their subreaper), so nothing outlives the test. Should the test program die,
+// the browser is killed with it.
 class ChromiumProcess
 {
 public:

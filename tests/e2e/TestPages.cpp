@@ -35,7 +35,16 @@ std::string pricesPage()
     const std::string body = "<h1>Kitchen prices 台所 🫖</h1>"
                              "<table><thead><tr><th>Product</th><th>Price</th></tr></thead><tbody>"
                              "<tr><td>Toaster</td><td>€ 12.00</td></tr>"
-                             "<tr><td>Kettle</td><td><span class=\"sr\">Was € 79.00, now </span>€ 49.90</td></tr>"
+                             "<tr><td>Kettle</td><td>"
+                             // In the price's cell, before it, prices that are not painted.
+                             "<span class=\"sr\">Was € 79.00, now </span>"
+                             "<span style=\"display:none\">€ 11.00</span>"
+                             "<span style=\"display:inline-block;width:0;height:0;overflow:hidden\">€ 22.00</span>"
+                             "<span style=\"position:absolute;visibility:hidden\">€ 33.00</span>"
+                             "<span style=\"position:absolute;opacity:0\">€ 34.00</span>"
+                             "<details style=\"position:absolute\"><summary style=\"list-style:none\"></summary>"
+                             "€ 44.00</details>"
+                             "€ 49.90</td></tr>"
                              "<tr><td>Blender</td><td>€ 89.50</td></tr>"
                              "</tbody></table>";
     return page("Kitchen prices", style, body);

@@ -15,9 +15,9 @@ using Colour = std::uint32_t;
 
 // The pages the end-to-end tests open, served on 127.0.0.1 with a layout fixed in CSS pixels, so a test knows
 // where each thing is on the captured page:
-// - "/prices.html": a shop's price table; the region below holds the kettle's price "€ 49.90" and nothing else
-//   (its old price before it is hidden from view, for screen readers only),
-//   the rows around it other prices.
+// - "/prices.html": a shop's price table; the region below holds the kettle's price "€ 49.90" and, before it
+//   in the same cell, prices that are not painted (screen-reader-only, display:none, zero-size, hidden,
+//   transparent, inside a closed <details>); the rows around it hold other prices.
 // - "/long.html": twelve bands of 1,000 px, one colour each, 12,000 px in all.
 // - "/fixed.html": a fixed header over a 3,000 px page with a lazy image far below the fold.
 // - "/never.html": a page whose image never arrives, so its load event never comes.

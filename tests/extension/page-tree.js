@@ -5,12 +5,17 @@
 // (screen-reader-only text, overflow) and the closed part of <details> are not.
 (() => {
   const startedAt = new Date().toISOString();
+  // Tavlen refuses a tree of more than 100,000 fragments or 4 MiB of JSON: stay well inside both.
   const MAXIMUM_NODES = 20000;
+  const MAXIMUM_FRAGMENTS = 90000;
+  const MAXIMUM_BYTES = 3000000;
   const SKIPPED = new Set(["HEAD", "SCRIPT", "STYLE", "NOSCRIPT", "TEMPLATE", "META", "LINK", "TITLE"]);
   const nodes = [];
   const idOf = new Map(); // element -> id
   const reasons = [];
   let truncated = false;
+  let fragmentCount = 0;
+  let byteEstimate = 0;
 
   const pageX = window.scrollX;
   const pageY = window.scrollY;
@@ -85,7 +90,7 @@
 
   function roleOf(element) {
     const explicit = (element.getAttribute("role") || "").trim().split(/\s+/)[0];
-    if (explicit) return explicit;
+    if (explicit) return short(explicit, 64);
     const tag = element.tagName.toUpperCase();
     if (/^H[1-6]$/.test(tag)) return "heading";
     if (tag === "A") return element.hasAttribute("href") ? "link" : "generic";
@@ -144,9 +149,9 @@
     if (element.tagName === "INPUT" && (element.type === "checkbox" || element.type === "radio")) {
       states.checked = element.indeterminate ? "mixed" : String(element.checked);
     } else if (element.hasAttribute("aria-checked")) {
-      states.checked = element.getAttribute("aria-checked");
+      states.checked = short(element.getAttribute("aria-checked"), 64);
     }
-    if (element.hasAttribute("aria-pressed")) states.pressed = element.getAttribute("aria-pressed");
+    if (element.hasAttribute("aria-pressed")) states.pressed = short(element.getAttribute("aria-pressed"), 64);
     if (element.tagName === "OPTION") states.selected = element.selected;
     else if (ariaBoolean(element, "aria-selected") !== undefined) states.selected = ariaBoolean(element, "aria-selected");
     if (element.tagName === "DETAILS") states.expanded = element.open;
@@ -162,7 +167,8 @@
   function structureOf(element, role) {
     const tag = element.tagName;
     if (role === "heading") {
-      const level = Number(element.getAttribute("aria-level")) || (/^H[1-6]$/.test(tag) ? Number(tag[1]) : 2);
+      const declared = Number.parseInt(element.getAttribute("aria-level"), 10);
+      const level = declared > 0 ? declared : (/^H[1-6]$/.test(tag) ? Number(tag[1]) : 2);
       return { level };
     }
     if ((tag === "TD" || tag === "TH") && element.parentElement && element.parentElement.tagName === "TR") {
@@ -232,11 +238,21 @@
     return fragments;
   }
 
+  // Texts the schema bounds are cut to fit.
+  function short(text, length) {
+    return text.length > length ? text.slice(0, length) : text;
+  }
+
   function add(node) {
-    if (nodes.length >= MAXIMUM_NODES) {
+    const bytes = 400 + 2 * ((node.text || "").length + (node.name || "").length + (node.value || "").length) +
+      120 * node.fragments.length;
+    if (truncated || nodes.length >= MAXIMUM_NODES || fragmentCount + node.fragments.length > MAXIMUM_FRAGMENTS ||
+      byteEstimate + bytes > MAXIMUM_BYTES) {
       truncated = true;
       return null;
     }
+    fragmentCount += node.fragments.length;
+    byteEstimate += bytes;
     node.id = `n${nodes.length}`;
     nodes.push(node);
     return node;

@@ -170,6 +170,7 @@ export class BrowserSession {
       throw new SessionError("operation_limit", "This browser session has no captures left. Start a new session.");
     }
     this.busy = true;
+    const started = Date.now();
     try {
       this.touch();
       this.operationsRemaining -= 1;
@@ -201,8 +202,9 @@ export class BrowserSession {
       const snapshotId = crypto.randomUUID();
       const tree = injection.result;
       tree.snapshotId = snapshotId;
-      log(`capture: settle ${settled} ms, screenshot ${shotAt - settledAt} ms, page tree ${Date.now() - shotAt} ms ` +
-        `(${tree.nodes.length} nodes), image ${image.width}x${image.height}, ${shot.data.length} base64 characters`);
+      log(`capture: ${Date.now() - started} ms in all: settle ${settled} ms, screenshot ${shotAt - settledAt} ms, ` +
+        `page tree ${Date.now() - shotAt} ms (${tree.nodes.length} nodes), image ${image.width}x${image.height}, ` +
+        `${shot.data.length} base64 characters`);
       return {
         url: tab.url,
         geometry: {

@@ -1,0 +1,33 @@
+#pragma once
+
+#include "ChartField.h"
+#include "ChartReading.h"
+#include "ChartSeries.h"
+#include "ChartSnapshot.h"
+#include "Uuid.h"
+
+#include <stop_token>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+namespace tavlen {
+
+// The snapshot's readings of each field, in snapshot order (pointers into the snapshot).
+using ChartReadingsByField = std::unordered_map<Uuid, std::vector<const ChartReading*>>;
+// The snapshot's fields under their lower-cased names, in snapshot order (pointers into the snapshot).
+using ChartFieldsByName = std::unordered_map<std::string, std::vector<const ChartField*>>;
+
+// One series per field of the snapshot, in its order. A pure computation for a background task: it throws
+// CancelledError, and nothing else, once a stop is requested on token (tested for every field and every 1024
+// readings). A number reading that is not finite (the reader never gives one) is left out of every series.
+std::vector<ChartSeries> buildChartSeries(const ChartSnapshot& snapshot, const std::stop_token& token = {});
+
+// The series of one field of the snapshot, given the snapshot's readings and fields grouped as above.
+ChartSeries makeChartSeries(const ChartField& field,
+                            const ChartReadingsByField& readingsByField,
+                            const ChartSnapshot& snapshot,
+                            const ChartFieldsByName& fieldsByName,
+                            const std::stop_token& token = {});
+
+} // namespace tavlen

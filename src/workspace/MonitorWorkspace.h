@@ -1,0 +1,111 @@
+#pragma once
+
+#include "MonitorWorkspaceState.h"
+
+// moc cannot parse the C++20 standard headers that these pull in; it needs none of them.
+#ifndef Q_MOC_RUN
+#include "TaskHandle.h"
+#endif
+
+#include <QCoroTask>
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <stop_token>
+#include <vector>
+
+namespace tavlen {
+
+class MonitorRepository;
+class WorkspaceStepsStore;
+
+// The one state object behind the main window: the monitors in sidebar order, the selection, one changes draft
+// per monitor, the sidebar summaries, the new-monitor sheet and the flags that keep workspace operations from
+// overlapping. Every operation and task runs on the main thread; tasks touch the workspace only while it exists.
+class MonitorWorkspace : public MonitorWorkspaceState
+{
+    Q_OBJECT
+
+public:
+    using Base = MonitorWorkspaceState;
+    using LoadState = WorkspaceLoadState;
+    using ChangeActivity = WorkspaceChangeActivity;
+    // Loads the configured models again; never throws (its errors stay with the model settings).
+    using LoadModels = std::function<QCoro::Task<void>()>;
+    // The leave check: true allows leaving the current monitor.
+    using AllowNavigation = std::function<QCoro::Task<bool>()>;
+
+    // Installs the workspace's run-blocked reason in the steps store, holding the workspace weakly.
+    explicit MonitorWorkspace(std::shared_ptr<MonitorRepository> repository,
+                              std::shared_ptr<WorkspaceStepsStore> stepsStore = nullptr,
+                              LoadModels loadModels = nullptr);
+    ~MonitorWorkspace() override;
+
+    MonitorRepository& repository() const { return *m_repository; }
+
+    // Null without a steps store.
+    const std::shared_ptr<WorkspaceStepsStore>& stepsStore() const { return m_stepsStore; }
+
+    // Installed once by the application shell.
+    void setAllowNavigation(AllowNavigation allow) { m_allowNavigation = std::move(allow); }
+
+    // Called whenever the stored monitors may have changed; installed once by the application shell.
+    void setOnSchedulesChanged(std::function<void()> hook) { m_onSchedulesChanged = std::move(hook); }
+
+    // Runs the first load; later calls do nothing.
+    void start();
+    // Starts a full read of the monitor list and returns at once. Does nothing while a workspace operation (a load
+    // included) runs, so two loads never overlap.
+    void load();
+    // Puts one stored monitor into the list (replacing the one with its id, or appending it) without a full read.
+    void applyMonitor(const Monitor& monitor);
+    // Keeps one changes draft per monitor of the list (which the caller has just stored in monitors()): drops the
+    // others with their chart presets, updates the kept ones and creates the missing ones.
+    void syncChangeDrafts(const std::vector<Monitor>& monitors, bool isReload);
+    // Asks to select the monitor (none: no selection). With a leave check installed the change happens after it
+    // allows leaving, and only while the monitor is still listed.
+    void select(std::optional<Uuid> monitorID);
+
+    // Reads the sidebar summaries and stores them (or the error) when no later refresh began meanwhile and the
+    // stop was not requested. Never throws.
+    QCoro::Task<void> refreshSidebarSummaries(std::stop_token stop = {});
+
+    // The task of the latest load, create or deletion.
+    const std::optional<TaskHandle<void>>& operation() const { return m_operation; }
+
+    void setOperation(std::optional<TaskHandle<void>> operation) { m_operation = std::move(operation); }
+
+    // The running save of monitor changes.
+    const std::optional<TaskHandle<bool>>& changeOperation() const { return m_changeOperation; }
+
+    void setChangeOperation(std::optional<TaskHandle<bool>> operation) { m_changeOperation = std::move(operation); }
+
+    // The running write of a new monitor order.
+    const std::optional<TaskHandle<void>>& reorderOperation() const { return m_reorderOperation; }
+
+    void setReorderOperation(std::optional<TaskHandle<void>> operation) { m_reorderOperation = std::move(operation); }
+
+    // Makes running summary refreshes store nothing (a monitor was deleted).
+    void renewSummaryRequest();
+
+protected:
+    void notifySchedulesChanged() const;
+
+private:
+    QCoro::Task<void> runLoad(std::shared_ptr<MonitorEditorSession> editor);
+    void applyLoadedList(const std::vector<Monitor>& monitors);
+
+    std::shared_ptr<MonitorRepository> m_repository;
+    std::shared_ptr<WorkspaceStepsStore> m_stepsStore;
+    LoadModels m_loadModels;
+    AllowNavigation m_allowNavigation;
+    std::function<void()> m_onSchedulesChanged;
+    std::optional<TaskHandle<bool>> m_changeOperation;
+    std::optional<TaskHandle<void>> m_reorderOperation;
+    Uuid m_summaryRequest;
+    bool m_hasStarted = false;
+    std::optional<TaskHandle<void>> m_operation;
+};
+
+} // namespace tavlen

@@ -1,0 +1,7 @@
+#include "WorkspaceLog.h"
+
+namespace tavlen {
+
+Q_LOGGING_CATEGORY(workspaceLog, "org.tavlen.Tavlen.Workspace", QtInfoMsg)
+
+} // namespace tavlen
