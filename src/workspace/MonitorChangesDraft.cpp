@@ -39,9 +39,22 @@ bool MonitorChangesDraft::hasUnsavedChanges() const
     return !utf8Equal(m_name, m_baseline) || !m_schedule.isEqual(m_baselineSchedule);
 }
 
+MonitorChangesDraft::UnsavedChangesReport::UnsavedChangesReport(MonitorChangesDraft& draft)
+    : m_draft(draft)
+    , m_before(draft.hasUnsavedChanges())
+{
+    ++m_draft.m_openReports;
+}
+
+MonitorChangesDraft::UnsavedChangesReport::~UnsavedChangesReport()
+{
+    --m_draft.m_openReports;
+    m_draft.reportUnsavedChanges(m_before);
+}
+
 void MonitorChangesDraft::reportUnsavedChanges(bool before)
 {
-    if (hasUnsavedChanges() != before) {
+    if (m_openReports == 0 && hasUnsavedChanges() != before) {
         Q_EMIT hasUnsavedChangesChanged();
     }
 }
@@ -147,6 +160,7 @@ void MonitorChangesDraft::setAttemptedScheduleInput(std::optional<ScheduleDraft>
 
 void MonitorChangesDraft::acceptSavedName(const Monitor& stored, const std::optional<std::string>& submittedName)
 {
+    const UnsavedChangesReport report(*this);
     if (submittedName && utf8Equal(m_name, *submittedName)) {
         setName(stored.name);
     }
@@ -159,6 +173,7 @@ void MonitorChangesDraft::acceptSavedName(const Monitor& stored, const std::opti
 void MonitorChangesDraft::acceptSavedSchedule(const Monitor& stored,
                                               const std::optional<ScheduleDraft>& submittedSchedule)
 {
+    const UnsavedChangesReport report(*this);
     const MonitorSchedulePreferences& storedPreferences = stored.schedule.preferences;
     const bool submittedWasStored = submittedSchedule && submittedSchedule->preferences() == storedPreferences;
     ScheduleDraft accepted = submittedWasStored ? *submittedSchedule : ScheduleDraft::fromMonitor(stored);
@@ -175,6 +190,7 @@ void MonitorChangesDraft::acceptSavedSchedule(const Monitor& stored,
 
 void MonitorChangesDraft::update(const Monitor& stored, bool isReload)
 {
+    const UnsavedChangesReport report(*this);
     bool nameConflict = false;
     if (isReload && m_attemptedName && utf8Equal(*m_attemptedName, stored.name)) {
         // The submitted save did store the name.

@@ -104,6 +104,21 @@ Q_SIGNALS:
     void hasUnsavedChangesChanged();
 
 private:
+    // Reports a turn of hasUnsavedChanges once for a group of writes, so a baseline and a name that move together
+    // never show a passing state to observers.
+    class UnsavedChangesReport
+    {
+    public:
+        explicit UnsavedChangesReport(MonitorChangesDraft& draft);
+        ~UnsavedChangesReport();
+        UnsavedChangesReport(const UnsavedChangesReport&) = delete;
+        UnsavedChangesReport& operator=(const UnsavedChangesReport&) = delete;
+
+    private:
+        MonitorChangesDraft& m_draft;
+        bool m_before;
+    };
+
     void reportUnsavedChanges(bool before);
     void clearAttempts();
 
@@ -120,6 +135,7 @@ private:
     std::optional<std::string> m_attemptedInput;
     std::optional<MonitorSchedulePreferences> m_attemptedSchedule;
     std::optional<ScheduleDraft> m_attemptedScheduleInput;
+    int m_openReports = 0;
 };
 
 } // namespace tavlen

@@ -199,6 +199,7 @@ void MonitorWorkspace::syncChangeDrafts(const std::vector<Monitor>& monitors, bo
         }
     }
     setChangeDrafts(std::move(kept));
+    std::erase_if(m_chartPresets, [&ids](const auto& entry) { return !ids.contains(entry.first); });
     for (const Monitor& monitor : monitors) {
         if (const std::shared_ptr<MonitorChangesDraft> draft = changeDraft(monitor.id)) {
             draft->update(monitor, isReload);
@@ -262,6 +263,29 @@ QCoro::Task<void> MonitorWorkspace::refreshSidebarSummaries(std::stop_token stop
     std::erase_if(summaries, [&listed](const auto& entry) { return !listed.contains(entry.first); });
     setSidebarSummaries(std::move(summaries));
     setSidebarError(std::nullopt);
+}
+
+ChartPreset MonitorWorkspace::chartPreset(const Uuid& monitorID) const
+{
+    const auto found = m_chartPresets.find(monitorID);
+    return found == m_chartPresets.end() ? ChartPreset::all : found->second;
+}
+
+void MonitorWorkspace::recordChartPreset(ChartPreset preset, const Uuid& monitorID)
+{
+    TAVLEN_ASSERT_MAIN_THREAD();
+    if (lists(monitors(), monitorID)) {
+        m_chartPresets.insert_or_assign(monitorID, preset);
+    }
+}
+
+std::function<void(ChartPreset)> MonitorWorkspace::chartPresetRecorder(const Uuid& monitorID)
+{
+    return [self = QPointer<MonitorWorkspace>(this), monitorID](ChartPreset preset) {
+        if (self) {
+            self->recordChartPreset(preset, monitorID);
+        }
+    };
 }
 
 void MonitorWorkspace::renewSummaryRequest()

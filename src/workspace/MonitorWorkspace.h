@@ -4,12 +4,14 @@
 
 // moc cannot parse the C++20 standard headers that these pull in; it needs none of them.
 #ifndef Q_MOC_RUN
+#include "ChartPreset.h"
 #include "TaskHandle.h"
 #endif
 
 #include <QCoroTask>
 
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <stop_token>
@@ -60,7 +62,7 @@ public:
     void load();
     // Puts one stored monitor into the list (replacing the one with its id, or appending it) without a full read.
     void applyMonitor(const Monitor& monitor);
-    // Keeps one changes draft per monitor of the list (which the caller has just stored in monitors()): drops the
+    // Keeps one changes draft per monitor of the list (the one the caller stores in monitors()): drops the
     // others with their chart presets, updates the kept ones and creates the missing ones.
     void syncChangeDrafts(const std::vector<Monitor>& monitors, bool isReload);
     // Asks to select the monitor (none: no selection). With a leave check installed the change happens after it
@@ -70,6 +72,16 @@ public:
     // Reads the sidebar summaries and stores them (or the error) when no later refresh began meanwhile and the
     // stop was not requested. Never throws.
     QCoro::Task<void> refreshSidebarSummaries(std::stop_token stop = {});
+
+    // The chart range last chosen for each listed monitor, in memory only.
+    const std::map<Uuid, ChartPreset>& chartPresets() const { return m_chartPresets; }
+
+    // The range the Charts tab of the monitor opens with: the one last chosen, else all.
+    ChartPreset chartPreset(const Uuid& monitorID) const;
+    // Remembers the range chosen for a listed monitor; nothing for one that is not listed.
+    void recordChartPreset(ChartPreset preset, const Uuid& monitorID);
+    // What a monitor's charts call when their range changes: records it while the workspace exists.
+    std::function<void(ChartPreset)> chartPresetRecorder(const Uuid& monitorID);
 
     // The task of the latest load, create or deletion.
     const std::optional<TaskHandle<void>>& operation() const { return m_operation; }
@@ -104,6 +116,7 @@ private:
     std::optional<TaskHandle<bool>> m_changeOperation;
     std::optional<TaskHandle<void>> m_reorderOperation;
     Uuid m_summaryRequest;
+    std::map<Uuid, ChartPreset> m_chartPresets;
     bool m_hasStarted = false;
     std::optional<TaskHandle<void>> m_operation;
 };

@@ -197,6 +197,15 @@ TEST_F(MonitorChartsTest, failuresShowTheirSentence)
     }
 }
 
+TEST_F(MonitorChartsTest, aModelGoneDuringALoadIsLeftAlone)
+{
+    auto charts = std::make_unique<MonitorCharts>(monitor, m_source, ChartPreset::day);
+    auto loading = charts->load(at(nowMilliseconds));
+    charts.reset();
+    m_source.requests[0].answer.resume(snapshotOf(nowMilliseconds, {1}));
+    waitBounded(std::move(loading));
+}
+
 TEST_F(MonitorChartsTest, aPresetChangeIsReportedOnceAndLoadsNothing)
 {
     QSignalSpy preset(&m_charts, &MonitorCharts::presetChanged);

@@ -459,6 +459,24 @@ TEST_F(MonitorHistoryTest, aCheckIsDeletedOnceAtATimeAndFailuresStayWithIt)
     EXPECT_EQ(m_scripted.deletions.size(), 1u);
 }
 
+TEST_F(MonitorHistoryTest, aModelGoneDuringItsRequestsIsLeftAlone)
+{
+    auto history = std::make_unique<MonitorHistory>(monitor, m_scripted);
+    auto refreshing = history->refresh();
+    answerPage({checkNumber(2), checkNumber(1)});
+    waitBounded(std::move(refreshing));
+    auto again = history->refresh();
+    auto readings = history->loadReadings(chartID(2));
+    auto deleting = history->deleteCheck(checkNumber(1));
+    history.reset();
+    answerPage({});
+    m_scripted.readings.front().answer.fail(std::make_exception_ptr(MonitorCheckError::missingCheck()));
+    m_scripted.deletions.front().answer.resume();
+    waitBounded(std::move(again));
+    waitBounded(std::move(readings));
+    waitBounded(std::move(deleting));
+}
+
 TEST_F(MonitorHistoryTest, togglesExpandOneRowAndSwitchReadingLists)
 {
     m_history.toggleExpanded(chartID(1));

@@ -1,15 +1,18 @@
-// The charts and history models over a real workspace file, read through the check-result store as the steps
-// store forwards to it.
+// The charts and history models over a real workspace file, read through the steps store, their data source in
+// the application.
 #include "ChartSnapshotReader.h"
-#include "CheckStoreSource.h"
 #include "MonitorCharts.h"
 #include "MonitorCheckStore.h"
 #include "MonitorHistory.h"
 #include "SQLiteMonitorCheckRepository.h"
 #include "SQLiteStepsRepository.h"
+#include "StepsScreenshotCapturing.h"
+#include "StepsStore.h"
 #include "WorkspaceFixture.h"
 
 #include <gtest/gtest.h>
+
+#include <stdexcept>
 
 namespace tavlen {
 namespace {
@@ -21,9 +24,32 @@ using test::textField;
 constexpr std::int64_t hour = 3'600'000;
 constexpr std::int64_t now = 1'700'000'000'000;
 
+// The models run no checks, so nothing captures.
+class NoCaptures final : public StepsScreenshotCapturing
+{
+public:
+    bool capturing() const override { return false; }
+
+    std::optional<std::string> unavailableReason() const override { return std::nullopt; }
+
+    const StepsBrowser& browser() const override { throw std::logic_error("these tests run no checks"); }
+
+    QCoro::Task<std::shared_ptr<const StepsScreenshot>> capture(std::string,
+                                                                std::int64_t,
+                                                                BrowserCaptureSettings,
+                                                                StepsOpenPageSettings&,
+                                                                std::function<bool()>,
+                                                                std::stop_token) override
+    {
+        throw std::logic_error("these tests run no checks");
+    }
+};
+
 class MonitorModelsStoreTest : public test::WorkspaceFixture
 {
 protected:
+    ~MonitorModelsStoreTest() override { finish(m_store.waitUntilIdle(true)); }
+
     // Stores a check started at the time, with (field, name, value) readings, or failed.
     Uuid addCheck(std::int64_t startedAt,
                   std::vector<std::tuple<Uuid, std::string, ReadingValue>> readings,
@@ -47,8 +73,14 @@ protected:
     Uuid m_monitor = insertMonitor();
     std::shared_ptr<SQLiteMonitorCheckRepository> m_repository =
         std::make_shared<SQLiteMonitorCheckRepository>(m_database);
-    MonitorCheckStore m_store{m_repository, std::make_shared<ChartSnapshotReader>(m_database)};
-    test::CheckStoreSource m_source{m_store};
+    SQLiteStepsRepository m_steps{m_database};
+    NoCaptures m_capture;
+    StepsStore m_store{m_steps,
+                       m_capture,
+                       nullptr,
+                       m_repository,
+                       std::make_shared<ChartSnapshotReader>(m_database),
+                       BrowserCaptureSettings{1280, 900, 2, false}};
 };
 
 TEST_F(MonitorModelsStoreTest, theHistoryPagesReadsAndDeletesStoredChecks)
@@ -58,7 +90,7 @@ TEST_F(MonitorModelsStoreTest, theHistoryPagesReadsAndDeletesStoredChecks)
     for (int i = 0; i < 55; ++i) {
         ids.push_back(addCheck(now + i * 1000, {{price, "Price", ReadingValue::ofNumber(i)}}));
     }
-    MonitorHistory history(m_monitor, m_source);
+    MonitorHistory history(m_monitor, m_store);
     finish(history.refresh());
     ASSERT_EQ(history.checks().size(), 50u);
     EXPECT_EQ(history.checks().front().id, ids.back());
@@ -75,7 +107,7 @@ TEST_F(MonitorModelsStoreTest, theHistoryPagesReadsAndDeletesStoredChecks)
     finish(history.deleteCheck(history.checks().back()));
     EXPECT_EQ(history.checks().size(), 54u);
     EXPECT_EQ(count("monitor_checks"), 54);
-    EXPECT_EQ(m_store.checksRevision(), 1);
+    EXPECT_EQ(m_store.results().checksRevision(), 1);
 
     // A check deleted elsewhere leaves the list when its readings are asked for.
     execute("DELETE FROM monitor_checks WHERE id = '" + ids[10].lowercaseString() + "'");
@@ -99,11 +131,10 @@ TEST_F(MonitorModelsStoreTest, theChartsShowTheStoredReadingsOfTheRange)
     const Uuid price = Uuid::random();
     const Uuid stock = Uuid::random();
     const Uuid model = insertModel();
-    finish(SQLiteStepsRepository(m_database)
-               .saveSteps(
-                   m_monitor,
-                   std::nullopt,
-                   StepsWorkflow{sampleDocument(model, {{numberField("Price", price), textField("Stock", stock)}})}));
+    finish(m_steps.saveSteps(
+        m_monitor,
+        std::nullopt,
+        StepsWorkflow{sampleDocument(model, {{numberField("Price", price), textField("Stock", stock)}})}));
     addCheck(now - 30 * hour,
              {{price, "Price", ReadingValue::ofNumber(9)}, {stock, "Stock", ReadingValue::ofText("In stock")}});
     addCheck(now - 3 * hour,
@@ -112,7 +143,7 @@ TEST_F(MonitorModelsStoreTest, theChartsShowTheStoredReadingsOfTheRange)
     addCheck(now - hour,
              {{price, "Price", ReadingValue::ofNumber(12)}, {stock, "Stock", ReadingValue::ofText("Sold out")}});
 
-    MonitorCharts charts(m_monitor, m_source, ChartPreset::day);
+    MonitorCharts charts(m_monitor, m_store, ChartPreset::day);
     finish(charts.load(Date::fromMilliseconds(now)));
     ASSERT_EQ(charts.error(), std::nullopt);
     EXPECT_EQ(charts.window(), (ChartWindow{now - 24 * hour, now}));

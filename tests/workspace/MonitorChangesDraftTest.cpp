@@ -92,6 +92,20 @@ TEST(MonitorChangesDraftTest, aNameTypedBackIsCleanButAnotherNormalisationIsACha
     EXPECT_EQ(unsavedSpy.count(), 4);
 }
 
+TEST(MonitorChangesDraftTest, aCleanDraftFollowingStorageNeverPassesThroughAnEditedState)
+{
+    MonitorChangesDraft draft(storedMonitor());
+    QSignalSpy unsavedSpy(&draft, &MonitorChangesDraft::hasUnsavedChangesChanged);
+    QSignalSpy nameSpy(&draft, &MonitorChangesDraft::nameChanged);
+    draft.update(storedMonitor("Renamed elsewhere", 2, everyRule(30), 2), true);
+    draft.acceptSavedName(storedMonitor("Renamed again", 3), std::string("Renamed elsewhere"));
+    EXPECT_EQ(draft.name(), "Renamed again");
+    EXPECT_EQ(draft.schedule().intervalPreset, IntervalPreset::thirtyMinutes);
+    EXPECT_FALSE(draft.hasUnsavedChanges());
+    EXPECT_EQ(nameSpy.count(), 2);
+    EXPECT_EQ(unsavedSpy.count(), 0);
+}
+
 TEST(MonitorChangesDraftTest, settersReportOnlyChangesByTheirFieldsOwnEquality)
 {
     MonitorChangesDraft draft(storedMonitor());

@@ -41,6 +41,24 @@ TEST_F(MonitorWorkspaceLoadTest, startRunsOneLoadThatMakesTheWorkspaceReady)
     EXPECT_EQ(m_stepsStore->retained[0], (std::set<Uuid>{first.id, second.id}));
 }
 
+TEST_F(MonitorWorkspaceLoadTest, theModelsAreLoadedBeforeEveryReadOfTheListAndTheirFailureStaysWithThem)
+{
+    addMonitor("Prices");
+    std::vector<int> readsBeforeModelLoads;
+    m_workspace = std::make_unique<MonitorWorkspace>(m_repository, m_stepsStore, [&]() -> QCoro::Task<void> {
+        readsBeforeModelLoads.push_back(m_repository->monitorReads);
+        if (readsBeforeModelLoads.size() == 2) {
+            throw MonitorStoreError::storage();
+        }
+        co_return;
+    });
+    load();
+    load();
+    EXPECT_EQ(readsBeforeModelLoads, (std::vector<int>{0, 1}));
+    EXPECT_EQ(m_repository->monitorReads, 2);
+    EXPECT_EQ(m_workspace->loadState(), WorkspaceLoadState::ready());
+}
+
 TEST_F(MonitorWorkspaceLoadTest, aSecondLoadWhileOneRunsStartsNothing)
 {
     addMonitor("First");
@@ -120,6 +138,29 @@ TEST_F(MonitorWorkspaceLoadTest, aReloadKeepsTheSelectedMonitorAndItsEditedDraft
     finish(m_storedMonitors.deleteMonitor(second.id));
     load();
     EXPECT_EQ(m_workspace->selection(), third.id);
+}
+
+TEST_F(MonitorWorkspaceLoadTest, chartRangesAreRememberedForListedMonitorsOnly)
+{
+    const Monitor kept = addMonitor("Kept");
+    const Monitor deleted = addMonitor("Deleted");
+    load();
+    EXPECT_EQ(m_workspace->chartPreset(kept.id), ChartPreset::all);
+    const std::function<void(ChartPreset)> recordKept = m_workspace->chartPresetRecorder(kept.id);
+    recordKept(ChartPreset::week);
+    m_workspace->recordChartPreset(ChartPreset::day, deleted.id);
+    m_workspace->recordChartPreset(ChartPreset::year, Uuid::random());
+    EXPECT_EQ(m_workspace->chartPresets().size(), 2U);
+    EXPECT_EQ(m_workspace->chartPreset(kept.id), ChartPreset::week);
+
+    finish(m_storedMonitors.deleteMonitor(deleted.id));
+    load();
+    EXPECT_EQ(m_workspace->chartPresets(), (std::map<Uuid, ChartPreset>{{kept.id, ChartPreset::week}}));
+    m_workspace->recordChartPreset(ChartPreset::month, deleted.id);
+    EXPECT_EQ(m_workspace->chartPreset(deleted.id), ChartPreset::all);
+
+    m_workspace.reset();
+    recordKept(ChartPreset::sixHours); // the workspace is gone: nothing happens
 }
 
 TEST_F(MonitorWorkspaceLoadTest, sessionsInDoubtAreReconciledOneAfterAnotherBeforeTheSummaries)

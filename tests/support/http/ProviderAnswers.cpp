@@ -98,4 +98,43 @@ nlohmann::json ollamaTags(const std::vector<std::string>& names)
     return {{"models", models}};
 }
 
+nlohmann::json openAIModelList(const std::vector<std::string>& ids)
+{
+    nlohmann::json data = nlohmann::json::array();
+    for (const std::string& id : ids) {
+        data.push_back({{"id", id}, {"object", "model"}, {"created", 1'715'367'049}, {"owned_by", "system"}});
+    }
+    return {{"object", "list"}, {"data", data}};
+}
+
+nlohmann::json anthropicModelPage(const std::vector<std::string>& ids, bool hasMore)
+{
+    nlohmann::json data = nlohmann::json::array();
+    for (const std::string& id : ids) {
+        data.push_back({{"type", "model"}, {"id", id}, {"display_name", id}, {"created_at", "2025-02-19T00:00:00Z"}});
+    }
+    nlohmann::json page = {{"data", data}, {"has_more", hasMore}};
+    page["first_id"] = ids.empty() ? nlohmann::json() : nlohmann::json(ids.front());
+    page["last_id"] = ids.empty() ? nlohmann::json() : nlohmann::json(ids.back());
+    return page;
+}
+
+nlohmann::json geminiModelPage(const std::vector<std::string>& ids, const std::string& nextPageToken)
+{
+    nlohmann::json models = nlohmann::json::array();
+    for (const std::string& id : ids) {
+        models.push_back({{"name", "models/" + id},
+                          {"version", "001"},
+                          {"displayName", id},
+                          {"inputTokenLimit", 1'048'576},
+                          {"outputTokenLimit", 8192},
+                          {"supportedGenerationMethods", {"generateContent", "countTokens"}}});
+    }
+    nlohmann::json page = {{"models", models}};
+    if (!nextPageToken.empty()) {
+        page["nextPageToken"] = nextPageToken;
+    }
+    return page;
+}
+
 } // namespace tavlen::test

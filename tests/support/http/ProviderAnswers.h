@@ -36,4 +36,16 @@ nlohmann::json ollamaValues(const nlohmann::json& valuesByFieldID);
 // An Ollama tags listing of these model names.
 nlohmann::json ollamaTags(const std::vector<std::string>& names);
 
+// Model listings as each provider documents them, with the members Tavlen does not read.
+
+// OpenAI's GET /v1/models: {"object": "list", "data": [{"id": ..., "object": "model", ...}, ...]}.
+nlohmann::json openAIModelList(const std::vector<std::string>& ids);
+
+// One page of Anthropic's GET /v1/models; with more pages, last_id is the last id of this one.
+nlohmann::json anthropicModelPage(const std::vector<std::string>& ids, bool hasMore);
+
+// One page of Gemini's GET /v1beta/models: names as "models/<id>", each able to generate content; the next page's
+// token when there is one.
+nlohmann::json geminiModelPage(const std::vector<std::string>& ids, const std::string& nextPageToken = "");
+
 } // namespace tavlen::test
