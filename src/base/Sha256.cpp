@@ -1,5 +1,7 @@
 #include "Sha256.h"
 
+#include "OpenSSLSetup.h"
+
 #include <openssl/evp.h>
 
 #include <stdexcept>
@@ -8,6 +10,7 @@ namespace tavlen {
 
 std::array<std::uint8_t, 32> sha256(std::string_view bytes)
 {
+    prepareOpenSSL();
     std::array<std::uint8_t, 32> digest{};
     unsigned int length = 0;
     if (EVP_Digest(bytes.data(), bytes.size(), digest.data(), &length, EVP_sha256(), nullptr) != 1 ||

@@ -1,5 +1,7 @@
 #include "Uuid.h"
 
+#include "OpenSSLSetup.h"
+
 #include <openssl/rand.h>
 
 #include <cstring>
@@ -47,6 +49,7 @@ std::string format(const Uuid::Bytes& bytes, const char* digits)
 
 Uuid Uuid::random()
 {
+    prepareOpenSSL();
     Bytes bytes;
     if (RAND_bytes(bytes.data(), static_cast<int>(bytes.size())) != 1) {
         throw std::runtime_error("The system random number generator failed.");

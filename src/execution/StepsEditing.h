@@ -4,6 +4,7 @@
 #include "SavedSteps.h"
 #include "TaskHandle.h"
 #include "Uuid.h"
+#include "WorkspaceStepsStore.h"
 
 #include <QCoroTask>
 
@@ -29,7 +30,7 @@ class StepsEditing
 public:
     // Stores the expected version's successor of the workflow (with whatever else the caller saves together with
     // it) and gives the steps as stored. Throws MonitorStoreError.
-    using WriteOperation = std::function<QCoro::Task<SavedSteps>(std::optional<std::int64_t>, StepsWorkflow)>;
+    using WriteOperation = WorkspaceStepsStore::StepsWrite;
 
     // Everything given must outlive the editing; the state owns the tasks. New drafts get the default capture.
     StepsEditing(StepsStoreState& state,

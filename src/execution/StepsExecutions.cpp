@@ -83,10 +83,10 @@ void StepsExecutions::startExecution(const Uuid& monitorID, const StepsExecution
     m_state.setActiveDraft(draft);
     installEditHook(*draft, monitorID);
     const Execution execution{operationID, monitorID, mode, session, 0};
-    m_state.operation.emplace(m_state,
-                              [this, execution, draft, revision, models = std::move(models)](std::stop_token stop) {
-                                  return runEditorExecution(execution, draft, revision, models, std::move(stop));
-                              });
+    keepRunning(
+        TaskHandle<void>(m_state, [this, execution, draft, revision, models = std::move(models)](std::stop_token stop) {
+            return runEditorExecution(execution, draft, revision, models, std::move(stop));
+        }));
 }
 
 bool StepsExecutions::startScheduledCheck(const QueuedCheck& check,
@@ -102,12 +102,20 @@ bool StepsExecutions::startScheduledCheck(const QueuedCheck& check,
     m_state.setActiveOrigin(StepsExecutionOrigin::scheduled);
     m_state.setCancellingMonitorID(std::nullopt);
     const Execution execution{check.id, check.monitorID, StepsExecutionMode::scheduledCheck(), nullptr, 0};
-    m_state.operation.emplace(
+    keepRunning(TaskHandle<void>(
         m_state,
         [this, execution, claim = std::move(claim), onClaimFailure = std::move(onClaimFailure)](std::stop_token stop) {
             return runScheduledCheck(execution, claim, onClaimFailure, std::move(stop));
-        });
+        }));
     return true;
+}
+
+void StepsExecutions::keepRunning(TaskHandle<void> task)
+{
+    // A task that settled before its first suspension (a claim refused at once) already dropped its handle.
+    if (!task.isFinished()) {
+        m_state.operation = std::move(task);
+    }
 }
 
 QCoro::Task<void> StepsExecutions::runEditorExecution(Execution execution,

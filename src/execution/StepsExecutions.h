@@ -6,6 +6,7 @@
 #include "StepsExecutionMode.h"
 #include "StepsExecutor.h"
 #include "StepsSettlement.h"
+#include "TaskHandle.h"
 #include "Uuid.h"
 
 #include <QCoroTask>
@@ -63,6 +64,8 @@ private:
                           StepsExecutor::Models models,
                           std::stop_token stop);
     QCoro::Task<void> failBeforeRunning(const Execution& execution, std::exception_ptr error, bool cancelled);
+    // Keeps the started execution's task in the state, to cancel and await it.
+    void keepRunning(TaskHandle<void> task);
     // Cancels the monitor's step test or manual check on every edit of its draft.
     void installEditHook(StepsDraft& draft, const Uuid& monitorID);
     StepsExecutor::Models configuredModels(const StepsDraft& draft) const;

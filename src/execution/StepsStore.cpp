@@ -48,7 +48,21 @@ void StepsStore::setModels(std::optional<StepsStoreState::ConfiguredModels> mode
     m_state->setModels(std::move(models));
 }
 
-void StepsStore::setMonitorCheckUnavailableReason(StepsStoreState::UnavailableReason reason)
+std::shared_ptr<StepsSession> StepsStore::session(const Uuid& monitorID) const
+{
+    return m_state->session(monitorID);
+}
+
+std::vector<Uuid> StepsStore::sessionMonitorIDs() const
+{
+    std::vector<Uuid> monitorIDs;
+    for (const auto& entry : m_state->sessions()) {
+        monitorIDs.push_back(entry.first);
+    }
+    return monitorIDs;
+}
+
+void StepsStore::setMonitorCheckUnavailableReason(UnavailableReason reason)
 {
     Q_ASSERT(isMainThread());
     m_state->monitorCheckUnavailableReason = std::move(reason);
@@ -85,7 +99,7 @@ QCoro::Task<void> StepsStore::reloadSteps(Uuid monitorID)
     return m_editing.reloadSteps(monitorID);
 }
 
-QCoro::Task<bool> StepsStore::saveSteps(Uuid monitorID, WriteOperation write)
+QCoro::Task<bool> StepsStore::saveSteps(Uuid monitorID, StepsWrite write)
 {
     return m_editing.saveSteps(monitorID, std::move(write));
 }

@@ -16,6 +16,7 @@
 #include "StepsSettlement.h"
 #include "StepsStoreState.h"
 #include "TimeSource.h"
+#include "WorkspaceStepsStore.h"
 
 #include <functional>
 #include <memory>
@@ -39,11 +40,12 @@ class StepsScreenshotCapturing;
 //
 // Its tasks belong to it: destroy it only once idle (waitUntilIdle(true)); a task still running then ends
 // without touching anything.
-class StepsStore final : public ScheduledCheckRunner, public HistoryDataSource, public ChartsDataSource
+class StepsStore final : public ScheduledCheckRunner,
+                         public WorkspaceStepsStore,
+                         public HistoryDataSource,
+                         public ChartsDataSource
 {
 public:
-    using WriteOperation = StepsEditing::WriteOperation;
-
     // The repository, the capture service and the reader (absent: Read steps fail) must outlive the store.
     // Without a check repository checks cannot be stored, nor without the chart reader charts be read. New
     // drafts get the default capture settings; now is the wall clock of stored times (default: the system's),
@@ -71,27 +73,33 @@ public:
 
     const StepsRunGate& gate() const { return m_gate; }
 
-    // Installed by the workspace.
+    // The configured models, installed by whoever builds the store and the model settings.
     void setModels(std::optional<StepsStoreState::ConfiguredModels> models);
-    void setMonitorCheckUnavailableReason(StepsStoreState::UnavailableReason reason);
-    // Set by the navigation object while it decides about leaving unsaved changes.
-    void setIsNavigating(bool isNavigating);
+
+    // WorkspaceStepsStore: the sessions, the navigation flag and the workspace's own run-gate reason.
+    std::shared_ptr<StepsSession> session(const Uuid& monitorID) const override;
+    std::vector<Uuid> sessionMonitorIDs() const override;
+
+    bool isNavigating() const override { return m_state->isNavigating(); }
+
+    void setIsNavigating(bool isNavigating) override;
+    void setMonitorCheckUnavailableReason(UnavailableReason reason) override;
 
     // The run gate (StepsRunGate).
     bool isBusy() const { return m_gate.isBusy(); }
 
-    bool isRunningSteps(const Uuid& monitorID) const { return m_gate.isRunningSteps(monitorID); }
+    bool isRunningSteps(const Uuid& monitorID) const override { return m_gate.isRunningSteps(monitorID); }
 
     std::optional<StepsExecutionProgress> executionProgress(const Uuid& monitorID) const;
     std::optional<std::string> executionBlocker(const Uuid& monitorID, const Uuid& stepID, bool includeAll) const;
     std::optional<std::string> unavailableReason(const Uuid& monitorID) const;
 
     // Loading and saving (StepsEditing) and waiting (StepsExecutionControl).
-    QCoro::Task<void> loadSteps(Uuid monitorID, bool force = false);
-    QCoro::Task<void> reloadSteps(Uuid monitorID);
-    QCoro::Task<bool> saveSteps(Uuid monitorID, WriteOperation write = {});
-    QCoro::Task<void> discardChanges(Uuid monitorID);
-    QCoro::Task<void> waitUntilIdle(bool forTermination);
+    QCoro::Task<void> loadSteps(Uuid monitorID, bool force) override;
+    QCoro::Task<void> reloadSteps(Uuid monitorID) override;
+    QCoro::Task<bool> saveSteps(Uuid monitorID, StepsWrite write) override;
+    QCoro::Task<void> discardChanges(Uuid monitorID) override;
+    QCoro::Task<void> waitUntilIdle(bool forTermination) override;
     QCoro::Task<void> waitForMonitorTasks(Uuid monitorID, StepsStopMode mode);
     QCoro::Task<void> stopExecution(Uuid monitorID, StepsStopMode mode);
     void cancelExecution(const Uuid& monitorID);
@@ -100,9 +108,9 @@ public:
     void startExecution(const Uuid& monitorID, const StepsExecutionMode& mode);
 
     // Monitors and stored checks (StepsMonitorRetention).
-    QCoro::Task<void> beginDeletingMonitor(Uuid monitorID);
-    void endDeletingMonitor(const Uuid& monitorID);
-    void retainMonitors(const std::set<Uuid>& monitorIDs);
+    QCoro::Task<void> beginDeletingMonitor(Uuid monitorID) override;
+    void endDeletingMonitor(const Uuid& monitorID) override;
+    void retainMonitors(const std::set<Uuid>& monitorIDs) override;
     QCoro::Task<void> retryStoringResult(Uuid monitorID);
     void cancelReadingForProvider(ModelSelection::Provider provider);
 

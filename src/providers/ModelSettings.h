@@ -50,7 +50,7 @@ public:
 
     // Reads the registry; a failure keeps the previous one and shows its sentence. A call made while a load runs
     // waits for that load, one made while a change runs returns at once (the change publishes a registry read
-    // back). A stop on token abandons the wait, not the load.
+    // back). Never throws, except CancelledError when a stop on token abandons the wait (the load goes on).
     QCoro::Task<void> load(std::stop_token token = {});
 
     // Adds the model picked in the discovery; true when it was added. False without a pick, while loading or

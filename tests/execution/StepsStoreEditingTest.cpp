@@ -13,7 +13,7 @@ class StepsStoreEditingTest : public StepsStoreWorld
 public:
     // A write that stores the workflow and then reports a failure: what a lost connection after the commit
     // looks like to the editor.
-    StepsStore::WriteOperation storesThenFails(MonitorStoreError failure)
+    StepsStore::StepsWrite storesThenFails(MonitorStoreError failure)
     {
         return
             [this, failure](std::optional<std::int64_t> expected, StepsWorkflow workflow) -> QCoro::Task<SavedSteps> {
@@ -144,8 +144,7 @@ TEST_F(StepsStoreEditingTest, uncertainSave_becomesStaleWhenStorageHoldsSomethin
 {
     const auto session = loadSaved();
     pageSettings(session).setUrl("https://b.test/");
-    const StepsStore::WriteOperation failsOnly = [](std::optional<std::int64_t>,
-                                                    StepsWorkflow) -> QCoro::Task<SavedSteps> {
+    const StepsStore::StepsWrite failsOnly = [](std::optional<std::int64_t>, StepsWorkflow) -> QCoro::Task<SavedSteps> {
         throw MonitorStoreError::storage();
         co_return SavedSteps{};
     };

@@ -15,6 +15,7 @@
 
 #include <QCoreApplication>
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -123,12 +124,26 @@ public:
         return load(monitorID);
     }
 
-    bool save(std::optional<Uuid> monitorID = std::nullopt, StepsStore::WriteOperation write = {})
+    bool save(std::optional<Uuid> monitorID = std::nullopt, StepsStore::StepsWrite write = {})
     {
         return finishInVirtualTime(m_store.saveSteps(monitorID.value_or(m_monitor), std::move(write)), m_time);
     }
 
     template <class T> T run(QCoro::Task<T> task) { return finishInVirtualTime(std::move(task), m_time); }
+
+    // Runs the event loop while virtual time moves on, until the condition holds.
+    void advanceUntil(const std::function<bool()>& condition)
+    {
+        waitUntil(
+            [&] {
+                if (!condition()) {
+                    m_time.advance(std::chrono::milliseconds(100));
+                }
+                return condition();
+            },
+            std::chrono::seconds(60));
+        ASSERT_TRUE(condition());
+    }
 
     // Waits for the running execution, if any, to settle.
     void settle()

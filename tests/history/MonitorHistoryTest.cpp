@@ -181,10 +181,16 @@ TEST(MonitorHistoryPagingTest, aLaterRefreshReadsOnlyDownToTheNewestListedCheck)
     waitBounded(history.refresh());
     ASSERT_EQ(numbersOf(history.checks()), descending(31, 80));
 
+    QSignalSpy checks(&history, &MonitorHistory::checksChanged);
+    waitBounded(history.refresh());
+    EXPECT_EQ(checks.count(), 0); // nothing new: the equal list is not reported
+    EXPECT_EQ(source.asked.size(), 2u);
+
     const auto grown = checksNumbered(81, 200);
     source.stored.insert(source.stored.end(), grown.begin(), grown.end());
     waitBounded(history.refresh());
-    EXPECT_EQ(source.asked.size(), 4u); // one page, then three
+    EXPECT_EQ(checks.count(), 1);
+    EXPECT_EQ(source.asked.size(), 5u); // one page, one, then three
     EXPECT_EQ(numbersOf(history.checks()), descending(31, 200));
     EXPECT_TRUE(history.hasOlder());
 
@@ -193,7 +199,7 @@ TEST(MonitorHistoryPagingTest, aLaterRefreshReadsOnlyDownToTheNewestListedCheck)
     EXPECT_EQ(numbersOf(history.checks()), descending(1, 200));
     EXPECT_FALSE(history.hasOlder());
     waitBounded(history.loadOlder());
-    EXPECT_EQ(source.asked.size(), 5u);
+    EXPECT_EQ(source.asked.size(), 6u);
 }
 
 TEST(MonitorHistoryPagingTest, aFailedPageDropsTheWholeRefresh)

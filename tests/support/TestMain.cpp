@@ -1,3 +1,5 @@
+#include "OpenSSLSetup.h"
+
 #include <QCoreApplication>
 
 #include <gtest/gtest.h>
@@ -18,6 +20,7 @@ extern "C" const char* __lsan_default_suppressions()
 // platform, and the C locale pinned, so results never depend on the machine's settings.
 int main(int argc, char** argv)
 {
+    tavlen::prepareOpenSSL();
     ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
     ::setenv("TAVLEN_TESTING", "1", 1);
     std::setlocale(LC_ALL, "C");
