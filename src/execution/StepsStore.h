@@ -101,6 +101,8 @@ public:
     QCoro::Task<void> discardChanges(Uuid monitorID) override;
     QCoro::Task<void> waitUntilIdle(bool forTermination) override;
     QCoro::Task<void> waitForMonitorTasks(Uuid monitorID, StepsStopMode mode);
+    // A discard's wait: the monitor's step test or manual check is cancelled, a scheduled check left alone.
+    QCoro::Task<void> waitForMonitorTasks(Uuid monitorID) override;
     QCoro::Task<void> stopExecution(Uuid monitorID, StepsStopMode mode);
     void cancelExecution(const Uuid& monitorID);
 
