@@ -27,6 +27,7 @@
 namespace tavlen {
 
 class ChartSnapshotReader;
+class ModelSettings;
 class MonitorCheckRepository;
 class StepsReader;
 class StepsRepository;
@@ -75,6 +76,8 @@ public:
 
     // The configured models, installed by whoever builds the store and the model settings.
     void setModels(std::optional<StepsStoreState::ConfiguredModels> models);
+    // The registry of the application's model settings, read anew at each use; none once they are gone.
+    void setModels(ModelSettings& settings);
 
     // WorkspaceStepsStore: the sessions, the navigation flag and the workspace's own run-gate reason.
     std::shared_ptr<StepsSession> session(const Uuid& monitorID) const override;
