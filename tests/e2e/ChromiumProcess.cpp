@@ -141,6 +141,24 @@ bool ChromiumProcess::stop(std::chrono::seconds bound)
     }
 }
 
+std::string ChromiumProcess::logTail(std::size_t lines) const
+{
+    std::ifstream file(m_log);
+    std::vector<std::string> kept;
+    std::string line;
+    while (std::getline(file, line)) {
+        kept.push_back(line);
+        if (kept.size() > lines) {
+            kept.erase(kept.begin());
+        }
+    }
+    std::string tail;
+    for (const auto& each : kept) {
+        tail += each + "\n";
+    }
+    return tail;
+}
+
 std::string ChromiumProcess::extensionLog() const
 {
     std::ifstream file(m_log);

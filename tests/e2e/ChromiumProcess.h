@@ -39,6 +39,8 @@ public:
 
     // The extension's console lines so far, for a failure message or a report.
     std::string extensionLog() const;
+    // The last lines of everything the browser wrote, for a failure message.
+    std::string logTail(std::size_t lines) const;
 
 private:
     std::filesystem::path m_log;

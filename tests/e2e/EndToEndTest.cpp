@@ -3,23 +3,14 @@
 #include "BoundedWait.h"
 #include "BrowserConfiguration.h"
 #include "BrowserRegistration.h"
+#include "ChartSnapshotReader.h"
 #include "OpenAIHTTPTransport.h"
 
 #include <QCoreApplication>
 
 namespace tavlen::test {
 
-namespace {
-
 using namespace std::chrono_literals;
-
-std::int64_t millisecondsNow()
-{
-    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::system_clock::now().time_since_epoch())
-        .count();
-}
-
-} // namespace
 
 EndToEndTest::EndToEndTest()
     : m_openAI(std::make_shared<OpenAIReadingService>(
@@ -35,10 +26,26 @@ EndToEndTest::EndToEndTest()
     m_browser = std::make_unique<TimedStepsBrowser>(*m_client);
     m_capture = std::make_unique<StepsCaptureService>(*m_browser);
     m_executor = std::make_unique<StepsExecutor>(*m_capture, &m_reader);
+    m_store = std::make_unique<StepsStore>(m_steps,
+                                           *m_capture,
+                                           &m_reader,
+                                           m_checkRepository,
+                                           std::make_shared<ChartSnapshotReader>(m_database),
+                                           BrowserConfiguration::load().captureSettings);
+    m_store->setModels([id = m_modelID] {
+        return std::vector<ConfiguredModel>{
+            {id, ModelSelection{ModelSelection::Provider::openAI, "gpt-4o", std::nullopt}}};
+    });
 }
 
 EndToEndTest::~EndToEndTest()
 {
+    try {
+        waitBounded(m_store->waitUntilIdle(true), checkBound);
+    } catch (const std::exception& error) {
+        ADD_FAILURE() << "the steps store did not become idle: " << error.what();
+    }
+    m_store.reset();
     m_executor.reset();
     m_capture.reset();
     m_browser.reset();
@@ -80,7 +87,9 @@ void EndToEndTest::TearDown()
     if (m_chromium) {
         EXPECT_TRUE(m_chromium->stop()) << "Chromium left processes behind";
         if (HasFailure()) {
-            std::cerr << "The extension's log:\n" << m_chromium->extensionLog();
+            std::cerr << "The extension's log:\n"
+                      << m_chromium->extensionLog() << "The end of Chromium's log:\n"
+                      << m_chromium->logTail(40);
         }
     }
 }
@@ -101,64 +110,59 @@ std::string EndToEndTest::waitForProfile()
     return found;
 }
 
-void EndToEndTest::useSteps(const std::string& url,
-                            const BrowserCaptureSettings& viewport,
-                            std::optional<BrowserRect> region)
+void EndToEndTest::useOpenPage(const std::string& url, const BrowserCaptureSettings& viewport)
 {
     auto page = std::make_shared<StepsOpenPageSettings>(
         url, viewport.width, viewport.height, viewport.mobile, viewport.deviceScaleFactor);
     page->setScreenshotDelayText("0");
     m_openPage = Step::create(Uuid::random(), StepContent::openPage(page), std::nullopt, std::nullopt);
-    StepsDraft::StepList steps{m_openPage};
-    m_read.reset();
-    if (region) {
-        auto settings = std::make_shared<StepsReadSettings>(Uuid::random());
-        settings->setFields({{m_priceField, "Price", ReadingFieldType::number, "The price in euros"}});
-        m_read = Step::create(Uuid::random(), StepContent::read(settings), m_openPage->id(), region);
-        steps.push_back(m_read);
+    m_draft = StepsDraft::create({m_openPage});
+}
+
+StepsExecutionResult EndToEndTest::testOpenPage(std::chrono::seconds bound)
+{
+    auto running = m_executor->execute(
+        m_draft, StepsExecutionMode::testStep(m_openPage->id()), {}, [] { return true; }, [] { return true; });
+    return waitBounded(std::move(running), bound);
+}
+
+std::shared_ptr<StepsSession>
+EndToEndTest::saveSteps(const std::string& url, const BrowserCaptureSettings& viewport, const BrowserRect& region)
+{
+    const Uuid openPageID = Uuid::random();
+    StepsDocument document;
+    document.steps.push_back({openPageID, std::nullopt, std::nullopt, StepsDocument::OpenPage{url, 0, viewport}});
+    document.steps.push_back(
+        {Uuid::random(), openPageID, region, StepsDocument::Read{{numberField("Price", m_priceField)}, m_modelID, 60}});
+    finish(m_steps.saveSteps(m_monitor, std::nullopt, StepsWorkflow{document}));
+    finish(m_store->loadSteps(m_monitor));
+    return m_store->state().session(m_monitor);
+}
+
+void EndToEndTest::startThroughStore(StepsExecutionMode mode)
+{
+    const auto blocked = m_store->unavailableReason(m_monitor);
+    ASSERT_EQ(blocked, std::nullopt) << *blocked;
+    m_store->startExecution(m_monitor, mode);
+    ASSERT_TRUE(m_store->state().operation.has_value()) << "the execution did not start";
+}
+
+void EndToEndTest::settle(std::chrono::seconds bound)
+{
+    if (m_store->state().operation) {
+        const TaskHandle<void> operation = *m_store->state().operation;
+        waitBounded(operation.result(), bound);
     }
-    m_draft = StepsDraft::create(std::move(steps));
 }
 
-QCoro::Task<StepsExecutionResult> EndToEndTest::start(StepsExecutionMode mode)
+std::vector<MonitorCheck> EndToEndTest::storedChecks()
 {
-    StepsExecutor::Models models;
-    if (m_read) {
-        models.emplace(m_read->id(), ModelSelection{ModelSelection::Provider::openAI, "gpt-4o", std::nullopt});
-    }
-    return m_executor->execute(
-        m_draft, mode, std::move(models), [] { return true; }, [] { return true; });
-}
-
-StepsExecutionResult EndToEndTest::run(StepsExecutionMode mode, std::chrono::seconds bound)
-{
-    return waitBounded(start(mode), bound);
-}
-
-MonitorCheckRecord EndToEndTest::record(const StepsExecutionResult& result, Clock::time_point started)
-{
-    const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - started).count();
-    const std::int64_t completedAt = millisecondsNow();
-    MonitorCheck check{Uuid::random(),
-                       m_monitor,
-                       completedAt - elapsed,
-                       completedAt,
-                       result.failure,
-                       static_cast<std::int64_t>(result.readings.size()),
-                       result.usage.steps.empty() ? std::nullopt : std::optional(result.usage)};
-    MonitorCheckRecord made{check, result.readings};
-    finish(m_checks.recordResult(made));
-    return made;
+    return finish(m_store->loadChecks(m_monitor, std::nullopt, 10));
 }
 
 std::shared_ptr<const StepsScreenshot> EndToEndTest::screenshot() const
 {
     return std::dynamic_pointer_cast<const StepsScreenshot>(m_openPage->content().openPageSettings()->screenshot());
-}
-
-void EndToEndTest::expectExtensionLog(bool condition, const char* what) const
-{
-    EXPECT_TRUE(condition) << what << "\nThe extension's log:\n" << (m_chromium ? m_chromium->extensionLog() : "");
 }
 
 } // namespace tavlen::test

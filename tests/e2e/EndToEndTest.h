@@ -10,11 +10,14 @@
 #include "ReadingRouter.h"
 #include "SQLiteMonitorCheckRepository.h"
 #include "SQLiteProviderKeyStore.h"
+#include "SQLiteStepsRepository.h"
 #include "ScopedEnvironment.h"
 #include "StepsCaptureService.h"
 #include "StepsDraft.h"
 #include "StepsExecutor.h"
 #include "StepsScreenshot.h"
+#include "StepsSession.h"
+#include "StepsStore.h"
 #include "TestPages.h"
 #include "TimedStepsBrowser.h"
 #include "TimedStepsReader.h"
@@ -30,8 +33,9 @@ namespace tavlen::test {
 // A check's whole road through real parts: Debian's Chromium with the test extension, started headless with its
 // user-data directory where the browser client's registration writes the host manifest; the real
 // TavlenBrowserHost of a test bundle; the browser client on real time; the capture service and the executor; the
-// OpenAI reader behind the reading router, talking to a loopback model server; the check store over a
-// workspace file. SetUp waits until Chrome's profile is connected, selected and idle.
+// OpenAI reader behind the reading router, talking to a loopback model server; the steps store with its check
+// store over a workspace file. SetUp waits until Chrome's profile is connected, selected and idle. Checks run
+// through the steps store as the check control starts them; captures alone through the executor.
 class EndToEndTest : public WorkspaceFixture
 {
 protected:
@@ -47,30 +51,30 @@ protected:
     void SetUp() override;
     void TearDown() override;
 
-    // The monitor's workflow: an Open page step at the viewport, and a Read step of one number field "Price"
-    // over the region (image pixels) when one is given.
-    void useSteps(const std::string& url,
-                  const BrowserCaptureSettings& viewport,
-                  std::optional<BrowserRect> region = std::nullopt);
+    // Saves the monitor's workflow (an Open page step at the viewport, then a Read step of one number field
+    // "Price" over the region, in image pixels, read by the configured model) and loads it into the steps store.
+    std::shared_ptr<StepsSession>
+    saveSteps(const std::string& url, const BrowserCaptureSettings& viewport, const BrowserRect& region);
+    // Starts an execution of the monitor's loaded steps as the check control does, after asking the steps store
+    // why it could not run; the test drives the event loop until it settles.
+    void startThroughStore(StepsExecutionMode mode);
+    // Waits until the running execution has settled.
+    void settle(std::chrono::seconds bound = checkBound);
+    // The monitor's stored checks, newest first.
+    std::vector<MonitorCheck> storedChecks();
 
-    // Runs the workflow in the mode, bounded.
-    StepsExecutionResult run(StepsExecutionMode mode, std::chrono::seconds bound = checkBound);
-    // Starts the workflow; the test drives the event loop until it ends.
-    QCoro::Task<StepsExecutionResult> start(StepsExecutionMode mode);
+    // A workflow of one Open page step at the viewport, for the executor alone.
+    void useOpenPage(const std::string& url, const BrowserCaptureSettings& viewport);
+    // Runs that workflow's step test through the executor, bounded.
+    StepsExecutionResult testOpenPage(std::chrono::seconds bound = checkBound);
 
-    // The record a finished check becomes, given to the check store and stored; returns it.
-    MonitorCheckRecord record(const StepsExecutionResult& result, Clock::time_point started);
-
-    // The Open page step's screenshot, if any.
+    // The executor's Open page step's screenshot, if any.
     std::shared_ptr<const StepsScreenshot> screenshot() const;
 
     // Chromium's one profile, as the extension announced it; waits for it.
     std::string waitForProfile();
 
     BrowserClient& client() { return *m_client; }
-
-    // Fails the test with the extension's log when the condition does not hold.
-    void expectExtensionLog(bool condition, const char* what) const;
 
     TemporaryDirectory m_home;
     ScopedEnvironment m_homeVariable{"HOME", m_home.path().c_str()};
@@ -90,12 +94,13 @@ protected:
     std::unique_ptr<StepsExecutor> m_executor;
     std::shared_ptr<SQLiteMonitorCheckRepository> m_checkRepository =
         std::make_shared<SQLiteMonitorCheckRepository>(m_database);
-    MonitorCheckStore m_checks{m_checkRepository};
+    SQLiteStepsRepository m_steps{m_database};
+    Uuid m_modelID = insertModel("gpt-4o");
+    std::unique_ptr<StepsStore> m_store;
 
     Uuid m_monitor = insertMonitor("Kitchen prices");
     Uuid m_priceField = Uuid::random();
     std::shared_ptr<Step> m_openPage;
-    std::shared_ptr<Step> m_read;
     std::shared_ptr<StepsDraft> m_draft;
 };
 

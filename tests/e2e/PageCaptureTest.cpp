@@ -37,8 +37,8 @@ const BrowserPageTree::Node* nodeWithText(const BrowserPageTree& tree, const std
 
 TEST_F(EndToEndTest, longPage_isCapturedWholeWithItsBandsInOrder)
 {
-    useSteps(m_pages.url("/long.html"), {1280, 800, 1, false});
-    const StepsExecutionResult result = run(StepsExecutionMode::testStep(m_openPage->id()));
+    useOpenPage(m_pages.url("/long.html"), {1280, 800, 1, false});
+    const StepsExecutionResult result = testOpenPage();
     ASSERT_EQ(result.failure, std::nullopt) << result.failure->message();
 
     const auto shot = screenshot();
@@ -65,8 +65,8 @@ TEST_F(EndToEndTest, longPage_isCapturedWholeWithItsBandsInOrder)
 
 TEST_F(EndToEndTest, fixedHeaderAppearsOnceAndTheLazyImageBelowTheFoldIsLoaded)
 {
-    useSteps(m_pages.url("/fixed.html"), {1024, 700, 1, false});
-    const StepsExecutionResult result = run(StepsExecutionMode::testStep(m_openPage->id()));
+    useOpenPage(m_pages.url("/fixed.html"), {1024, 700, 1, false});
+    const StepsExecutionResult result = testOpenPage();
     ASSERT_EQ(result.failure, std::nullopt) << result.failure->message();
 
     const auto shot = screenshot();
@@ -95,27 +95,6 @@ TEST_F(EndToEndTest, fixedHeaderAppearsOnceAndTheLazyImageBelowTheFoldIsLoaded)
     EXPECT_EQ(picture->nameSource, "attribute");
     ASSERT_TRUE(picture->bounds.has_value());
     EXPECT_EQ(*picture->bounds, box);
-}
-
-TEST_F(EndToEndTest, stepTest_readsFromTheCaptureOfTheStepBefore)
-{
-    const BrowserRect& cell = TestPages::kettlePriceRegion; // at scale 1, image pixels are CSS pixels
-    useSteps(m_pages.url("/prices.html"), {1280, 800, 1, false}, cell);
-
-    const StepsExecutionResult opened = run(StepsExecutionMode::testStep(m_openPage->id()));
-    ASSERT_EQ(opened.failure, std::nullopt) << opened.failure->message();
-    EXPECT_TRUE(opened.readings.empty());
-    const auto captured = screenshot();
-    ASSERT_NE(captured, nullptr);
-    EXPECT_TRUE(m_model.requests().empty());
-
-    const StepsExecutionResult read = run(StepsExecutionMode::testStep(m_read->id()));
-    ASSERT_EQ(read.failure, std::nullopt) << read.failure->message();
-    ASSERT_EQ(read.readings.size(), 1u);
-    EXPECT_EQ(read.readings[0].value, ReadingValue::ofNumber(TestPages::kettlePrice));
-    EXPECT_EQ(screenshot(), captured) << "the step test captured the page again";
-    ASSERT_EQ(m_model.requests().size(), 1u);
-    EXPECT_EQ(m_model.requests()[0].crop.width, 190u);
 }
 
 } // namespace

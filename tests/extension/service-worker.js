@@ -131,6 +131,7 @@ async function capture(sessionId) {
 async function handleRequest(target, message) {
   const request = message.request || {};
   const executionId = message.executionId ?? null;
+  log(`request ${request.command}`);
   let outcome;
   try {
     switch (request.command) {
@@ -159,6 +160,7 @@ async function handleRequest(target, message) {
     response.error = outcome.error;
   }
   respond(target, executionId, response);
+  log(`answered ${request.command}: ${outcome.ok ? "ok" : outcome.error.code}`);
 }
 
 async function handleCancel(target, message) {

@@ -1,4 +1,4 @@
-// One browser session: a temporary background tab driven through chrome.debugger at the requested viewport and
+// One browser session: a temporary tab in a window of its own, driven through chrome.debugger at the requested viewport and
 // device scale factor, captured whole with captureBeyondViewport, with the page tree built in the page.
 
 export const OPERATIONS = 20;           // "operations" of Tavlen's config.json: captures per session
@@ -110,6 +110,7 @@ export class BrowserSession {
     this.busy = true;
     this.operationsRemaining = OPERATIONS;
     this.expiresAt = null;
+    this.windowId = null;
     this.tabId = null;
     this.closing = false;
     this.onEnded = onEnded;
@@ -140,13 +141,17 @@ export class BrowserSession {
     this.onEnded(this, code, message);
   }
 
-  // Opens the page in a new background tab at the viewport and waits for its load event.
+  // Opens the page in a new window at the viewport and waits for its load event.
   async open(url) {
     const { width, height, deviceScaleFactor, mobile } = this.viewport;
     // A mobile viewport is asked for in device pixels; the page sees it in CSS pixels.
     const cssWidth = mobile ? Math.max(1, Math.round(width / deviceScaleFactor)) : width;
     const cssHeight = mobile ? Math.max(1, Math.round(height / deviceScaleFactor)) : height;
-    const tab = await chrome.tabs.create({ url: "about:blank", active: false });
+    // A window of its own, not focused: its tab is visible, so Chrome paints it (a background tab may never
+    // produce the frame a screenshot waits for), and the user's own tabs stay as they are.
+    const window = await chrome.windows.create({ url: "about:blank", focused: false, type: "normal" });
+    this.windowId = window.id;
+    const tab = window.tabs[0];
     this.tabId = tab.id;
     sessions.set(tab.id, this);
     this.touch();
@@ -231,8 +236,8 @@ export class BrowserSession {
     }
   }
 
-  // Waits until SETTLE_MS after the page's first paint. A background tab is hidden and records no paint
-  // timing: there the wait counts from now, after the load event and the fonts. Returns how long it waited.
+  // Waits until SETTLE_MS after the page's first paint. A hidden page records no paint timing: there the wait
+  // counts from now, after the load event and the fonts. Returns how long it waited.
   async settle() {
     const started = Date.now();
     const deadline = started + LAZY_IMAGES_MS;
@@ -252,7 +257,7 @@ export class BrowserSession {
     }
   }
 
-  // Detaches the debugger and closes the tab; a tab that is already gone counts as closed.
+  // Detaches the debugger and closes the window; one that is already gone counts as closed.
   async close() {
     this.closing = true;
     clearTimeout(this.expiryTimer);
@@ -267,9 +272,9 @@ export class BrowserSession {
       // not attached, or the tab is gone
     }
     try {
-      await chrome.tabs.remove(tabId);
+      await chrome.windows.remove(this.windowId);
     } catch (error) {
-      if (!/No tab with id/i.test(String(error && error.message))) {
+      if (!/No (window|tab) with id/i.test(String(error && error.message))) {
         throw error;
       }
     }
