@@ -98,9 +98,9 @@ public:
     std::optional<std::string> unavailableReason(const Uuid& monitorID) const;
 
     // Loading and saving (StepsEditing) and waiting (StepsExecutionControl).
-    QCoro::Task<void> loadSteps(Uuid monitorID, bool force) override;
+    QCoro::Task<void> loadSteps(Uuid monitorID, bool force = false) override;
     QCoro::Task<void> reloadSteps(Uuid monitorID) override;
-    QCoro::Task<bool> saveSteps(Uuid monitorID, StepsWrite write) override;
+    QCoro::Task<bool> saveSteps(Uuid monitorID, StepsWrite write = {}) override;
     QCoro::Task<void> discardChanges(Uuid monitorID) override;
     QCoro::Task<void> waitUntilIdle(bool forTermination) override;
     QCoro::Task<void> waitForMonitorTasks(Uuid monitorID, StepsStopMode mode);
