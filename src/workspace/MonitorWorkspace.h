@@ -5,15 +5,24 @@
 // moc cannot parse the C++20 standard headers that these pull in; it needs none of them.
 #ifndef Q_MOC_RUN
 #include "ChartPreset.h"
+#include "MonitorChangeGates.h"
+#include "MonitorChangesDiscarding.h"
+#include "MonitorChangesSaving.h"
+#include "MonitorCreation.h"
+#include "MonitorDeletion.h"
+#include "MonitorReordering.h"
 #include "TaskHandle.h"
+#include "WorkspaceStorageRetry.h"
 #endif
 
 #include <QCoroTask>
 
+#include <cstddef>
 #include <functional>
 #include <map>
 #include <memory>
 #include <optional>
+#include <set>
 #include <stop_token>
 #include <vector>
 
@@ -46,11 +55,16 @@ public:
 
     MonitorRepository& repository() const { return *m_repository; }
 
+    // For tasks that must keep the repository while they wait.
+    const std::shared_ptr<MonitorRepository>& sharedRepository() const { return m_repository; }
+
     // Null without a steps store.
     const std::shared_ptr<WorkspaceStepsStore>& stepsStore() const { return m_stepsStore; }
 
     // Installed once by the application shell.
     void setAllowNavigation(AllowNavigation allow) { m_allowNavigation = std::move(allow); }
+
+    const AllowNavigation& allowNavigation() const { return m_allowNavigation; }
 
     // Called whenever the stored monitors may have changed; installed once by the application shell.
     void setOnSchedulesChanged(std::function<void()> hook) { m_onSchedulesChanged = std::move(hook); }
@@ -101,8 +115,46 @@ public:
     // Makes running summary refreshes store nothing (a monitor was deleted).
     void renewSummaryRequest();
 
-protected:
+    // Calls the schedules-changed hook when one is installed.
     void notifySchedulesChanged() const;
+
+    // Saving and discarding monitor changes, storage retry, creating, deleting and reordering monitors: each
+    // concern is a class of its own, named in the call.
+    bool hasUnsavedChanges(const Uuid& id) const { return MonitorChangeGates(*this).hasUnsavedChanges(id); }
+
+    bool canSaveChanges(const Uuid& id) const { return MonitorChangeGates(*this).canSaveChanges(id); }
+
+    bool canDiscardChanges(const Uuid& id) const { return MonitorChangeGates(*this).canDiscardChanges(id); }
+
+    bool canEditChanges(const Uuid& id) const { return MonitorChangeGates(*this).canEditChanges(id); }
+
+    QCoro::Task<bool> saveChanges(const Uuid& id) { return MonitorChangesSaving(*this).saveChanges(id); }
+
+    void focusMonitor(const Uuid& id, std::optional<MonitorDetailTab> tab = std::nullopt)
+    {
+        MonitorChangesSaving(*this).focusMonitor(id, tab);
+    }
+
+    QCoro::Task<bool> discardChanges(const Uuid& id) { return MonitorChangesDiscarding(*this).discardChanges(id); }
+
+    QCoro::Task<void> waitForPendingOperations() { return MonitorChangesDiscarding(*this).waitForPendingOperations(); }
+
+    QCoro::Task<void> retryStorage(const Uuid& id) { return WorkspaceStorageRetry(*this).retryStorage(id); }
+
+    QCoro::Task<void> discardAndReload(const Uuid& id) { return WorkspaceStorageRetry(*this).discardAndReload(id); }
+
+    void beginNewMonitor() { MonitorCreation(*this).beginNewMonitor(); }
+
+    bool canSaveNewMonitor() const { return MonitorCreation::canSaveNewMonitor(*this); }
+
+    void saveNewMonitor() { MonitorCreation(*this).saveNewMonitor(); }
+
+    void deleteMonitor(const Uuid& id) { MonitorDeletion(*this).deleteMonitor(id); }
+
+    void moveMonitors(const std::set<std::size_t>& offsets, std::size_t destination)
+    {
+        MonitorReordering(*this).moveMonitors(offsets, destination);
+    }
 
 private:
     QCoro::Task<void> runLoad(std::shared_ptr<MonitorEditorSession> editor);

@@ -65,6 +65,9 @@ public:
     // Waits for the monitor's outstanding work (cancelling its step test or manual check), then puts its session
     // back to the saved Steps. Never throws.
     virtual QCoro::Task<void> discardChanges(Uuid monitorID) = 0;
+    // Waits for the monitor's outstanding work as a discard does: its Steps load and save, its step test or manual
+    // check cancelled and awaited, its result write unless a scheduled check of it runs. Never throws.
+    virtual QCoro::Task<void> waitForMonitorTasks(Uuid monitorID) = 0;
     // Waits for outstanding Steps saves and loads; for termination also cancels the running execution and waits
     // for every result write. Never throws.
     virtual QCoro::Task<void> waitUntilIdle(bool forTermination) = 0;

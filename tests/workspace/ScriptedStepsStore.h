@@ -57,6 +57,8 @@ public:
 
     QCoro::Task<void> discardChanges(Uuid) override { co_return; }
 
+    QCoro::Task<void> waitForMonitorTasks(Uuid) override { co_return; }
+
     QCoro::Task<void> waitUntilIdle(bool) override { co_return; }
 
     QCoro::Task<void> beginDeletingMonitor(Uuid) override { co_return; }
