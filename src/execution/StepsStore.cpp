@@ -129,6 +129,11 @@ QCoro::Task<void> StepsStore::waitForMonitorTasks(Uuid monitorID, StepsStopMode 
     return m_control.waitForMonitorTasks(monitorID, mode);
 }
 
+QCoro::Task<void> StepsStore::waitForMonitorTasks(Uuid monitorID)
+{
+    return m_control.waitForMonitorTasks(monitorID, StepsStopMode::interactive);
+}
+
 QCoro::Task<void> StepsStore::stopExecution(Uuid monitorID, StepsStopMode mode)
 {
     return m_control.stopExecution(monitorID, mode);

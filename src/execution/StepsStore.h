@@ -104,6 +104,8 @@ public:
     QCoro::Task<void> discardChanges(Uuid monitorID) override;
     QCoro::Task<void> waitUntilIdle(bool forTermination) override;
     QCoro::Task<void> waitForMonitorTasks(Uuid monitorID, StepsStopMode mode);
+    // As a discard waits: mode interactive.
+    QCoro::Task<void> waitForMonitorTasks(Uuid monitorID) override;
     QCoro::Task<void> stopExecution(Uuid monitorID, StepsStopMode mode);
     void cancelExecution(const Uuid& monitorID);
 
