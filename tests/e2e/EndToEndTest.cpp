@@ -135,7 +135,7 @@ EndToEndTest::saveSteps(const std::string& url, const BrowserCaptureSettings& vi
     document.steps.push_back(
         {Uuid::random(), openPageID, region, StepsDocument::Read{{numberField("Price", m_priceField)}, m_modelID, 60}});
     finish(m_steps.saveSteps(m_monitor, std::nullopt, StepsWorkflow{document}));
-    finish(m_store->loadSteps(m_monitor));
+    finish(m_store->loadSteps(m_monitor, false));
     return m_store->state().session(m_monitor);
 }
 
