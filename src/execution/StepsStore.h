@@ -27,7 +27,6 @@
 namespace tavlen {
 
 class ChartSnapshotReader;
-class ModelSettings;
 class MonitorCheckRepository;
 class StepsReader;
 class StepsRepository;
@@ -76,8 +75,6 @@ public:
 
     // The configured models, installed by whoever builds the store and the model settings.
     void setModels(std::optional<StepsStoreState::ConfiguredModels> models);
-    // The registry of the application's model settings, read anew at each use; none once they are gone.
-    void setModels(ModelSettings& settings);
 
     // WorkspaceStepsStore: the sessions, the navigation flag and the workspace's own run-gate reason.
     std::shared_ptr<StepsSession> session(const Uuid& monitorID) const override;
@@ -98,13 +95,13 @@ public:
     std::optional<std::string> unavailableReason(const Uuid& monitorID) const;
 
     // Loading and saving (StepsEditing) and waiting (StepsExecutionControl).
-    QCoro::Task<void> loadSteps(Uuid monitorID, bool force = false) override;
+    QCoro::Task<void> loadSteps(Uuid monitorID, bool force) override;
     QCoro::Task<void> reloadSteps(Uuid monitorID) override;
-    QCoro::Task<bool> saveSteps(Uuid monitorID, StepsWrite write = {}) override;
+    QCoro::Task<bool> saveSteps(Uuid monitorID, StepsWrite write) override;
     QCoro::Task<void> discardChanges(Uuid monitorID) override;
     QCoro::Task<void> waitUntilIdle(bool forTermination) override;
     QCoro::Task<void> waitForMonitorTasks(Uuid monitorID, StepsStopMode mode);
-    // As a discard waits: mode interactive.
+    // A discard's wait: the monitor's step test or manual check is cancelled, a scheduled check left alone.
     QCoro::Task<void> waitForMonitorTasks(Uuid monitorID) override;
     QCoro::Task<void> stopExecution(Uuid monitorID, StepsStopMode mode);
     void cancelExecution(const Uuid& monitorID);
