@@ -2,12 +2,18 @@
 # make test: set up, build with AddressSanitizer and UndefinedBehaviorSanitizer, run every test.
 # make bench: set up, build the benchmarks in release mode and run them.
 # make format-check: fail when a tracked C++ file is not formatted (CI runs it before the tests).
+# make fuzz: build the libFuzzer targets with clang in build-fuzz/ and run each for FUZZ_SECONDS (default 10);
+#   make fuzz FUZZ_SECONDS=600 FUZZ_JOBS=8 is a campaign. FUZZ_TARGETS="Base64 Json" runs only those.
 JOBS ?= $(shell nproc)
 RELEASE_DIR ?= build
 TEST_DIR ?= build-test
 BENCH_DIR ?= build-bench
+FUZZ_DIR ?= build-fuzz
+FUZZ_SECONDS ?= 10
+FUZZ_JOBS ?= 1
+FUZZ_TARGETS ?=
 
-.PHONY: setup run test bench format format-check clean
+.PHONY: setup run test bench fuzz format format-check clean
 
 setup:
 	./scripts/setup
@@ -27,6 +33,12 @@ bench: setup
 	cmake -S . -B $(BENCH_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Release -DTAVLEN_TESTS=OFF -DTAVLEN_BENCH=ON
 	cmake --build $(BENCH_DIR) -j $(JOBS) --target run_benchmarks
 
+fuzz: setup
+	cmake -S . -B $(FUZZ_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
+		-DTAVLEN_TESTS=OFF -DTAVLEN_FUZZ=ON
+	cmake --build $(FUZZ_DIR) -j $(JOBS) --target fuzz_targets
+	FUZZ_SECONDS=$(FUZZ_SECONDS) FUZZ_JOBS=$(FUZZ_JOBS) ./scripts/fuzz $(FUZZ_DIR) $(FUZZ_TARGETS)
+
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
 
@@ -35,4 +47,4 @@ format-check:
 	git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run --Werror
 
 clean:
-	rm -rf $(RELEASE_DIR) $(TEST_DIR) $(BENCH_DIR)
+	rm -rf $(RELEASE_DIR) $(TEST_DIR) $(BENCH_DIR) $(FUZZ_DIR)

@@ -46,7 +46,9 @@ bool nestingWithin(std::string_view text, int maxDepth)
 
 std::optional<nlohmann::json> parseJson(std::string_view text, int maxDepth)
 {
-    if (!nestingWithin(text, maxDepth)) {
+    // No JSON text holds a NUL byte (not even inside a string, where it must be escaped), and the parser takes
+    // one for the end of the input: "{}\0anything" would read as {}.
+    if (!nestingWithin(text, maxDepth) || text.find('\0') != std::string_view::npos) {
         return std::nullopt;
     }
     try {

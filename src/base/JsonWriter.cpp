@@ -63,6 +63,11 @@ char* formatDouble(double number, char (&buffer)[64])
     if (!std::isfinite(number)) {
         throw std::invalid_argument("JSON cannot hold a NaN or infinite number");
     }
+    // Negative zero is written as "0": "-0" would read back as the integer 0 and be written as "0" the next
+    // time, so writing would not be idempotent.
+    if (number == 0) {
+        number = 0;
+    }
     std::to_chars_result result;
     if (std::trunc(number) == number && std::fabs(number) < kPlainIntegralLimit) {
         result = std::to_chars(buffer, buffer + sizeof buffer, number, std::chars_format::fixed);

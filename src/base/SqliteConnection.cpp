@@ -34,7 +34,8 @@ SqliteConnection::SqliteConnection(const std::filesystem::path& path, const Sqli
 {
     // One thread at a time uses a connection (and sqlite3_interrupt is safe from any thread), so SQLite's own
     // per-call locking of the connection would only cost time: every column read takes and drops a mutex.
-    const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX;
+    // A symbolic link in place of the file is refused rather than followed.
+    const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX | SQLITE_OPEN_NOFOLLOW;
     const int result = sqlite3_open_v2(path.c_str(), &m_db, flags, nullptr);
     if (result != SQLITE_OK) {
         const int code = m_db != nullptr ? sqlite3_extended_errcode(m_db) : result;

@@ -10,13 +10,15 @@
 #include <cstdint>
 #include <cstring>
 #include <limits>
-#include <thread>
 
 namespace tavlen {
 
 namespace {
 
 constexpr std::size_t lengthBytes = 4;
+
+// What a frame waiting in the write queue costs besides its body.
+constexpr std::size_t queuedFrameCost = lengthBytes + BrowserChannel::queuedFrameOverhead;
 
 // Reads exactly size bytes unless the stream ends first; gives how many arrived. Throws on a read error.
 std::size_t readUpTo(int fd, char* buffer, std::size_t size)
@@ -55,12 +57,21 @@ void writeAll(int fd, const char* data, std::size_t size)
     }
 }
 
+// Joins the queues that channels drop on their own threads; lives until the process exits, when it joins those
+// still pending.
+SerialQueue& queueJoiner()
+{
+    static SerialQueue joiner("org.tavlen.Tavlen.bridge.channel.joiner");
+    return joiner;
+}
+
 // Drops a queue. A queue cannot join its own thread, so when the last reference to a channel goes away inside
-// one of its own jobs, that queue is joined from a short-lived thread once the job has returned.
+// one of its own jobs, that queue is handed to the joiner, which joins it once the job has returned. Nothing is
+// detached: every thread a channel starts is joined, so leak checkers see no thread state left behind.
 void releaseQueue(std::unique_ptr<SerialQueue> queue)
 {
     if (queue && queue->isCurrent()) {
-        std::thread([q = std::move(queue)]() mutable { q.reset(); }).detach();
+        queueJoiner().post([q = std::shared_ptr<SerialQueue>(std::move(queue))]() mutable { q.reset(); });
     }
 }
 
@@ -168,7 +179,7 @@ void BrowserChannel::readLoop(const MessageHandler& onMessage)
 
 bool BrowserChannel::send(BrowserFrame data)
 {
-    const std::size_t cost = data.size() + lengthBytes;
+    const std::size_t cost = data.size() + queuedFrameCost;
     bool admitted = false;
     {
         std::lock_guard guard(m_lock);
@@ -200,7 +211,7 @@ void BrowserChannel::writeJob(const BrowserFrame& data)
         }
     }
     std::lock_guard guard(m_lock);
-    m_queued -= data.size() + lengthBytes;
+    m_queued -= data.size() + queuedFrameCost;
 }
 
 void BrowserChannel::close()

@@ -41,9 +41,14 @@ public:
     using MessageHandler = std::function<void(BrowserFrame frame)>;
     using CloseHandler = std::function<void()>;
 
+    // Memory a queued frame takes besides its body and length: the queue's entry, the job and its captures, the
+    // shared frame, their allocations' headers. Counted in the queue limit, so a flood of tiny frames cannot
+    // hold several times the limit.
+    static constexpr std::size_t queuedFrameOverhead = 256;
+
     // readLimit bounds received bodies, writeLimit sent bodies, queueLimit the bytes admitted but not yet
-    // written (bodies plus 4 per frame). With ownsDescriptors the channel closes them once it has stopped
-    // reading and writing.
+    // written (bodies plus 4 + queuedFrameOverhead per frame). With ownsDescriptors the channel closes them once it has
+    // stopped reading and writing.
     static std::shared_ptr<BrowserChannel> make(int readFD,
                                                 int writeFD,
                                                 bool ownsDescriptors,

@@ -20,6 +20,8 @@ template <class... Handlers> struct Overloaded : Handlers...
 {
     using Handlers::operator()...;
 };
+// Clang 14 does not deduce an aggregate's arguments by itself.
+template <class... Handlers> Overloaded(Handlers...) -> Overloaded<Handlers...>;
 
 // The kind's own keys, besides "v", "type" and "connectionId".
 void encodeFields(nlohmann::json& object, const BrowserMessage::Payload& payload)

@@ -1,5 +1,6 @@
 #include "ProviderJSON.h"
 
+#include "JsonParse.h"
 #include "ProviderFailure.h"
 #include "ProviderJSONScanner.h"
 #include "Utf8.h"
@@ -97,11 +98,13 @@ ProviderJSON ProviderJSON::parse(std::string_view body)
     if (!ProviderJSONScanner(body).scanDocument()) {
         throw ProviderFailure::invalidProviderResponse();
     }
-    const nlohmann::json tree = nlohmann::json::parse(body, nullptr, /*allow_exceptions=*/false);
-    if (tree.is_discarded()) {
+    // The scanner only delimits scalars; the general parser judges them, and refuses a NUL byte, which nlohmann's
+    // reader alone would take for the end of the body ("6\0anything" reads as 6).
+    const std::optional<nlohmann::json> tree = parseJson(body, maximumDepth + 1);
+    if (!tree) {
         throw ProviderFailure::invalidProviderResponse();
     }
-    std::optional<ProviderJSON> value = fromJson(tree);
+    std::optional<ProviderJSON> value = fromJson(*tree);
     if (!value) {
         throw ProviderFailure::invalidProviderResponse();
     }

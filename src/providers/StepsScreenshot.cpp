@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <new>
 
 namespace tavlen {
 namespace {
@@ -71,8 +72,11 @@ std::shared_ptr<const StepsScreenshot> StepsScreenshot::make(const BrowserSnapsh
     }
     RgbaImage image;
     try {
-        image = decodePng(*png, static_cast<std::uint64_t>(size->width) * size->height);
+        image = decodePng(*png, maximumPixels);
     } catch (const PngError&) {
+        refuseImage();
+    } catch (const std::bad_alloc&) {
+        // A bitmap within the limit that memory cannot hold right now is as unusable as a broken file.
         refuseImage();
     }
     if (image.width != size->width || image.height != size->height) {

@@ -7,6 +7,7 @@
 #include "StepsCapture.h"
 #include "Uuid.h"
 
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
@@ -29,6 +30,12 @@ public:
     // before its pixels are decoded, so an oversized image is never inflated. Any image problem throws
     // ReadingFailure::screenshotUnreadable(). Any thread.
     static std::shared_ptr<const StepsScreenshot> make(const BrowserSnapshot& snapshot);
+
+    // The most pixels a screenshot may have. A capture arrives in one frame of at most 32 MiB, so a real page's
+    // bitmap stays within a small multiple of that, while a PNG of a few bytes can declare any size and inflate
+    // to nothing: the bitmap may be at most 16 times the largest frame (512 MiB, e.g. 16,384 × 8,192 pixels).
+    // Larger images are refused before anything is allocated.
+    static constexpr std::uint64_t maximumPixels = std::uint64_t{16} * 32 * 1024 * 1024 / 4;
 
     const Uuid& id() const { return m_id; }
 

@@ -49,6 +49,16 @@ void createPrivateFile(const std::filesystem::path& file)
     if (errno != EEXIST) {
         throw std::system_error(errno, std::generic_category(), "cannot create " + file.string());
     }
+    // O_NOFOLLOW refuses a symbolic link only when creating; SQLite would follow it and create its target with
+    // the default mode. The workspace is a regular file of its own or nothing.
+    struct stat status = {};
+    if (::lstat(file.c_str(), &status) != 0) {
+        throw std::system_error(errno, std::generic_category(), "cannot examine " + file.string());
+    }
+    if (!S_ISREG(status.st_mode)) {
+        throw std::system_error(std::make_error_code(std::errc::too_many_symbolic_link_levels),
+                                file.string() + " is not a regular file");
+    }
 }
 
 std::string sqliteVersion(SqliteConnection& connection)

@@ -41,6 +41,10 @@ TEST(JsonParse, badText_givesNothing)
         {"single quotes", "['a']"},
         {"NaN literal", "NaN"},
         {"stray closing brackets", "]]]]"},
+        // The parser below takes a NUL byte for the end of the text and would ignore whatever follows it.
+        {"a NUL byte after the value, then anything", std::string("{}\0 trailing", 12)},
+        {"a NUL byte alone", std::string(1, '\0')},
+        {"a NUL byte inside a string", std::string("\"a\0b\"", 5)},
     };
     for (const auto& row : cases) {
         SCOPED_TRACE(row.name);

@@ -57,7 +57,7 @@ TEST(JsonWriter, writesEachCase_asExpected)
          "12345678901234568"},
         {"huge double in exponent form", json(1e21), {}, "1e+21"},
         {"tiny double", json(1e-7), {}, "1e-07"},
-        {"negative zero keeps its sign", json(-0.0), {}, "-0"},
+        {"negative zero as zero, which reads back and writes again the same", json(-0.0), {}, "0"},
         {"negative fraction", json(-2.5), {}, "-2.5"},
         {"largest double", json(std::numeric_limits<double>::max()), {}, "1.7976931348623157e+308"},
         {"int64 extremes",
@@ -91,6 +91,22 @@ TEST(JsonWriter, doublesRoundTripThroughParser)
         SCOPED_TRACE(value);
         const double back = json::parse(writeJson(json(value))).get<double>();
         EXPECT_EQ(back, value);
+    }
+}
+
+// What is written reads back as a value that is written the same way again.
+TEST(JsonWriter, writingWhatWasReadBack_isIdempotent)
+{
+    const json values[] = {json(-0.0),
+                           json(0.0),
+                           json::array({-0.0, 1.0, -1e16, 1e16, 0.1}),
+                           json::object({{"a", -0.0}, {"b", 3.0}}),
+                           json(-5e-324),
+                           json(9007199254740993.0)};
+    for (const json& value : values) {
+        const std::string once = writeJson(value);
+        SCOPED_TRACE(once);
+        EXPECT_EQ(writeJson(json::parse(once)), once);
     }
 }
 

@@ -135,6 +135,8 @@ struct ChannelCase
 
 const std::vector<ChannelCase>& channelCases()
 {
+    // What a queued frame costs besides its body: its length and its bookkeeping.
+    constexpr std::size_t frameCost = 4 + BrowserChannel::queuedFrameOverhead;
     static const std::vector<ChannelCase> cases = {
         {.name = "peer closes before sending anything: clean end"},
         {.name = "peer closes after two length bytes", .peerBytes = lengthBytes(10).substr(0, 2)},
@@ -168,20 +170,25 @@ const std::vector<ChannelCase>& channelCases()
          .peerCloses = false,
          .sends = {65, 1},
          .admitted = {false, false}},
-        {.name = "queue limit 104: one 100-byte body fits, a second is refused and the first is dropped",
+        {.name = "queue limit of one 100-byte frame: one fits, a second is refused and the first is dropped",
          .writeLimit = 200,
-         .queueLimit = 104,
+         .queueLimit = 100 + frameCost,
          .peerCloses = false,
          .sends = {100, 100},
          .admitted = {true, false}},
-        {.name = "queue limit 208: two 100-byte bodies fit",
+        {.name = "queue limit of two 100-byte frames: both fit",
          .writeLimit = 200,
-         .queueLimit = 208,
+         .queueLimit = 2 * (100 + frameCost),
          .peerCloses = false,
          .sends = {100, 100},
          .admitted = {true, true},
          .peerGets = {100, 100},
          .ownerCloses = true},
+        {.name = "tiny frames count their overhead: room for ten 1-byte frames holds ten, not a thousand",
+         .queueLimit = 10 * (1 + frameCost),
+         .peerCloses = false,
+         .sends = std::vector<std::size_t>(11, 1),
+         .admitted = {true, true, true, true, true, true, true, true, true, true, false}},
     };
     return cases;
 }

@@ -106,7 +106,6 @@ std::string treeOfEncodedSize(std::size_t target)
     auto& cell = tree.nodes[1];
     cell.name = std::string("tab\there, quote \" backslash \\ slash / bell \x07 nul ") + std::string(1, '\0') +
                 " del \x7F \xC3\xA9 \xF0\x9F\x98\x80";
-    // (Not -0: written "-0", it reads back as the integer 0, whose encoding is a byte shorter.)
     cell.bounds = BrowserRect{-0.5, 0.1, 1e17, 123456789.123};
     cell.fragments[0].bounds = BrowserRect{1e21, -1e-7, 5e-324, 1.7976931348623157e308};
     cell.structure->level = 9223372036854775807;

@@ -48,6 +48,8 @@ TEST(ProviderJSONTest, theStrictParseAdmitsOneBoundedValueWithoutRepeatedKeys)
         {"a trailing form feed", "{}\f", false},
         {"a leading form feed", "\f{}", false},
         {"a trailing NUL", std::string("{}\0", 3), false},
+        {"a NUL ending a number, then anything", std::string("6\0\0$\"%#e", 9), false},
+        {"a NUL ending a literal, then anything", std::string("true\0, 1", 9), false},
         {"a trailing byte order mark", "{}\xEF\xBB\xBF", false},
         {"a key twice", R"({"a":1,"a":2})", false},
         {"a key twice, once escaped", R"({"a":1,"\u0061":2})", false},

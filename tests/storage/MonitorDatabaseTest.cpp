@@ -126,6 +126,27 @@ TEST_F(MonitorDatabaseTest, theFirstOperationCreatesAPrivateFolderAndFileWithThe
     EXPECT_TRUE(messages.front().starts_with("Opened workspace with SQLite 3.")) << messages.front();
 }
 
+// A link where the workspace goes is never followed: neither a missing target (which SQLite would create with
+// the default mode) nor an existing file is opened through it.
+TEST_F(MonitorDatabaseTest, aSymbolicLinkInPlaceOfTheFileIsRefusedAsAStorageFailure)
+{
+    std::filesystem::create_directories(m_file.parent_path());
+    const std::filesystem::path missing = m_directory / "missing.sqlite";
+    const std::filesystem::path existing = m_directory / "existing.sqlite";
+    std::ofstream(existing).put('x');
+    for (const auto& target : {missing, existing}) {
+        SCOPED_TRACE(target.string());
+        std::filesystem::remove(m_file);
+        std::filesystem::create_symlink(target, m_file);
+        MonitorDatabase database(m_file);
+        EXPECT_EQ(failureOf(database.read([](SqliteConnection& c) { return countRows(c, "monitors"); })),
+                  MonitorStoreError::Kind::storage);
+        EXPECT_TRUE(std::filesystem::is_symlink(m_file));
+    }
+    EXPECT_FALSE(std::filesystem::exists(missing));
+    EXPECT_EQ(fileBytes(existing), "x");
+}
+
 TEST_F(MonitorDatabaseTest, theRollbackJournalIsAsPrivateAsTheFile)
 {
     MonitorDatabase database(m_file);
