@@ -1,6 +1,7 @@
 #include "MonitorWorkspace.h"
 
 #include "MainThread.h"
+#include "ModelSettings.h"
 #include "MonitorChangesDraft.h"
 #include "MonitorEditorSession.h"
 #include "MonitorRepository.h"
@@ -37,10 +38,10 @@ bool lists(const std::vector<Monitor>& monitors, const Uuid& id)
 
 MonitorWorkspace::MonitorWorkspace(std::shared_ptr<MonitorRepository> repository,
                                    std::shared_ptr<WorkspaceStepsStore> stepsStore,
-                                   LoadModels loadModels)
+                                   std::shared_ptr<ModelSettings> models)
     : m_repository(std::move(repository))
     , m_stepsStore(std::move(stepsStore))
-    , m_loadModels(std::move(loadModels))
+    , m_models(std::move(models))
     , m_summaryRequest(Uuid::random())
 {
     Q_ASSERT(m_repository);
@@ -89,14 +90,10 @@ QCoro::Task<void> MonitorWorkspace::runLoad(std::shared_ptr<MonitorEditorSession
     const QPointer<MonitorWorkspace> self(this);
     const std::shared_ptr<MonitorRepository> repository = m_repository;
     const std::shared_ptr<WorkspaceStepsStore> stepsStore = m_stepsStore;
-    if (m_loadModels) {
-        try {
-            auto loadingModels = m_loadModels();
-            co_await std::move(loadingModels);
-        } catch (const std::exception& error) {
-            // The model settings keep their own error; the list is read all the same.
-            qCWarning(workspaceLog) << "Loading the configured models failed:" << error.what();
-        }
+    if (const std::shared_ptr<ModelSettings> models = m_models) {
+        // Never fails: the model settings keep their own error, and the list is read all the same.
+        auto loadingModels = models->load();
+        co_await std::move(loadingModels);
         if (!self) {
             co_return;
         }

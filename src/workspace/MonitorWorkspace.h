@@ -28,6 +28,7 @@
 
 namespace tavlen {
 
+class ModelSettings;
 class MonitorRepository;
 class WorkspaceStepsStore;
 
@@ -42,21 +43,24 @@ public:
     using Base = MonitorWorkspaceState;
     using LoadState = WorkspaceLoadState;
     using ChangeActivity = WorkspaceChangeActivity;
-    // Loads the configured models again; never throws (its errors stay with the model settings).
-    using LoadModels = std::function<QCoro::Task<void>()>;
     // The leave check: true allows leaving the current monitor.
     using AllowNavigation = std::function<QCoro::Task<bool>()>;
 
-    // Installs the workspace's run-blocked reason in the steps store, holding the workspace weakly.
+    // Installs the workspace's run-blocked reason in the steps store, holding the workspace weakly. The model
+    // settings are loaded again before every read of the monitor list; whoever builds the steps store gives it
+    // the same models.
     explicit MonitorWorkspace(std::shared_ptr<MonitorRepository> repository,
                               std::shared_ptr<WorkspaceStepsStore> stepsStore = nullptr,
-                              LoadModels loadModels = nullptr);
+                              std::shared_ptr<ModelSettings> models = nullptr);
     ~MonitorWorkspace() override;
 
     MonitorRepository& repository() const { return *m_repository; }
 
     // For tasks that must keep the repository while they wait.
     const std::shared_ptr<MonitorRepository>& sharedRepository() const { return m_repository; }
+
+    // Null without model settings.
+    const std::shared_ptr<ModelSettings>& models() const { return m_models; }
 
     // Null without a steps store.
     const std::shared_ptr<WorkspaceStepsStore>& stepsStore() const { return m_stepsStore; }
@@ -162,7 +166,7 @@ private:
 
     std::shared_ptr<MonitorRepository> m_repository;
     std::shared_ptr<WorkspaceStepsStore> m_stepsStore;
-    LoadModels m_loadModels;
+    std::shared_ptr<ModelSettings> m_models;
     AllowNavigation m_allowNavigation;
     std::function<void()> m_onSchedulesChanged;
     std::optional<TaskHandle<bool>> m_changeOperation;

@@ -1,3 +1,5 @@
+#include "ModelSettings.h"
+#include "SQLiteModelRepository.h"
 #include "StepsSession.h"
 #include "WorkspaceTestFixture.h"
 
@@ -20,9 +22,11 @@ TEST_F(MonitorWorkspaceLoadTest, startRunsOneLoadThatMakesTheWorkspaceReady)
     m_workspace->setActionError(MonitorStoreError::busy());
     EXPECT_EQ(m_workspace->loadState(), WorkspaceLoadState::loading());
 
+    m_repository->monitorsGate.close();
     m_workspace->start();
     m_workspace->start();
     EXPECT_TRUE(m_workspace->isBusy());
+    m_repository->monitorsGate.open();
     waitForOperation();
 
     EXPECT_EQ(m_repository->monitorReads, 1);
@@ -44,19 +48,29 @@ TEST_F(MonitorWorkspaceLoadTest, startRunsOneLoadThatMakesTheWorkspaceReady)
 TEST_F(MonitorWorkspaceLoadTest, theModelsAreLoadedBeforeEveryReadOfTheListAndTheirFailureStaysWithThem)
 {
     addMonitor("Prices");
-    std::vector<int> readsBeforeModelLoads;
-    m_workspace = std::make_unique<MonitorWorkspace>(m_repository, m_stepsStore, [&]() -> QCoro::Task<void> {
-        readsBeforeModelLoads.push_back(m_repository->monitorReads);
-        if (readsBeforeModelLoads.size() == 2) {
-            throw MonitorStoreError::storage();
-        }
-        co_return;
-    });
+    const Uuid defaultModel = insertModel("gpt-4o");
+    execute("UPDATE app_settings SET default_model_id = '" + defaultModel.lowercaseString() + "'");
+    auto models = std::make_shared<ModelSettings>(std::make_shared<SQLiteModelRepository>(m_database), nullptr);
+    m_workspace = std::make_unique<MonitorWorkspace>(m_repository, m_stepsStore, models);
+    m_repository->monitorsGate.close();
+    m_workspace->load();
+    ASSERT_TRUE(waitUntil([&] { return m_repository->monitorsGate.arrived() == 1; }));
+    EXPECT_FALSE(models->isLoading());
+    EXPECT_EQ(models->error(), std::nullopt);
+    EXPECT_EQ(models->registry().models.size(), 1U);
+    m_repository->monitorsGate.open();
+    waitForOperation();
+
+    insertModel("gpt-4o-mini");
     load();
+    EXPECT_EQ(models->registry().models.size(), 2U);
+
+    execute("ALTER TABLE configured_models RENAME TO hidden_models");
     load();
-    EXPECT_EQ(readsBeforeModelLoads, (std::vector<int>{0, 1}));
-    EXPECT_EQ(m_repository->monitorReads, 2);
+    EXPECT_TRUE(models->error().has_value());
+    EXPECT_EQ(models->registry().models.size(), 2U);
     EXPECT_EQ(m_workspace->loadState(), WorkspaceLoadState::ready());
+    EXPECT_EQ(m_repository->monitorReads, 3);
 }
 
 TEST_F(MonitorWorkspaceLoadTest, aSecondLoadWhileOneRunsStartsNothing)
