@@ -1,5 +1,8 @@
 #include "SQLiteStepsRepository.h"
+#include "ScriptedMonitorRepository.h"
+#include "StepContent.h"
 #include "StepsBrowser.h"
+#include "StepsOpenPageSettings.h"
 #include "StepsScreenshotCapturing.h"
 #include "StepsSession.h"
 #include "StepsStore.h"
@@ -103,6 +106,85 @@ TEST_F(WorkspaceWithStepsStoreTest, aLoadReconcilesSessionsInDoubtAndDropsThoseO
     EXPECT_EQ(m_store->session(kept.id), session);
     EXPECT_FALSE(session->needsReconciliation());
     EXPECT_EQ(session->error(), std::nullopt); // the stored steps are what the session holds
+}
+
+// Edits the URL of the Open page step in the monitor's Steps session.
+void editURL(StepsStore& store, const Monitor& monitor, std::string url)
+{
+    store.session(monitor.id)->draft()->steps().front()->content().openPageSettings()->setUrl(std::move(url));
+}
+
+ScheduleDraft everyQuarterHour()
+{
+    ScheduleDraft schedule;
+    schedule.intervalPreset = IntervalPreset::fifteenMinutes;
+    schedule.scheduleEnabled = true;
+    return schedule;
+}
+
+TEST_F(WorkspaceWithStepsStoreTest, nameScheduleAndStepsAreSavedTogetherOrNotAtAll)
+{
+    const Monitor monitor = addMonitor("Prices");
+    saveOpenPage(monitor, "https://shop.example/a");
+    load();
+    finish(m_store->loadSteps(monitor.id, false));
+    const std::shared_ptr<StepsSession> session = m_store->session(monitor.id);
+    const std::shared_ptr<MonitorChangesDraft> draft = m_workspace->changeDraft(monitor.id);
+    draft->setName("Prices EU");
+    draft->setSchedule(everyQuarterHour());
+    editURL(*m_store, monitor, "https://shop.example/b");
+
+    EXPECT_TRUE(finish(m_workspace->saveChanges(monitor.id)));
+    const Monitor saved = finish(m_storedMonitors.monitors()).front();
+    EXPECT_EQ(saved.name, "Prices EU");
+    EXPECT_EQ(saved.schedule.version, 2);
+    EXPECT_EQ(finish(m_steps.savedSteps(monitor.id))->version, 2);
+    EXPECT_EQ(session->version(), 2);
+    EXPECT_FALSE(m_workspace->hasUnsavedChanges(monitor.id));
+
+    // Another writer saves the Steps: the next combined save stores none of its parts.
+    draft->setName("Prices UK");
+    draft->setSchedule(ScheduleDraft::fromMonitor(monitor));
+    editURL(*m_store, monitor, "https://shop.example/c");
+    finish(m_steps.saveSteps(monitor.id, 2, StepsWorkflow{sampleDocument(std::nullopt, {}, "https://other.example")}));
+    EXPECT_FALSE(finish(m_workspace->saveChanges(monitor.id)));
+    EXPECT_EQ(finish(m_storedMonitors.monitors()).front(), saved);
+    EXPECT_EQ(finish(m_steps.savedSteps(monitor.id))->version, 3);
+    EXPECT_EQ(draft->saveError(), MonitorStoreError::staleEdit());
+    EXPECT_EQ(draft->errorTab(), MonitorDetailTab::schedule);
+    EXPECT_EQ(session->error(), MonitorStoreError::staleEdit());
+    EXPECT_FALSE(m_workspace->isBusy());
+}
+
+TEST_F(WorkspaceWithStepsStoreTest, aDiscardAfterASaveWhoseAnswerWasLostFindsTheSaveStored)
+{
+    const auto scripted = std::make_shared<ScriptedMonitorRepository>(m_repository);
+    m_workspace = std::make_unique<MonitorWorkspace>(scripted, m_store);
+    const Monitor monitor = addMonitor("Prices");
+    saveOpenPage(monitor, "https://shop.example/a");
+    load();
+    finish(m_store->loadSteps(monitor.id, false));
+    const std::shared_ptr<StepsSession> session = m_store->session(monitor.id);
+    const std::shared_ptr<MonitorChangesDraft> draft = m_workspace->changeDraft(monitor.id);
+    draft->setName("Prices EU");
+    editURL(*m_store, monitor, "https://shop.example/b");
+    scripted->loseNextAnswer = MonitorStoreError::storage();
+
+    EXPECT_FALSE(finish(m_workspace->saveChanges(monitor.id)));
+    EXPECT_EQ(draft->saveError(), MonitorStoreError::storage());
+    EXPECT_TRUE(session->needsReconciliation());
+    EXPECT_FALSE(m_workspace->canSaveChanges(monitor.id));
+
+    EXPECT_TRUE(finish(m_workspace->discardChanges(monitor.id)));
+    EXPECT_EQ(draft->saveError(), std::nullopt);
+    EXPECT_EQ(draft->name(), "Prices EU");
+    EXPECT_FALSE(session->needsReconciliation());
+    EXPECT_EQ(session->error(), std::nullopt);
+    EXPECT_EQ(session->version(), 2);
+    EXPECT_FALSE(m_workspace->hasUnsavedChanges(monitor.id));
+    EXPECT_EQ(m_workspace->monitors().front().name, "Prices EU");
+    EXPECT_EQ(m_workspace->changeActivity(), std::nullopt);
+    EXPECT_FALSE(m_workspace->isBusy());
 }
 
 } // namespace
