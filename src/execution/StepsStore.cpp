@@ -2,6 +2,9 @@
 
 #include "Clock.h"
 #include "MainThread.h"
+#include "ModelSettings.h"
+
+#include <QPointer>
 
 namespace tavlen {
 
@@ -60,6 +63,13 @@ std::vector<Uuid> StepsStore::sessionMonitorIDs() const
         monitorIDs.push_back(entry.first);
     }
     return monitorIDs;
+}
+
+void StepsStore::setModels(ModelSettings& settings)
+{
+    setModels([settings = QPointer<ModelSettings>(&settings)] {
+        return settings ? settings->registry().models : std::vector<ConfiguredModel>{};
+    });
 }
 
 void StepsStore::setMonitorCheckUnavailableReason(UnavailableReason reason)

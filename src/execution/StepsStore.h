@@ -27,6 +27,7 @@
 namespace tavlen {
 
 class ChartSnapshotReader;
+class ModelSettings;
 class MonitorCheckRepository;
 class StepsReader;
 class StepsRepository;
@@ -75,6 +76,8 @@ public:
 
     // The configured models, installed by whoever builds the store and the model settings.
     void setModels(std::optional<StepsStoreState::ConfiguredModels> models);
+    // The registry of the application's model settings, read anew at each use; none once they are gone.
+    void setModels(ModelSettings& settings);
 
     // WorkspaceStepsStore: the sessions, the navigation flag and the workspace's own run-gate reason.
     std::shared_ptr<StepsSession> session(const Uuid& monitorID) const override;
@@ -95,9 +98,9 @@ public:
     std::optional<std::string> unavailableReason(const Uuid& monitorID) const;
 
     // Loading and saving (StepsEditing) and waiting (StepsExecutionControl).
-    QCoro::Task<void> loadSteps(Uuid monitorID, bool force) override;
+    QCoro::Task<void> loadSteps(Uuid monitorID, bool force = false) override;
     QCoro::Task<void> reloadSteps(Uuid monitorID) override;
-    QCoro::Task<bool> saveSteps(Uuid monitorID, StepsWrite write) override;
+    QCoro::Task<bool> saveSteps(Uuid monitorID, StepsWrite write = {}) override;
     QCoro::Task<void> discardChanges(Uuid monitorID) override;
     QCoro::Task<void> waitUntilIdle(bool forTermination) override;
     QCoro::Task<void> waitForMonitorTasks(Uuid monitorID, StepsStopMode mode);

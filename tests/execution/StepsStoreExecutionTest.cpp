@@ -231,6 +231,20 @@ TEST_F(StepsStoreExecutionTest, scheduledCheck_runsTheSavedStepsWithoutLockingTh
     EXPECT_EQ(checks[0].failure, std::nullopt);
 }
 
+TEST_F(StepsStoreExecutionTest, waitingForAMonitorAsADiscardDoes_leavesItsScheduledCheckRunning)
+{
+    loadSaved();
+    m_reader.hold = true;
+    const QueuedCheck check = queued();
+    ASSERT_TRUE(m_store.startScheduledCheck(check, answers(true), {}));
+    advanceUntil([&] { return !m_reader.calls.empty(); });
+    run(m_store.waitForMonitorTasks(m_monitor));
+    EXPECT_EQ(state().operationID(), check.id);
+    run(m_store.waitForMonitorTasks(m_monitor, StepsStopMode::all));
+    EXPECT_EQ(state().operationID(), std::nullopt);
+    EXPECT_EQ(storedChecks().front().failure->code(), "cancelled");
+}
+
 TEST_F(StepsStoreExecutionTest, scheduledCheck_withoutSavedSteps_storesAFailureUnderTheQueuedID)
 {
     const QueuedCheck check = queued();

@@ -1,10 +1,14 @@
 #include "ExecutionText.h"
+#include "ModelDiscovery.h"
+#include "ModelRepository.h"
+#include "ModelSettings.h"
 #include "StepsStoreWorld.h"
 
 #include <gtest/gtest.h>
 
 #include <functional>
 #include <optional>
+#include <ostream>
 #include <string>
 
 namespace tavlen::test {
@@ -17,6 +21,12 @@ struct GateCase
     std::optional<std::string> reason;
     bool withCheckRepository = true;
 };
+
+// Names the row in test output instead of dumping its bytes.
+void PrintTo(const GateCase& row, std::ostream* out)
+{
+    *out << row.name;
+}
 
 class StepsStoreGateTest : public StepsStoreWorld, public testing::WithParamInterface<GateCase>
 {
@@ -232,6 +242,21 @@ TEST_F(StepsStoreGateDetailTest, executionBlocker_examinesTheStepsUpToTheTarget)
 
     EXPECT_EQ(m_store.executionBlocker(m_monitor, Uuid::random(), true), std::nullopt) << "no such step";
     EXPECT_EQ(m_store.executionBlocker(Uuid::random(), page, true), std::nullopt) << "no session";
+}
+
+TEST_F(StepsStoreGateDetailTest, modelSettings_answerWhichModelsAreConfigured)
+{
+    loadSaved();
+    auto settings = std::make_unique<ModelSettings>(nullptr, nullptr, ModelRegistry{});
+    m_store.setModels(*settings);
+    EXPECT_EQ(m_store.unavailableReason(m_monitor), text(execution_text::modelNotConfigured));
+
+    settings = std::make_unique<ModelSettings>(nullptr, nullptr, ModelRegistry{m_configured, m_modelID});
+    m_store.setModels(*settings);
+    EXPECT_EQ(m_store.unavailableReason(m_monitor), std::nullopt);
+
+    settings.reset();
+    EXPECT_EQ(m_store.unavailableReason(m_monitor), text(execution_text::modelNotConfigured)) << "settings gone";
 }
 
 } // namespace
