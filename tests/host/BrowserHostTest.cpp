@@ -141,7 +141,9 @@ public:
     explicit ForeignListener(const fs::path& socketPath)
     {
         int ready[2];
-        ::pipe(ready);
+        if (::pipe(ready) != 0) {
+            return;
+        }
         const sockaddr_un address = makeSocketAddress(socketPath);
         m_pid = ::fork();
         if (m_pid == 0) {
@@ -167,8 +169,11 @@ public:
 
     ~ForeignListener()
     {
-        ::kill(m_pid, SIGKILL);
-        ::waitpid(m_pid, nullptr, 0);
+        // Never kill(-1, …) after a failed fork: that would signal every process we may signal.
+        if (m_pid > 0) {
+            ::kill(m_pid, SIGKILL);
+            ::waitpid(m_pid, nullptr, 0);
+        }
     }
 
     bool isReady() const { return m_ready; }
