@@ -57,12 +57,13 @@ void writeAll(int fd, const char* data, std::size_t size)
     }
 }
 
-// Joins the queues that channels drop on their own threads; lives until the process exits, when it joins those
-// still pending.
+// Joins the queues that channels drop on their own threads. Never destroyed: a channel thread still ending while
+// the process exits may hand it a queue after static destructors have run, and joining at exit could wait on such a
+// thread. The process's end takes the thread with it.
 SerialQueue& queueJoiner()
 {
-    static SerialQueue joiner("org.tavlen.Tavlen.bridge.channel.joiner");
-    return joiner;
+    static SerialQueue* const joiner = new SerialQueue("org.tavlen.Tavlen.bridge.channel.joiner");
+    return *joiner;
 }
 
 // Drops a queue. A queue cannot join its own thread, so when the last reference to a channel goes away inside
