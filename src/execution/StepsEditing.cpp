@@ -39,6 +39,25 @@ template <class T> QCoro::Task<T> resultOf(TaskHandle<T> task)
     co_return co_await std::move(waiting);
 }
 
+// The monitor's saved steps (none when it has none yet), or the error reading them ended with.
+struct SavedStepsRead
+{
+    std::optional<SavedSteps> saved;
+    std::exception_ptr error;
+};
+
+QCoro::Task<SavedStepsRead> readSavedSteps(StepsRepository& repository, Uuid monitorID, std::stop_token stop)
+{
+    SavedStepsRead read;
+    try {
+        auto reading = repository.savedSteps(monitorID, std::move(stop));
+        read.saved = co_await std::move(reading);
+    } catch (...) {
+        read.error = std::current_exception();
+    }
+    co_return read;
+}
+
 // Waits for a load of the store, which never fails; a CancelledError means the store went away meanwhile.
 QCoro::Task<void> awaitLoad(TaskHandle<void> task)
 {
@@ -116,14 +135,8 @@ TaskHandle<void> StepsEditing::startLoad(std::shared_ptr<StepsSession> session, 
             co_return;
         }
         if (isCurrent(session, monitorID)) {
-            std::optional<SavedSteps> saved;
-            std::exception_ptr error;
-            try {
-                auto reading = m_repository.savedSteps(monitorID, stop);
-                saved = co_await std::move(reading);
-            } catch (...) {
-                error = std::current_exception();
-            }
+            auto reading = readSavedSteps(m_repository, monitorID, stop);
+            const auto [saved, error] = co_await std::move(reading);
             if (!alive) {
                 co_return;
             }
@@ -169,14 +182,8 @@ TaskHandle<void> StepsEditing::startReload(std::shared_ptr<StepsSession> session
 {
     return TaskHandle<void>(m_state, [this, session, monitorID](std::stop_token stop) -> QCoro::Task<void> {
         const QPointer<StepsStoreState> alive(&m_state);
-        std::optional<SavedSteps> saved;
-        std::exception_ptr error;
-        try {
-            auto reading = m_repository.savedSteps(monitorID, stop);
-            saved = co_await std::move(reading);
-        } catch (...) {
-            error = std::current_exception();
-        }
+        auto reading = readSavedSteps(m_repository, monitorID, stop);
+        const auto [saved, error] = co_await std::move(reading);
         if (!alive) {
             co_return;
         }
