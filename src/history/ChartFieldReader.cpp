@@ -5,10 +5,10 @@
 #include "MonitorStoreError.h"
 #include "SqliteStatement.h"
 #include "StepsDocument.h"
+#include "UserCollator.h"
 #include "Utf8.h"
 
 #include <unicode/coll.h>
-#include <unicode/locid.h>
 
 #include <algorithm>
 #include <memory>
@@ -50,37 +50,20 @@ std::vector<ChartField> workflowFields(SqliteConnection& connection, const Uuid&
     return fields;
 }
 
-// Orders names as the user's locale does, ignoring case but not accents. The POSIX locale names no language and
-// its collation orders by code point (capitals first), so it sorts like the root collation instead.
+// Orders names as the user's locale does, ignoring case but not accents.
 class NameOrder
 {
 public:
     NameOrder()
+        : m_collator(makeUserCollator())
     {
-        UErrorCode status = U_ZERO_ERROR;
-        const icu::Locale& locale = icu::Locale::getDefault();
-        const bool isPosix = std::string_view(locale.getVariant()) == "POSIX";
-        m_collator.reset(icu::Collator::createInstance(isPosix ? icu::Locale::getRoot() : locale, status));
-        if (U_FAILURE(status)) {
-            m_collator.reset();
-            return;
+        if (m_collator) {
+            m_collator->setStrength(icu::Collator::SECONDARY);
         }
-        m_collator->setStrength(icu::Collator::SECONDARY);
     }
 
     // Negative, zero or positive; byte order of the names when no collator could be made.
-    int compare(std::string_view a, std::string_view b) const
-    {
-        if (!m_collator) {
-            return a.compare(b);
-        }
-        UErrorCode status = U_ZERO_ERROR;
-        const UCollationResult result =
-            m_collator->compareUTF8(icu::StringPiece(a.data(), static_cast<int32_t>(a.size())),
-                                    icu::StringPiece(b.data(), static_cast<int32_t>(b.size())),
-                                    status);
-        return U_FAILURE(status) ? a.compare(b) : static_cast<int>(result);
-    }
+    int compare(std::string_view a, std::string_view b) const { return collateUTF8(m_collator.get(), a, b); }
 
 private:
     std::unique_ptr<icu::Collator> m_collator;
