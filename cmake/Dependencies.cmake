@@ -1,6 +1,6 @@
 # Every dependency comes from a Debian package installed by scripts/setup.
 find_package(Threads REQUIRED)
-find_package(Qt6 6.4 REQUIRED COMPONENTS Core Gui Widgets Network DBus Concurrent Test)
+find_package(Qt6 6.4 REQUIRED COMPONENTS Core Gui Widgets Svg Network DBus Concurrent Test)
 find_package(QCoro6 REQUIRED COMPONENTS Core Network)
 find_package(SQLite3 REQUIRED)
 find_package(nlohmann_json 3.11 REQUIRED)
