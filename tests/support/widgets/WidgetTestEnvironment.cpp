@@ -12,6 +12,7 @@
 
 #include <cstdlib>
 #include <ctime>
+#include <memory>
 
 namespace tavlen::test {
 
@@ -35,7 +36,8 @@ void pinWidgetTestLocaleAndZone()
 
 QPalette widgetTestPalette(WidgetTestAppearance appearance)
 {
-    QPalette palette = QStyleFactory::create(QStringLiteral("Fusion"))->standardPalette();
+    // The factory hands over the style it makes; only its palette is wanted here.
+    QPalette palette = std::unique_ptr<QStyle>(QStyleFactory::create(QStringLiteral("Fusion")))->standardPalette();
     if (appearance == WidgetTestAppearance::dark) {
         const QColor window(0x2b, 0x2b, 0x2d);
         const QColor base(0x1e, 0x1e, 0x20);
