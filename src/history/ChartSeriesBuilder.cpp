@@ -221,11 +221,18 @@ std::array<double, 5> ticksOf(const ChartNumericDomain& domain)
     return ticks;
 }
 
+// The key of a field's group: names equal once lower-cased, compared by canonical equivalence ("é" precomposed
+// or as "e" and a combining accent are one name).
+std::string groupKeyOf(std::string_view name)
+{
+    return normalizedNFC(lowercasedText(name));
+}
+
 // The name, with the shortest id ending (8, 12, ... 32 characters, else the whole id) that tells apart all the
 // fields whose names differ from it only in case.
 std::string titleOf(const ChartField& field, const ChartFieldsByName& fieldsByName)
 {
-    const auto group = fieldsByName.find(lowercasedText(field.name));
+    const auto group = fieldsByName.find(groupKeyOf(field.name));
     if (group == fieldsByName.end() || group->second.size() < 2) {
         return field.name;
     }
@@ -261,7 +268,7 @@ std::vector<ChartSeries> buildChartSeries(const ChartSnapshot& snapshot, const s
     }
     ChartFieldsByName fieldsByName;
     for (const ChartField& field : snapshot.fields) {
-        fieldsByName[lowercasedText(field.name)].push_back(&field);
+        fieldsByName[groupKeyOf(field.name)].push_back(&field);
     }
     std::vector<ChartSeries> series;
     series.reserve(snapshot.fields.size());

@@ -15,7 +15,8 @@ namespace tavlen {
 
 // The snapshot's readings of each field, in snapshot order (pointers into the snapshot).
 using ChartReadingsByField = std::unordered_map<Uuid, std::vector<const ChartReading*>>;
-// The snapshot's fields under their lower-cased names, in snapshot order (pointers into the snapshot).
+// The snapshot's fields under the NFC form of their lower-cased names, in snapshot order (pointers into the
+// snapshot).
 using ChartFieldsByName = std::unordered_map<std::string, std::vector<const ChartField*>>;
 
 // One series per field of the snapshot, in its order. A pure computation for a background task: it throws

@@ -293,6 +293,24 @@ TEST(ChartSeriesBuilderTest, namesEqualIgnoringCaseAreToldApartByTheEndOfTheirId
     EXPECT_EQ(whole[1].title, "\u00E9TAT \u00B7 99991111-2222-4333-8444-BBBB55556666");
 }
 
+TEST(ChartSeriesBuilderTest, namesEqualByCanonicalEquivalenceAreOneGroup)
+{
+    const Uuid precomposed = *Uuid::parse("11111111-2222-4333-8444-aaaa55556666");
+    const Uuid decomposed = *Uuid::parse("11111111-2222-4333-8444-bbbb55556666");
+    const Uuid unaccented = *Uuid::parse("11111111-2222-4333-8444-cccc55556666");
+    const ChartSnapshot snapshot{{0, 100},
+                                 {ChartField{precomposed, "Caf\u00E9", ReadingFieldType::number, false},
+                                  ChartField{decomposed, "CAFE\u0301", ReadingFieldType::number, false},
+                                  ChartField{unaccented, "Cafe", ReadingFieldType::number, false}},
+                                 {},
+                                 {}};
+    const std::vector<ChartSeries> series = buildChartSeries(snapshot);
+    ASSERT_EQ(series.size(), 3u);
+    EXPECT_EQ(series[0].title, "Caf\u00E9 \u00B7 AAAA55556666");
+    EXPECT_EQ(series[1].title, "CAFE\u0301 \u00B7 BBBB55556666");
+    EXPECT_EQ(series[2].title, "Cafe");
+}
+
 TEST(ChartSeriesBuilderTest, aStoppedBuildThrowsCancelled)
 {
     std::vector<ChartReading> samples;
