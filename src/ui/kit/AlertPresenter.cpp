@@ -1,0 +1,128 @@
+#include "AlertPresenter.h"
+
+#include <QMessageBox>
+#include <QPushButton>
+
+namespace tavlen::ui {
+
+namespace {
+
+QMessageBox::ButtonRole messageBoxRole(AlertButtonRole role)
+{
+    switch (role) {
+    case AlertButtonRole::normal:
+        return QMessageBox::AcceptRole;
+    case AlertButtonRole::cancel:
+        return QMessageBox::RejectRole;
+    case AlertButtonRole::destructive:
+        return QMessageBox::DestructiveRole;
+    }
+    return QMessageBox::AcceptRole;
+}
+
+bool sameTexts(const AlertContent& a, const AlertContent& b)
+{
+    if (a.title != b.title || a.message != b.message || a.buttons.size() != b.buttons.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < a.buttons.size(); ++i) {
+        if (a.buttons[i].title != b.buttons[i].title || a.buttons[i].role != b.buttons[i].role) {
+            return false;
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+AlertPresenter::AlertPresenter(QWidget* parent)
+    : QObject(parent)
+    , m_parent(parent)
+{}
+
+AlertPresenter::~AlertPresenter()
+{
+    closeSilently();
+}
+
+bool AlertPresenter::isShowing() const
+{
+    return m_box && m_box->isVisible();
+}
+
+void AlertPresenter::present(const std::optional<AlertContent>& content)
+{
+    if (!content) {
+        closeSilently();
+        return;
+    }
+    if (m_box && m_content && sameTexts(*m_content, *content)) {
+        m_content = content; // the same alert; keep it up, with the latest actions
+        return;
+    }
+    closeSilently();
+    open(*content);
+}
+
+void AlertPresenter::open(const AlertContent& content)
+{
+    m_content = content;
+    if (m_content->buttons.empty()) {
+        m_content->buttons.push_back({QStringLiteral("OK"), AlertButtonRole::cancel, {}});
+    }
+    auto* box = new QMessageBox(m_parent->window());
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setWindowModality(Qt::WindowModal);
+    box->setIcon(QMessageBox::NoIcon);
+    box->setWindowTitle(content.title);
+    box->setText(content.title);
+    box->setInformativeText(content.message);
+    m_buttons.clear();
+    QAbstractButton* cancel = nullptr;
+    for (const AlertButton& button : m_content->buttons) {
+        QPushButton* added = box->addButton(button.title, messageBoxRole(button.role));
+        m_buttons.push_back(added);
+        if (button.role == AlertButtonRole::cancel) {
+            cancel = added;
+        } else if (button.role == AlertButtonRole::normal && !box->defaultButton()) {
+            box->setDefaultButton(added);
+        }
+    }
+    // Escape and the window's close button mean the cancel button.
+    box->setEscapeButton(cancel);
+    connect(box, &QDialog::finished, this, [this, box] { handleAnswer(box->clickedButton()); });
+    m_box = box;
+    box->open();
+}
+
+void AlertPresenter::closeSilently()
+{
+    if (QMessageBox* box = m_box) {
+        m_box = nullptr;
+        box->disconnect(this);
+        box->close();
+    }
+    m_content.reset();
+    m_buttons.clear();
+}
+
+void AlertPresenter::handleAnswer(QAbstractButton* clicked)
+{
+    std::function<void()> action;
+    if (m_content) {
+        for (std::size_t i = 0; i < m_buttons.size(); ++i) {
+            if (m_buttons[i] == clicked) {
+                action = m_content->buttons[i].action;
+            }
+        }
+    }
+    m_box = nullptr;
+    m_content.reset();
+    m_buttons.clear();
+    if (action) {
+        action();
+    }
+    Q_EMIT dismissed();
+}
+
+} // namespace tavlen::ui
