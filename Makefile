@@ -1,6 +1,8 @@
 # make run: set up, build the release bundle and start Tavlen.
 # make test: set up, build with AddressSanitizer and UndefinedBehaviorSanitizer, run every test.
 # make bench: set up, build the benchmarks in release mode and run them.
+# make screenshots: build the screenshots program in the test build and render every registered view into
+#   build-screenshots/, light and dark, at scale 1 and 2. SCENES="kit- steps-" renders only those.
 # make format-check: fail when a tracked C++ file is not formatted (CI runs it before the tests).
 # make fuzz: build the libFuzzer targets with clang in build-fuzz/ and run each for FUZZ_SECONDS (default 10);
 #   make fuzz FUZZ_SECONDS=600 FUZZ_JOBS=8 is a campaign. FUZZ_TARGETS="Base64 Json" runs only those.
@@ -12,8 +14,10 @@ FUZZ_DIR ?= build-fuzz
 FUZZ_SECONDS ?= 10
 FUZZ_JOBS ?= 1
 FUZZ_TARGETS ?=
+SCREENSHOT_DIR ?= build-screenshots
+SCENES ?=
 
-.PHONY: setup run test bench fuzz format format-check clean
+.PHONY: setup run test bench fuzz screenshots format format-check clean
 
 setup:
 	./scripts/setup
@@ -39,6 +43,14 @@ fuzz: setup
 	cmake --build $(FUZZ_DIR) -j $(JOBS) --target fuzz_targets
 	FUZZ_SECONDS=$(FUZZ_SECONDS) FUZZ_JOBS=$(FUZZ_JOBS) ./scripts/fuzz $(FUZZ_DIR) $(FUZZ_TARGETS)
 
+screenshots: setup
+	cmake -S . -B $(TEST_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTAVLEN_SANITIZE=ON
+	cmake --build $(TEST_DIR) -j $(JOBS) --target tavlen_screenshots
+	rm -rf $(SCREENSHOT_DIR)
+	for scale in 1 2; do \
+		$(TEST_DIR)/screenshots/tavlen_screenshots --output $(SCREENSHOT_DIR) --scale $$scale $(SCENES) || exit 1; \
+	done
+
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
 
@@ -47,4 +59,4 @@ format-check:
 	git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run --Werror
 
 clean:
-	rm -rf $(RELEASE_DIR) $(TEST_DIR) $(BENCH_DIR) $(FUZZ_DIR)
+	rm -rf $(RELEASE_DIR) $(TEST_DIR) $(BENCH_DIR) $(FUZZ_DIR) $(SCREENSHOT_DIR)

@@ -33,7 +33,41 @@ bool sameTexts(const AlertContent& a, const AlertContent& b)
     return true;
 }
 
+constexpr const char* buttonIndexProperty = "tavlenAlertButton";
+
+QString okTitle()
+{
+    return QStringLiteral("OK");
+}
+
 } // namespace
+
+QMessageBox* makeAlertBox(const AlertContent& content, QWidget* parent)
+{
+    auto* box = new QMessageBox(parent);
+    box->setIcon(QMessageBox::NoIcon);
+    box->setWindowTitle(content.title);
+    box->setText(content.title);
+    box->setInformativeText(content.message);
+    std::vector<AlertButton> buttons = content.buttons;
+    if (buttons.empty()) {
+        buttons.push_back({okTitle(), AlertButtonRole::cancel, {}});
+    }
+    QAbstractButton* cancel = nullptr;
+    for (std::size_t i = 0; i < buttons.size(); ++i) {
+        const AlertButton& button = buttons[i];
+        QPushButton* added = box->addButton(button.title, messageBoxRole(button.role));
+        // The box lays its buttons out in the desktop's order; the index ties each back to its content.
+        added->setProperty(buttonIndexProperty, QVariant::fromValue(i));
+        if (button.role == AlertButtonRole::cancel) {
+            cancel = added;
+        } else if (button.role == AlertButtonRole::normal && !box->defaultButton()) {
+            box->setDefaultButton(added);
+        }
+    }
+    box->setEscapeButton(cancel);
+    return box;
+}
 
 AlertPresenter::AlertPresenter(QWidget* parent)
     : QObject(parent)
@@ -68,28 +102,11 @@ void AlertPresenter::open(const AlertContent& content)
 {
     m_content = content;
     if (m_content->buttons.empty()) {
-        m_content->buttons.push_back({QStringLiteral("OK"), AlertButtonRole::cancel, {}});
+        m_content->buttons.push_back({okTitle(), AlertButtonRole::cancel, {}});
     }
-    auto* box = new QMessageBox(m_parent->window());
+    QMessageBox* box = makeAlertBox(*m_content, m_parent->window());
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->setWindowModality(Qt::WindowModal);
-    box->setIcon(QMessageBox::NoIcon);
-    box->setWindowTitle(content.title);
-    box->setText(content.title);
-    box->setInformativeText(content.message);
-    m_buttons.clear();
-    QAbstractButton* cancel = nullptr;
-    for (const AlertButton& button : m_content->buttons) {
-        QPushButton* added = box->addButton(button.title, messageBoxRole(button.role));
-        m_buttons.push_back(added);
-        if (button.role == AlertButtonRole::cancel) {
-            cancel = added;
-        } else if (button.role == AlertButtonRole::normal && !box->defaultButton()) {
-            box->setDefaultButton(added);
-        }
-    }
-    // Escape and the window's close button mean the cancel button.
-    box->setEscapeButton(cancel);
     connect(box, &QDialog::finished, this, [this, box] { handleAnswer(box->clickedButton()); });
     m_box = box;
     box->open();
@@ -103,22 +120,19 @@ void AlertPresenter::closeSilently()
         box->close();
     }
     m_content.reset();
-    m_buttons.clear();
 }
 
 void AlertPresenter::handleAnswer(QAbstractButton* clicked)
 {
     std::function<void()> action;
-    if (m_content) {
-        for (std::size_t i = 0; i < m_buttons.size(); ++i) {
-            if (m_buttons[i] == clicked) {
-                action = m_content->buttons[i].action;
-            }
+    if (m_content && clicked) {
+        const QVariant index = clicked->property(buttonIndexProperty);
+        if (index.isValid() && index.value<std::size_t>() < m_content->buttons.size()) {
+            action = m_content->buttons[index.value<std::size_t>()].action;
         }
     }
     m_box = nullptr;
     m_content.reset();
-    m_buttons.clear();
     if (action) {
         action();
     }

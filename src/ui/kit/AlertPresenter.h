@@ -37,6 +37,10 @@ struct AlertContent
     std::vector<AlertButton> buttons; // none gives one "OK" button
 };
 
+// The message box of an alert, not yet shown, its buttons in the content's order (an "OK" with the cancel role
+// when the content has none); Escape and the close button mean the cancel button.
+QMessageBox* makeAlertBox(const AlertContent& content, QWidget* parent);
+
 // Shows a window-modal QMessageBox while the view's alert state is set. The view calls present() with the content
 // derived from its state whenever that state changes: nullopt closes a shown alert without running any action.
 // When the user answers (a button, Escape or closing the window, the last two meaning the cancel button), the
@@ -67,7 +71,6 @@ private:
     QWidget* m_parent;
     QPointer<QMessageBox> m_box;
     std::optional<AlertContent> m_content;
-    std::vector<QAbstractButton*> m_buttons;
 };
 
 } // namespace tavlen::ui

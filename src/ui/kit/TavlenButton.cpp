@@ -1,38 +1,17 @@
 #include "TavlenButton.h"
 
-#include "Icons.h"
 #include "ProgressSpinner.h"
+#include "TavlenButtonPainter.h"
 
 #include <QEnterEvent>
 #include <QPainter>
-#include <QPainterPath>
 #include <QVariantAnimation>
-
-#include <cmath>
 
 namespace tavlen::ui {
 
 namespace {
 
 constexpr int hoverFadeMilliseconds = 100;
-
-QFont labelFont(const QFont& base, const TavlenButtonMetrics& metrics)
-{
-    QFont font = base;
-    font.setPixelSize(metrics.fontPixelSize);
-    font.setWeight(QFont::Medium);
-    return font;
-}
-
-// A stroke of the given width lying just inside the capsule's edge.
-void strokeCapsule(QPainter& painter, const QRectF& frame, double width, const QColor& color)
-{
-    const QRectF inner = frame.adjusted(width / 2, width / 2, -width / 2, -width / 2);
-    const double radius = inner.height() / 2;
-    painter.setPen(QPen(color, width));
-    painter.setBrush(Qt::NoBrush);
-    painter.drawRoundedRect(inner, radius, radius);
-}
 
 } // namespace
 
@@ -135,90 +114,32 @@ void TavlenButton::setContrast(Contrast contrast)
     update();
 }
 
-int TavlenButton::symbolSide() const
+TavlenButtonLabel TavlenButton::label() const
 {
-    return tavlenButtonMetrics(m_style).fontPixelSize + 2;
-}
-
-QSize TavlenButton::labelSize() const
-{
-    const TavlenButtonMetrics metrics = tavlenButtonMetrics(m_style);
-    const QFontMetrics fontMetrics(labelFont(font(), metrics));
-    const bool hasSymbol = !m_symbolName.isEmpty() || isBusy();
-    const int textWidth = text().isEmpty() ? 0 : fontMetrics.horizontalAdvance(text());
-    int width = textWidth;
-    if (hasSymbol) {
-        width += symbolSide() + (textWidth > 0 ? TavlenButtonMetrics::iconTitleSpacing : 0);
-    }
-    return {width, std::max(fontMetrics.height(), hasSymbol ? symbolSide() : 0)};
+    return {text(), m_symbolName, isBusy()};
 }
 
 QSize TavlenButton::sizeHint() const
 {
-    const TavlenButtonMetrics metrics = tavlenButtonMetrics(m_style);
-    if (metrics.square) {
-        return {metrics.height, metrics.height};
+    return tavlenButtonSize(m_style, label(), font());
+}
+
+void TavlenButton::paintEvent(QPaintEvent*)
+{
+    const TavlenButtonAppearance look = currentAppearance();
+    QPainter painter(this);
+    const QRect symbolRect = paintTavlenButton(painter, rect(), m_style, look, label(), font());
+    if (m_spinner) {
+        if (m_spinner->geometry() != symbolRect) {
+            m_spinner->setGeometry(symbolRect);
+        }
+        m_spinner->setColor(look.foreground);
     }
-    return {labelSize().width() + 2 * metrics.horizontalPadding, metrics.height};
 }
 
 QSize TavlenButton::minimumSizeHint() const
 {
     return sizeHint();
-}
-
-void TavlenButton::paintEvent(QPaintEvent*)
-{
-    const TavlenButtonMetrics metrics = tavlenButtonMetrics(m_style);
-    const TavlenButtonAppearance look = currentAppearance();
-    QPainter painter(this);
-    painter.setRenderHint(QPainter::Antialiasing);
-
-    const QRectF frame = rect();
-    const double radius = frame.height() / 2;
-    painter.setPen(Qt::NoPen);
-    painter.setBrush(look.fill);
-    painter.drawRoundedRect(frame, radius, radius);
-    if (look.tint) {
-        painter.setBrush(*look.tint);
-        painter.drawRoundedRect(frame, radius, radius);
-    }
-    if (look.border) {
-        strokeCapsule(painter, frame, 1, *look.border);
-    }
-    if (look.focusRing) {
-        strokeCapsule(painter, frame, 2, *look.focusRing);
-    }
-
-    const QFont font = labelFont(this->font(), metrics);
-    const QFontMetrics fontMetrics(font);
-    const QSize label = labelSize();
-    const int available = width() - 2 * metrics.horizontalPadding;
-    const int left = metrics.horizontalPadding + std::max(0, (available - label.width()) / 2);
-    int x = left;
-    if (!m_symbolName.isEmpty() || isBusy()) {
-        const int side = symbolSide();
-        const QRect symbolRect(x, (height() - side) / 2, side, side);
-        if (isBusy()) {
-            if (m_spinner->geometry() != symbolRect) {
-                m_spinner->setGeometry(symbolRect);
-            }
-            m_spinner->setColor(look.foreground);
-        } else {
-            const QPixmap symbol =
-                kitIconPixmap(m_symbolName, look.foreground, symbolRect.size(), painter.device()->devicePixelRatioF());
-            painter.drawPixmap(symbolRect.topLeft(), symbol);
-        }
-        x += side + TavlenButtonMetrics::iconTitleSpacing;
-    }
-    if (!text().isEmpty()) {
-        painter.setFont(font);
-        painter.setPen(look.foreground);
-        const int textWidth = std::max(0, width() - metrics.horizontalPadding - x);
-        const QString shown = fontMetrics.elidedText(text(), Qt::ElideRight, textWidth);
-        painter.drawText(
-            QRect(x, 0, textWidth, height()), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, shown);
-    }
 }
 
 void TavlenButton::enterEvent(QEnterEvent* event)

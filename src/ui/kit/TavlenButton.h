@@ -9,6 +9,7 @@ class QVariantAnimation;
 namespace tavlen::ui {
 
 class ProgressSpinner;
+struct TavlenButtonLabel;
 
 // A button painted in TavlenButtonStyle: an optional symbol (tinted with the label colour) and title in one row,
 // 6 pixels apart, centred in a capsule. The whole rectangle takes clicks. Hover changes of an enabled button fade
@@ -56,8 +57,7 @@ protected:
 private:
     void setHovered(bool hovered);
     void updateHoverTarget();
-    QSize labelSize() const;
-    int symbolSide() const;
+    TavlenButtonLabel label() const;
 
     TavlenButtonStyle m_style;
     ButtonRole m_role = ButtonRole::none;
