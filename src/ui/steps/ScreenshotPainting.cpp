@@ -1,8 +1,10 @@
 #include "ScreenshotPainting.h"
 
+#include "Icons.h"
+#include "KitColors.h"
 #include "RegionGeometry.h"
+#include "TextStyles.h"
 
-#include <QFont>
 #include <QFontMetricsF>
 #include <QImage>
 #include <QPainter>
@@ -21,31 +23,34 @@ constexpr double shadowOffsetPoints = 4;
 constexpr double dimmingAlpha = 0.3;
 constexpr double borderAlpha = 0.15;
 
-// Unselected regions are orange whatever the accent is.
-QColor regionOrange(bool dark)
+constexpr double badgeSymbolGrid = 16;
+
+// The badge's symbol: a globe for the Open page step, an eye for a Read step.
+QString badgeSymbol(StepKind kind)
 {
-    return dark ? QColor(255, 159, 10) : QColor(255, 149, 0);
+    return kind == StepKind::openPage ? QStringLiteral("globe") : QStringLiteral("eye");
 }
 
-QFont badgeFont()
-{
-    QFont font;
-    font.setPointSizeF(badgeFontPoints);
-    font.setWeight(QFont::DemiBold);
-    return font;
-}
-
-void paintBadge(QPainter& painter, const QRectF& region, int number, const QColor& colour)
+void paintBadge(QPainter& painter, const QRectF& region, int number, std::optional<StepKind> kind, const QColor& colour)
 {
     const QString text = QString::number(number);
-    const QFont font = badgeFont();
+    const QFont font = systemFont(badgeFontPoints, QFont::DemiBold);
     QFontMetricsF metrics(font);
     const QSizeF textSize(metrics.horizontalAdvance(text), metrics.height());
-    BadgeGeometry geometry = badgeGeometry(region.topLeft(), textSize, std::nullopt);
+    std::optional<QSizeF> iconSize;
+    if (kind && hasKitIcon(badgeSymbol(*kind))) {
+        iconSize = QSizeF(badgeSymbolGrid, badgeSymbolGrid);
+    }
+    BadgeGeometry geometry = badgeGeometry(region.topLeft(), textSize, iconSize);
     painter.fillRect(geometry.badge, colour);
     painter.setFont(font);
     painter.setPen(Qt::white);
     painter.drawText(QRectF(geometry.textTopLeft, textSize), Qt::AlignLeft | Qt::AlignTop, text);
+    if (geometry.icon) {
+        const QPixmap icon = kitIconPixmap(
+            badgeSymbol(*kind), Qt::white, geometry.icon->size().toSize(), painter.device()->devicePixelRatioF());
+        painter.drawPixmap(geometry.icon->topLeft(), icon);
+    }
 }
 
 void paintHandles(QPainter& painter,
@@ -143,15 +148,14 @@ void paintRegions(QPainter& painter,
     }
 
     for (const DisplayedRegion& region : regions) {
-        const QColor colour =
-            region.selected ? palette.color(QPalette::Highlight) : regionOrange(context.darkAppearance);
+        const QColor colour = region.selected ? accentColor(palette) : kitColor(KitColor::orange, palette);
         const QRectF rect = viewportRect(region.rect, context);
         const double width = region.selected ? 2 : 1;
         painter.setPen(QPen(colour, width));
         painter.setBrush(Qt::NoBrush);
         painter.drawRect(rect);
         if (region.number) {
-            paintBadge(painter, rect, *region.number, colour);
+            paintBadge(painter, rect, *region.number, region.kind, colour);
         }
         if (region.selected) {
             paintHandles(painter, region.rect, context, colour);

@@ -11,14 +11,4 @@ inline QString screenshotAccessibleName()
                           "Press Escape to cancel a selection.");
 }
 
-inline QString openPageBadgeDescription()
-{
-    return QStringLiteral("Open page");
-}
-
-inline QString readBadgeDescription()
-{
-    return QStringLiteral("Read");
-}
-
 } // namespace tavlen::ui::text

@@ -1,5 +1,6 @@
 #include "StepsScreenshotView.h"
 
+#include "KitColors.h"
 #include "RegionGeometry.h"
 #include "ScreenshotPainting.h"
 #include "ScreenshotZoom.h"
@@ -21,14 +22,9 @@ namespace {
 constexpr int autoscrollIntervalMs = 30;
 constexpr int wheelLineStep = 20;
 
-bool isDark(const QPalette& palette)
-{
-    return palette.color(QPalette::Window).lightnessF() < 0.5;
-}
-
 QColor underPageColour(const QPalette& palette)
 {
-    return palette.color(QPalette::Window).darker(isDark(palette) ? 130 : 112);
+    return palette.color(QPalette::Window).darker(isDarkAppearance(palette) ? 130 : 112);
 }
 
 // How far a point lies beyond the viewport on one axis: negative before it, positive after it.
@@ -190,7 +186,7 @@ void StepsScreenshotView::paintEvent(QPaintEvent* event)
     }
     ScreenshotPaintContext context;
     context.magnification = m_magnification;
-    context.darkAppearance = isDark(palette());
+    context.darkAppearance = isDarkAppearance(palette());
     context.pageRect = QRectF(viewportPoint({0, 0}), imageSize() * m_magnification);
     paintPageShadow(painter, context, exposed);
     painter.fillRect(context.pageRect.intersected(QRectF(exposed)), palette().color(QPalette::Base));
