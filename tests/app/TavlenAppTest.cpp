@@ -180,9 +180,12 @@ TEST(TavlenAppTest, AStoredKeepAwakeChoiceTakesOneInhibitorAtStartAndQuittingRel
         EXPECT_TRUE(rig.app().keepAwake().isEnabled());
 
         rig.delegate().applicationWillTerminate();
-        pollfd entry{logind->keptEnd, POLLOUT, 0};
-        ::poll(&entry, 1, 0);
-        EXPECT_TRUE(entry.revents & POLLERR) << "the inhibitor is still held";
+        // The copies in the bus messages close on their own time; ours must close for the end to report it.
+        EXPECT_TRUE(waitUntil([&] {
+            pollfd entry{logind->keptEnd, POLLOUT, 0};
+            ::poll(&entry, 1, 0);
+            return (entry.revents & POLLERR) != 0;
+        })) << "the inhibitor is still held";
         EXPECT_EQ(rig.storedDefault(QStringLiteral("keepMacAwake")), QVariant(QStringLiteral("true")));
     }
     QDBusConnection::disconnectFromBus(QStringLiteral("app"));
