@@ -11,8 +11,9 @@ inline constexpr std::string_view keyEmpty = "Enter an API key.";
 inline constexpr std::string_view keyInvalidCharacters =
     "The API key cannot contain spaces, line breaks, or control characters.";
 inline constexpr std::string_view keyInvalidStoredData = "The saved API key could not be read. Replace it in Settings.";
+// Keys are kept in the XDG data folder, so that is the folder the user is asked to check.
 inline constexpr std::string_view keyStorage = "Tavlen could not access the saved API key. Check available disk space "
-                                               "and access to Application Support, then retry.";
+                                               "and access to the data folder (usually ~/.local/share), then retry.";
 
 // OpenAI.
 inline constexpr std::string_view openAIInvalidResponse =

@@ -146,8 +146,8 @@ TEST(ProviderKeyErrorText, everyCaseHasItsSentence)
     EXPECT_STREQ(ProviderKeyError::invalidStoredData().what(),
                  "The saved API key could not be read. Replace it in Settings.");
     EXPECT_STREQ(ProviderKeyError::storage().what(),
-                 "Tavlen could not access the saved API key. Check available disk space and access to Application "
-                 "Support, then retry.");
+                 "Tavlen could not access the saved API key. Check available disk space and access to the data "
+                 "folder (usually ~/.local/share), then retry.");
 }
 
 } // namespace
