@@ -49,10 +49,11 @@ void checkRequestRules(const BrowserMessage::Request& message)
     }
 }
 
-void checkSnapshotRules(const BrowserSnapshot& snapshot, const WireSnapshotParts& parts)
+void checkSnapshotRules(const BrowserWireValidator& validator,
+                        const BrowserSnapshot& snapshot,
+                        const WireSnapshotParts& parts)
 {
-    // The page tree is held against the resources as they are now, as BrowserPageTree::validate does.
-    BrowserWireValidator::load().checkPageTree(*parts.pageTree, parts.pageTreeLength);
+    validator.checkPageTree(*parts.pageTree, parts.pageTreeLength);
     snapshot.pageTree.checkRules(snapshot.snapshotID);
     if (!imageHeaderMatches(parts.imageBase64, snapshot)) {
         throw BridgeFailure::invalidMessage();
@@ -94,7 +95,7 @@ BrowserMessage BrowserWireReader::read(const BrowserWireValidator& validator, co
         checkRequestRules(*request);
     } else if (auto* response = std::get_if<BrowserMessage::Response>(&message.payload)) {
         if (auto& snapshot = response->response.snapshot) {
-            checkSnapshotRules(*snapshot, parts);
+            checkSnapshotRules(validator, *snapshot, parts);
             if (keepImage) {
                 snapshot->imageBase64.assign(parts.imageBase64); // the one copy of the image
             }

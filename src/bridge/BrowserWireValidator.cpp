@@ -22,11 +22,15 @@ BrowserWireValidator::BrowserWireValidator(nlohmann::json schema, BrowserLimits 
 
 BrowserWireValidator BrowserWireValidator::load()
 {
+    return load(BrowserConfiguration::load());
+}
+
+BrowserWireValidator BrowserWireValidator::load(const BrowserConfiguration& configuration)
+{
     auto schema = parseJson(loadBrowserResource("schema"));
     if (!schema || !schema->is_object()) {
         throw WireDecodingError("The \"schema\" resource is not a JSON object.");
     }
-    const BrowserConfiguration configuration = BrowserConfiguration::load();
     return BrowserWireValidator(std::move(*schema), configuration.limits, configuration.protocolVersion);
 }
 

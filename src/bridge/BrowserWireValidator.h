@@ -13,12 +13,14 @@
 
 namespace tavlen {
 
+struct BrowserConfiguration;
 struct BrowserPageTree;
 
 // The one gate for bytes that cross the browser bridge: size limits, the message schema (an interpreter of a
 // small JSON Schema subset, WireSchema.h), typed decoding and the rules a schema cannot express. A plain value:
-// copies share the schema, read once when the validator is made. Tavlen builds a fresh one for every message,
-// the host one at start. Received frames go through a BrowserWireReader, which parses them in place.
+// copies share the schema, read once when the validator is made. Each program builds one where it starts
+// (BrowserBridgeResources) and checks every frame with it. Received frames go through a BrowserWireReader, which
+// parses them in place.
 class BrowserWireValidator
 {
 public:
@@ -28,6 +30,8 @@ public:
     // Reads and parses the "schema" and "config" resources anew. Throws what loadBrowserResource throws,
     // WireDecodingError for a schema that is not a JSON object or a config that does not decode.
     static BrowserWireValidator load();
+    // Reads and parses only the "schema" resource; the limits and version are the configuration's.
+    static BrowserWireValidator load(const BrowserConfiguration& configuration);
 
     const nlohmann::json& schema() const { return m_schema->document(); }
 

@@ -5,6 +5,7 @@
 #include "BrowserLog.h"
 #include "BrowserProfileRepository.h"
 #include "CancelledError.h"
+#include "FailureDescription.h"
 #include "FileDescriptor.h"
 #include "MainBundle.h"
 #include "MainThread.h"
@@ -47,11 +48,13 @@ std::string setUpFailureSentence(std::exception_ptr failure)
 
 BrowserClient::BrowserClient(BrowserProfileRepository& profileRepository,
                              const TimeSource& time,
+                             BrowserBridgeResources resources,
                              Options options,
                              QObject* parent)
     : QObject(parent)
     , m_profileRepository(profileRepository)
     , m_time(time)
+    , m_resources(std::move(resources))
     , m_options(std::move(options))
     , m_connections(m_state, m_pending, m_time)
     , m_commands(m_state, m_connections, m_pending, m_profileRepository, m_time)
@@ -95,7 +98,10 @@ QCoro::Task<void> BrowserClient::setUp(std::stop_token stop)
     const Alive alive(&m_state);
     const auto abandoned = [&] { return !alive || stop.stop_requested() || m_state.stopping; };
     try {
-        const BrowserConfiguration config = BrowserConfiguration::load();
+        if (const auto failure = m_resources.failure()) {
+            qCWarning(browserLog) << "could not load the browser resources:" << describeFailure(failure).c_str();
+        }
+        const BrowserConfiguration& config = m_resources.configuration();
         const auto registrations = m_options.registrations
                                        ? *m_options.registrations
                                        : BrowserRegistration::standard(mainBundleDirectory(), config);
@@ -112,7 +118,7 @@ QCoro::Task<void> BrowserClient::setUp(std::stop_token stop)
             if (!abandoned()) {
                 m_state.setSelectedProfileID(selected);
                 m_state.setLimits(config.limits);
-                m_connections.setConfiguration(config);
+                m_connections.setResources(m_resources);
                 auto listening = startListener(stop);
                 co_await std::move(listening);
             }

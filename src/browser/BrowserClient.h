@@ -3,6 +3,7 @@
 #include <QObject>
 
 #ifndef Q_MOC_RUN
+#include "BrowserBridgeResources.h"
 #include "BrowserClientState.h"
 #include "BrowserCommands.h"
 #include "BrowserConnections.h"
@@ -49,10 +50,12 @@ public:
         RegistrationInstaller installRegistration;
     };
 
-    // Does no input or output. The repository and time (the boot-time clock for ages of connections and
-    // deadlines of commands, the monotonic one for the timer and watchdogs) must outlive the client.
+    // Does no input or output. The resources are the program's one load of them (a failed load shows as the
+    // set-up's failure). The repository and time (the boot-time clock for ages of connections and deadlines of
+    // commands, the monotonic one for the timer and watchdogs) must outlive the client.
     BrowserClient(BrowserProfileRepository& profileRepository,
                   const TimeSource& time,
+                  BrowserBridgeResources resources,
                   Options options,
                   QObject* parent = nullptr);
     ~BrowserClient() override;
@@ -95,6 +98,7 @@ private:
 
     BrowserProfileRepository& m_profileRepository;
     const TimeSource& m_time;
+    const BrowserBridgeResources m_resources;
     const Options m_options;
     // Declared first, destroyed last: the parts below and the tasks they start hold it.
     BrowserClientState m_state;

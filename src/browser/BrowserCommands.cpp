@@ -7,7 +7,6 @@
 #include "BrowserConnections.h"
 #include "BrowserPendingCommands.h"
 #include "BrowserProfileRepository.h"
-#include "BrowserWireGate.h"
 #include "MainThread.h"
 #include "MonitorStoreError.h"
 #include "TimeSource.h"
@@ -71,7 +70,7 @@ QCoro::Task<BrowserResponse> BrowserCommands::sendRequest(BrowserRequest request
     }
     const std::int64_t sequence = peer->sequence + 1;
     std::string bytes =
-        encodeFrameForChrome(BrowserMessage{BrowserMessage::Request{peer->id, executionID, sequence, request}});
+        m_connections.encode(BrowserMessage{BrowserMessage::Request{peer->id, executionID, sequence, request}});
     peer->sequence = sequence;
     auto answer = awaitResponse(
         std::move(bytes), request.requestID, request.command, peer, std::move(executionID), request.sessionID);

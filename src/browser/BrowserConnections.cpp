@@ -83,10 +83,10 @@ void BrowserConnections::accept(int fd)
 {
     TAVLEN_ASSERT_MAIN_THREAD();
     FileDescriptor connection(fd);
-    if (!m_configuration || m_peers.size() >= maximumPeers || m_state.stopping) {
+    if (!m_resources || m_peers.size() >= maximumPeers || m_state.stopping) {
         return;
     }
-    const auto& limits = m_configuration->limits;
+    const auto& limits = m_resources->configuration().limits;
     auto peer = std::make_shared<BrowserPeer>();
     peer->id = Uuid::random().uppercaseString();
     // The channel writes with MSG_NOSIGNAL, so a closed peer cannot raise SIGPIPE.
@@ -108,11 +108,11 @@ void BrowserConnections::startChannel(const std::shared_ptr<BrowserPeer>& peer)
     const QPointer<BrowserClientState> alive(&m_state);
     // The connection's reader: used on the channel's reader thread only, frame after frame.
     auto reader = std::make_shared<BrowserWireReader>();
-    auto onMessage = [this, alive, id = peer->id, reader](BrowserFrame frame) {
+    auto onMessage = [this, alive, id = peer->id, reader, validator = m_resources->validator()](BrowserFrame frame) {
         // Checked here, on the channel's reader thread; handled on the main thread before the next frame is read.
         std::shared_ptr<const BrowserMessage> message;
         try {
-            message = std::make_shared<const BrowserMessage>(decodeFrameFromChrome(*reader, frame));
+            message = std::make_shared<const BrowserMessage>(decodeFrameFromChrome(validator, *reader, frame));
         } catch (const std::exception& error) {
             qCDebug(browserLog) << "refused a frame from Chrome:" << error.what();
         }
@@ -141,11 +141,19 @@ void BrowserConnections::startChannel(const std::shared_ptr<BrowserPeer>& peer)
     peer->channel->start(std::move(onMessage), std::move(onClose));
 }
 
+std::string BrowserConnections::encode(const BrowserMessage& message) const
+{
+    if (!m_resources) {
+        throw BridgeFailure(bridge_text::resourcesMissing);
+    }
+    return encodeFrameForChrome(m_resources->validator(), message);
+}
+
 bool BrowserConnections::sendMessage(const BrowserMessage& message, BrowserPeer& peer)
 {
     std::string bytes;
     try {
-        bytes = encodeFrameForChrome(message);
+        bytes = encode(message);
     } catch (const std::exception& error) {
         qCWarning(browserLog) << "a message to Chrome failed its check:" << error.what();
         dropPeer(peer.id);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "BrowserConfiguration.h"
+#include "BrowserBridgeResources.h"
 #include "BrowserMessage.h"
 #include "BrowserPeer.h"
 
@@ -39,8 +39,8 @@ public:
 
     void setMessageHandler(MessageHandler handler) { m_messageHandler = std::move(handler); }
 
-    // The bridge configuration once the set-up has loaded it; connections are refused until then.
-    void setConfiguration(BrowserConfiguration configuration) { m_configuration = std::move(configuration); }
+    // The bridge resources, loaded, once the set-up is ready to listen; connections are refused until then.
+    void setResources(BrowserBridgeResources resources) { m_resources = std::move(resources); }
 
     std::size_t count() const { return m_peers.size(); }
 
@@ -51,6 +51,10 @@ public:
     // Takes an accepted socket: registers a peer and starts its channel, or closes the descriptor when the
     // configuration is missing, eight peers are connected or the client is stopping.
     void accept(int fd);
+
+    // The bytes of a message to a peer, checked by the client's validator. Throws what encoding or checking
+    // throws, BridgeFailure when no resources were set.
+    std::string encode(const BrowserMessage& message) const;
 
     // Sends a checked message; a message that fails the check or that the channel refuses drops the peer.
     bool sendMessage(const BrowserMessage& message, BrowserPeer& peer);
@@ -78,7 +82,7 @@ private:
     BrowserPendingCommands& m_pending;
     const TimeSource& m_time;
     MessageHandler m_messageHandler;
-    std::optional<BrowserConfiguration> m_configuration;
+    std::optional<BrowserBridgeResources> m_resources;
     std::map<std::string, std::shared_ptr<BrowserPeer>> m_peers;
     std::set<std::string> m_conflictedProfileIDs; // identities seen on two connections; refused until restart
 };

@@ -6,7 +6,6 @@
 #include "BrowserCommands.h"
 #include "BrowserConnections.h"
 #include "BrowserPendingCommands.h"
-#include "BrowserWireGate.h"
 #include "CancelledError.h"
 #include "MainThread.h"
 #include "Sleep.h"
@@ -255,7 +254,7 @@ QCoro::Task<void> BrowserSession::stopSession()
         const std::string requestID = newRequestID();
         const std::int64_t sequence = peer->sequence + 1;
         std::string bytes =
-            encodeFrameForChrome(BrowserMessage{BrowserMessage::Cancel{peer->id, *executionID, sequence, requestID}});
+            m_connections.encode(BrowserMessage{BrowserMessage::Cancel{peer->id, *executionID, sequence, requestID}});
         peer->sequence = sequence;
         auto cancelling =
             m_commands.awaitResponse(std::move(bytes), requestID, std::nullopt, peer, executionID, std::nullopt);

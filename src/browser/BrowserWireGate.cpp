@@ -5,14 +5,14 @@
 
 namespace tavlen {
 
-BrowserMessage decodeFrameFromChrome(BrowserWireReader& reader, const BrowserFrame& frame)
+BrowserMessage
+decodeFrameFromChrome(const BrowserWireValidator& validator, BrowserWireReader& reader, const BrowserFrame& frame)
 {
-    return reader.decode(BrowserWireValidator::load(), frame);
+    return reader.decode(validator, frame);
 }
 
-std::string encodeFrameForChrome(const BrowserMessage& message)
+std::string encodeFrameForChrome(const BrowserWireValidator& validator, const BrowserMessage& message)
 {
-    const BrowserWireValidator validator = BrowserWireValidator::load();
     std::string bytes = message.encodedBytes(validator.protocolVersion());
     validator.decode(bytes);
     return bytes;

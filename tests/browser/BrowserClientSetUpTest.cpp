@@ -4,6 +4,8 @@
 #include "BrowserClientText.h"
 #include "BrowserListener.h"
 #include "Completion.h"
+#include "MainBundle.h"
+#include "TemporaryDirectory.h"
 
 #include <gtest/gtest.h>
 
@@ -123,6 +125,63 @@ TEST(BrowserClientSetUpTest, stopDuringTheSetUp_endsItQuietly_withoutAListener)
     EXPECT_FALSE(fs::exists(world.bundle().socketPath()));
     world.client().start();
     EXPECT_FALSE(world.state().isSettingUp()) << "no start after stop";
+}
+
+TEST(BrowserClientSetUpTest, resourcesLoadedWhereTheProgramStarts_serveEveryFrameAfter)
+{
+    BrowserClientHarness world;
+    world.start();
+    // From here on the resources cannot be read: a frame that read them again would be refused.
+    const test::TemporaryDirectory noBundle;
+    overrideMainBundleDirectory(noBundle.path());
+
+    struct Restore
+    {
+        ~Restore() { overrideMainBundleDirectory(fs::path(TAVLEN_BUNDLE_DIR)); }
+    } restore;
+
+    ASSERT_FALSE(BrowserBridgeResources::load().isLoaded());
+
+    test::FakeExtension extension;
+    auto chrome = world.connect("profile-a");
+    chrome->setResponder(extension.responder());
+    world.select(*chrome, "profile-a");
+    const BrowserCaptureSettings viewport{320, 200, 1, false};
+    for (int round = 0; round < 4; ++round) {
+        SCOPED_TRACE(round);
+        const std::string execution = "6E1B0D2C-3A4F-4B5E-9C7D-8E9F0A1B2C3" + std::to_string(round);
+        test::waitBounded(world.client().startSession(execution, "https://example.com/", viewport, {}));
+        for (int capture = 0; capture < 3; ++capture) {
+            EXPECT_EQ(test::waitBounded(world.client().captureSnapshot(2, {})).imageWidth, 320);
+        }
+        EXPECT_TRUE(test::waitBounded(world.client().finishSession(execution, *world.client().connectionID())));
+    }
+    EXPECT_TRUE(world.client().isConnected());
+    EXPECT_EQ(world.state().connectionError(), std::nullopt);
+}
+
+TEST(BrowserClientSetUpTest, resourcesThatFailedToLoad_leaveTheConnectionUnavailable)
+{
+    const test::TemporaryDirectory noBundle;
+    overrideMainBundleDirectory(noBundle.path());
+    const BrowserBridgeResources failed = BrowserBridgeResources::load();
+    overrideMainBundleDirectory(fs::path(TAVLEN_BUNDLE_DIR));
+    ASSERT_FALSE(failed.isLoaded());
+    ASSERT_NE(failed.failure(), nullptr);
+
+    test::VirtualTime time;
+    test::InMemoryBrowserProfileRepository profiles;
+    const test::TestBundle bundle;
+    BrowserClient::Options options;
+    options.directory = bundle.rendezvous();
+    options.registrations.emplace();
+    BrowserClient client(profiles, time, failed, std::move(options));
+    client.start();
+    ASSERT_TRUE(test::waitUntil([&] { return !client.state().isSettingUp(); }));
+    EXPECT_EQ(client.state().connectionError(),
+              std::string(bridge_text::resourcesMissing) + std::string(browser_text::restartAfterCorrecting));
+    EXPECT_EQ(client.state().connectionState(), browser_text::unavailable);
+    EXPECT_FALSE(fs::exists(bundle.socketPath()));
 }
 
 } // namespace

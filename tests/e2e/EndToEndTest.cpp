@@ -18,11 +18,12 @@ EndToEndTest::EndToEndTest()
           std::make_shared<OpenAIHTTPTransport>(QUrl(QString::fromStdString(m_model.baseURL())))))
     , m_router(m_openAI, nullptr, nullptr, nullptr)
 {
+    const BrowserBridgeResources resources = BrowserBridgeResources::load();
     BrowserClient::Options options;
     options.directory = m_bundle.rendezvous();
     // The standard registrations under this test's XDG_CONFIG_HOME: one of them is Chromium's profile folder.
-    options.registrations = BrowserRegistration::standard(m_bundle.root(), BrowserConfiguration::load());
-    m_client = std::make_unique<BrowserClient>(m_profiles, systemTime(), std::move(options));
+    options.registrations = BrowserRegistration::standard(m_bundle.root(), resources.configuration());
+    m_client = std::make_unique<BrowserClient>(m_profiles, systemTime(), resources, std::move(options));
     m_browser = std::make_unique<TimedStepsBrowser>(*m_client);
     m_capture = std::make_unique<StepsCaptureService>(*m_browser);
     m_executor = std::make_unique<StepsExecutor>(*m_capture, &m_reader);
@@ -31,7 +32,7 @@ EndToEndTest::EndToEndTest()
                                            &m_reader,
                                            m_checkRepository,
                                            std::make_shared<ChartSnapshotReader>(m_database),
-                                           BrowserConfiguration::load().captureSettings);
+                                           resources.configuration().captureSettings);
     m_store->setModels([id = m_modelID] {
         return std::vector<ConfiguredModel>{
             {id, ModelSelection{ModelSelection::Provider::openAI, "gpt-4o", std::nullopt}}};

@@ -10,14 +10,14 @@ BrowserClientHarness::BrowserClientHarness(std::optional<std::string> storedProf
                                            const std::function<void(BrowserClient::Options&)>& adjust)
     : profiles(std::move(storedProfile))
 {
-    BrowserConfiguration config = BrowserConfiguration::load();
+    BrowserBridgeResources resources = BrowserBridgeResources::load();
     BrowserClient::Options options;
     options.directory = m_bundle.rendezvous();
-    options.registrations = {BrowserRegistration{m_manifests.path(), m_bundle.root(), std::move(config)}};
+    options.registrations = {BrowserRegistration{m_manifests.path(), m_bundle.root(), resources.configuration()}};
     if (adjust) {
         adjust(options);
     }
-    m_client = std::make_unique<BrowserClient>(profiles, time, std::move(options));
+    m_client = std::make_unique<BrowserClient>(profiles, time, std::move(resources), std::move(options));
 }
 
 BrowserClientHarness::~BrowserClientHarness()
