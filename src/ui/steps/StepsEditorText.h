@@ -11,4 +11,29 @@ inline QString screenshotAccessibleName()
                           "Press Escape to cancel a selection.");
 }
 
+inline QString regionOutsideScreenshot()
+{
+    return QStringLiteral("Region outside screenshot");
+}
+
+inline QString cropPreviewAccessibleName()
+{
+    return QStringLiteral("Screenshot crop preview");
+}
+
+inline QString cropPreviewHelp()
+{
+    return QStringLiteral("Pinch or scroll to zoom, drag to pan.");
+}
+
+inline QString selectedValue()
+{
+    return QStringLiteral("Selected");
+}
+
+inline QString notSelectedValue()
+{
+    return QStringLiteral("Not selected");
+}
+
 } // namespace tavlen::ui::text
