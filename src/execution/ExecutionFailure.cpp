@@ -1,5 +1,6 @@
 #include "ExecutionFailure.h"
 
+#include "CancelledError.h"
 #include "ExecutionLog.h"
 #include "ExecutionText.h"
 #include "OpenAIFailure.h"
@@ -18,6 +19,9 @@ MonitorCheckFailure checkFailureOf(const std::exception_ptr& error)
 {
     try {
         std::rethrow_exception(error);
+    } catch (const CancelledError&) {
+        // Also when nobody asked to stop: the browser session cancels its own operations when Chrome ends it.
+        return cancelledFailure();
     } catch (const ProviderFailure& failure) {
         return MonitorCheckFailure(failure.code(), failure.what());
     } catch (const OpenAIFailure& failure) {

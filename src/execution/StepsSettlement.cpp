@@ -1,6 +1,5 @@
 #include "StepsSettlement.h"
 
-#include "CancelledError.h"
 #include "ExecutionFailure.h"
 #include "MainThread.h"
 #include "MonitorCheckStore.h"
@@ -18,17 +17,6 @@ namespace {
 bool isCheck(const StepsExecutionMode& mode)
 {
     return mode.kind() != StepsExecutionMode::Kind::testStep;
-}
-
-bool isCancellation(const std::exception_ptr& error)
-{
-    try {
-        std::rethrow_exception(error);
-    } catch (const CancelledError&) {
-        return true;
-    } catch (...) {
-        return false;
-    }
 }
 
 } // namespace
@@ -90,7 +78,7 @@ StepsSettlement::failBeforeRunning(const Execution& execution, std::exception_pt
     if (!m_state.isRetained(execution.monitorID)) {
         co_return;
     }
-    const MonitorCheckFailure failure = cancelled || isCancellation(error) ? cancelledFailure() : checkFailureOf(error);
+    const MonitorCheckFailure failure = cancelled ? cancelledFailure() : checkFailureOf(error);
     const std::int64_t completedAt = std::max(execution.startedAtMilliseconds, nowMilliseconds());
     recordLatest(execution, failure, completedAt);
     MonitorCheckRecord record{MonitorCheck{execution.operationID,

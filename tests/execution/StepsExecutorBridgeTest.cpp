@@ -48,7 +48,7 @@ protected:
     BrowserClientHarness world;
     FakeExtension extension;
     std::unique_ptr<FakeChrome> chrome;
-    StepsCaptureService capture{world.client()};
+    StepsCaptureService capture{world.client(), world.time};
     ScriptedStepsReader reader{systemTime()};
     StepsExecutor executor{capture, &reader};
     std::shared_ptr<Step> openPage;
@@ -88,6 +88,30 @@ TEST_F(StepsExecutorBridgeTest, manualCheck_failsAtOnceWhileNoProfileIsSelected_
     const StepsExecutionResult result = waitBounded(std::move(scheduled), 60s);
     EXPECT_EQ(result.failure, std::nullopt);
     EXPECT_EQ(result.readings.size(), 1u);
+}
+
+// Chrome ends the session while the check waits out the screenshot delay: the session cancels the capture on
+// its own, and the check ends as cancelled, though nobody asked it to stop.
+TEST_F(StepsExecutorBridgeTest, chromeEndingTheSessionDuringTheDelay_endsTheCheckAsCancelled)
+{
+    world.select(*chrome, "profile-a");
+    StepsOpenPageSettings& page = *openPage->content().openPageSettings();
+    page.setScreenshotDelayText("5");
+    auto checking = start(StepsExecutionMode::manualCheck());
+    ASSERT_TRUE(waitUntil([&] { return page.phase() == StepsCapturePhase::waiting; }));
+
+    BrowserStatus ended = world.state().status();
+    ended.state = "stopping";
+    ended.lastError = BrowserToolError{"closed", "The tab was closed."};
+    chrome->sendStatus(ended, world.state().executionID());
+    ASSERT_TRUE(waitUntil([&] { return world.state().status().state == "stopping"; }));
+    world.time.advance(5s);
+
+    const StepsExecutionResult result = waitBounded(std::move(checking), 60s);
+    EXPECT_EQ(result.failure, MonitorCheckFailure("cancelled", "Execution cancelled."));
+    EXPECT_EQ(openPage->execution().kind(), StepsExecutionState::Kind::failed);
+    EXPECT_EQ(openPage->execution().message(), "Execution cancelled.");
+    EXPECT_TRUE(reader.calls.empty());
 }
 
 } // namespace

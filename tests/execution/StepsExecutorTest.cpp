@@ -1,6 +1,7 @@
 #include "StepsExecutor.h"
 
 #include "BridgeFailure.h"
+#include "CancelledError.h"
 #include "OpenAIFailure.h"
 #include "ProviderFailure.h"
 #include "ReadingFailure.h"
@@ -340,6 +341,18 @@ TEST_F(StepsExecutorTest, failures_areStoredWithTheirCodeAndStopTheWorkflow)
              t.reader.hold = true;
              t.reader.duringRead = [&t] { t.stop.request_stop(); };
          },
+         "cancelled",
+         cancelled,
+         {Kind::succeeded, Kind::failed, Kind::unexecuted},
+         1},
+        {"the browser cancelling a capture nobody stopped",
+         [](auto& t) { t.browser.captureError = std::make_exception_ptr(CancelledError()); },
+         "cancelled",
+         cancelled,
+         {Kind::failed, Kind::unexecuted, Kind::unexecuted},
+         0},
+        {"a read cancelled without a stop",
+         [](auto& t) { t.reader.error = std::make_exception_ptr(CancelledError()); },
          "cancelled",
          cancelled,
          {Kind::succeeded, Kind::failed, Kind::unexecuted},
