@@ -62,7 +62,7 @@ BrowserClient::BrowserClient(BrowserProfileRepository& profileRepository,
     , m_cleanup(m_state, m_connections, m_session, m_time)
 {
     m_connections.setMessageHandler(
-        [this](BrowserPeer& sender, const BrowserMessage& message) { m_commands.handle(sender, message); });
+        [this](BrowserPeer& sender, BrowserMessage& message) { m_commands.handle(sender, message); });
 }
 
 BrowserClient::~BrowserClient()
@@ -300,7 +300,7 @@ void BrowserClient::tearDown()
         m_listener.reset();
     }
     m_connections.dropAll();
-    m_state.setSnapshot(std::nullopt);
+    m_state.capture.reset();
     m_state.setExecutionID(std::nullopt);
     m_state.setWorking(false);
 }

@@ -137,14 +137,6 @@ void BrowserClientState::setStatus(const BrowserStatus& value)
     }
 }
 
-void BrowserClientState::setSnapshot(const std::optional<BrowserSnapshot>& value)
-{
-    TAVLEN_ASSERT_MAIN_THREAD();
-    if (assignIfChanged(m_snapshot, value)) {
-        Q_EMIT snapshotChanged();
-    }
-}
-
 void BrowserClientState::setExecutionID(const OptionalText& value)
 {
     TAVLEN_ASSERT_MAIN_THREAD();

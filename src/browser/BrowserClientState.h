@@ -45,8 +45,6 @@ public:
 
     const BrowserStatus& status() const { return m_status; }
 
-    const std::optional<BrowserSnapshot>& snapshot() const { return m_snapshot; }
-
     const OptionalText& executionID() const { return m_executionID; }
 
     bool working() const { return m_working; }
@@ -73,7 +71,6 @@ public:
     void setSettingUp(bool value);
     void setSelectingProfile(bool value);
     void setStatus(const BrowserStatus& value);
-    void setSnapshot(const std::optional<BrowserSnapshot>& value);
     void setExecutionID(const OptionalText& value);
     void setWorking(bool value);
     void setCheckingStatus(bool value);
@@ -91,6 +88,9 @@ public:
     bool stopping = false;
     bool cancelled = false;
     std::uint64_t generation = 0;
+    // Not observed either: the snapshot of the last answered capture until the capture takes it, or until the
+    // session changes. Up to 32 MiB, so it is moved in and out, never copied or compared.
+    std::optional<BrowserSnapshot> capture;
 
 Q_SIGNALS:
     void profilesChanged();
@@ -102,7 +102,6 @@ Q_SIGNALS:
     void settingUpChanged();
     void selectingProfileChanged();
     void statusChanged();
-    void snapshotChanged();
     void executionIDChanged();
     void workingChanged();
     void checkingStatusChanged();
@@ -120,7 +119,6 @@ private:
     bool m_isSettingUp = false;
     bool m_isSelectingProfile = false;
     BrowserStatus m_status;
-    std::optional<BrowserSnapshot> m_snapshot;
     OptionalText m_executionID;
     bool m_working = false;
     bool m_checkingStatus = false;

@@ -102,18 +102,18 @@ QCoro::Task<BrowserResponse> BrowserCommands::awaitResponse(std::string bytes,
     co_return co_await std::move(answer);
 }
 
-void BrowserCommands::handle(BrowserPeer& sender, const BrowserMessage& message)
+void BrowserCommands::handle(BrowserPeer& sender, BrowserMessage& message)
 {
-    if (const auto* response = std::get_if<BrowserMessage::Response>(&message.payload)) {
+    if (auto* response = std::get_if<BrowserMessage::Response>(&message.payload)) {
         handleResponse(sender, *response);
     } else if (const auto* status = std::get_if<BrowserMessage::Status>(&message.payload)) {
         handleStatus(sender, *status);
     }
 }
 
-void BrowserCommands::handleResponse(BrowserPeer& sender, const BrowserMessage::Response& message)
+void BrowserCommands::handleResponse(BrowserPeer& sender, BrowserMessage::Response& message)
 {
-    const BrowserResponse& response = message.response;
+    BrowserResponse& response = message.response;
     if (!response.requestID) {
         return;
     }
@@ -138,7 +138,7 @@ void BrowserCommands::handleResponse(BrowserPeer& sender, const BrowserMessage::
     if (m_state.isSelected(sender.profileID)) {
         applyStatus(response.status);
     }
-    taken->completion.resume(response);
+    taken->completion.resume(std::move(response));
 }
 
 void BrowserCommands::handleStatus(BrowserPeer& sender, const BrowserMessage::Status& message)
@@ -160,7 +160,7 @@ void BrowserCommands::applyStatus(const BrowserStatus& status)
     }
     m_state.setHasSelectedStatus(true);
     if (status.sessionID != currentSession || status.state != browser_state::active) {
-        m_state.setSnapshot(std::nullopt);
+        m_state.capture.reset();
     }
     m_state.setStatus(status);
     if (status.state == browser_state::cleanupFailed) {
@@ -171,7 +171,7 @@ void BrowserCommands::applyStatus(const BrowserStatus& status)
         m_state.setExecutionID(std::nullopt);
     }
     if (endsSession(status)) {
-        m_state.setSnapshot(std::nullopt);
+        m_state.capture.reset();
         const auto peer = m_connections.selectedPeer();
         const auto executionID = m_state.executionID();
         if (peer && executionID && !m_state.cancelled) {
@@ -218,7 +218,7 @@ QCoro::Task<void> BrowserCommands::selectProfile(std::string profileID, std::sto
     }
     m_state.setSelectedProfileID(profileID);
     m_state.setStatus(m_state.initialStatus());
-    m_state.setSnapshot(std::nullopt);
+    m_state.capture.reset();
     m_state.setConnectionError(std::nullopt);
     m_state.setOperationError(std::nullopt);
     m_state.setHasSelectedStatus(false);

@@ -46,8 +46,8 @@ public:
                                                std::optional<std::string> executionID,
                                                std::optional<std::string> sessionID);
 
-    // The response and status messages of an identified peer.
-    void handle(BrowserPeer& sender, const BrowserMessage& message);
+    // The response and status messages of an identified peer; a response's snapshot is moved to its command.
+    void handle(BrowserPeer& sender, BrowserMessage& message);
 
     // Folds a status of the selected profile's extension into the client's and reacts to a changed or ended
     // session.
@@ -63,7 +63,7 @@ public:
     bool isIdle() const;
 
 private:
-    void handleResponse(BrowserPeer& sender, const BrowserMessage::Response& message);
+    void handleResponse(BrowserPeer& sender, BrowserMessage::Response& message);
     void handleStatus(BrowserPeer& sender, const BrowserMessage::Status& message);
     void requestStatus();
 

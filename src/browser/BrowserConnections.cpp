@@ -110,9 +110,9 @@ void BrowserConnections::startChannel(const std::shared_ptr<BrowserPeer>& peer)
     auto reader = std::make_shared<BrowserWireReader>();
     auto onMessage = [this, alive, id = peer->id, reader, validator = m_resources->validator()](BrowserFrame frame) {
         // Checked here, on the channel's reader thread; handled on the main thread before the next frame is read.
-        std::shared_ptr<const BrowserMessage> message;
+        std::shared_ptr<BrowserMessage> message;
         try {
-            message = std::make_shared<const BrowserMessage>(decodeFrameFromChrome(validator, *reader, frame));
+            message = std::make_shared<BrowserMessage>(decodeFrameFromChrome(validator, *reader, frame));
         } catch (const std::exception& error) {
             qCDebug(browserLog) << "refused a frame from Chrome:" << error.what();
         }
@@ -180,7 +180,7 @@ void BrowserConnections::dropPeer(const std::string& peerID, std::optional<std::
     if (m_state.isSelected(peer->profileID)) {
         ++m_state.generation;
         m_state.cancelled = true;
-        m_state.setSnapshot(std::nullopt);
+        m_state.capture.reset();
         m_state.setExecutionID(std::nullopt);
         m_state.setWorking(false);
         m_state.setStatus(m_state.initialStatus());
@@ -245,7 +245,7 @@ void BrowserConnections::tick()
     }
 }
 
-void BrowserConnections::handle(const BrowserMessage& message, const std::string& peerID)
+void BrowserConnections::handle(BrowserMessage& message, const std::string& peerID)
 {
     TAVLEN_ASSERT_MAIN_THREAD();
     const auto found = m_peers.find(peerID);

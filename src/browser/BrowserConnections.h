@@ -26,7 +26,8 @@ class BrowserConnections
 {
 public:
     // Receives every response and status message of an identified peer (the command layer).
-    using MessageHandler = std::function<void(BrowserPeer& sender, const BrowserMessage& message)>;
+    // It may move parts (a snapshot) out of the message.
+    using MessageHandler = std::function<void(BrowserPeer& sender, BrowserMessage& message)>;
 
     static constexpr std::size_t maximumPeers = 8;
 
@@ -71,8 +72,8 @@ public:
     // and drops the peer of any command past its deadline.
     void tick();
 
-    // Handles a checked message from the peer (main thread).
-    void handle(const BrowserMessage& message, const std::string& peerID);
+    // Handles a checked message from the peer (main thread); the handler may move parts out of it.
+    void handle(BrowserMessage& message, const std::string& peerID);
 
 private:
     void handleHello(BrowserPeer& peer, const BrowserMessage::Hello& hello);

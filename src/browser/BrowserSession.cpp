@@ -77,7 +77,7 @@ BrowserSession::runOperation(BrowserRequest request, std::string executionID, st
     m_state.setWorking(true);
     m_state.setOperationError(std::nullopt);
     const std::uint64_t generation = m_state.generation;
-    m_state.setSnapshot(std::nullopt);
+    m_state.capture.reset();
     const Alive alive(&m_state);
     // May run on any thread: it only hands the stop to the main thread.
     const std::stop_callback onCancel(stop, [this, alive, executionID] {
@@ -121,7 +121,8 @@ QCoro::Task<BrowserResponse> BrowserSession::performRequest(BrowserRequest reque
         }
         if (response.ok) {
             if (response.snapshot) {
-                m_state.setSnapshot(response.snapshot);
+                m_state.capture = std::move(response.snapshot);
+                response.snapshot.reset();
             }
             co_return response;
         }
@@ -140,7 +141,7 @@ QCoro::Task<BrowserResponse> BrowserSession::performRequest(BrowserRequest reque
         } catch (...) {
             m_state.setOperationError(std::string(browser_text::operationCancelled));
         }
-        m_state.setSnapshot(std::nullopt);
+        m_state.capture.reset();
     }
     std::rethrow_exception(failure);
 }
@@ -213,10 +214,12 @@ QCoro::Task<BrowserSnapshot> BrowserSession::captureSnapshot(int retries, std::s
         }
         if (!failure) {
             // A status that arrived with or after the answer may have cleared it.
-            if (!m_state.snapshot()) {
+            if (!m_state.capture) {
                 throw BridgeFailure::invalidMessage();
             }
-            co_return *m_state.snapshot();
+            BrowserSnapshot snapshot = std::move(*m_state.capture);
+            m_state.capture.reset();
+            co_return snapshot;
         }
         if (attempt >= allowed || !hasCode(failure, bridge_code::staleSnapshot)) {
             std::rethrow_exception(failure);
@@ -241,12 +244,12 @@ QCoro::Task<void> BrowserSession::stopSession()
     const auto peer = m_connections.selectedPeer();
     const auto executionID = m_state.executionID();
     if (!executionID || !peer) {
-        m_state.setSnapshot(std::nullopt);
+        m_state.capture.reset();
         co_return;
     }
     ++m_state.generation;
     m_state.cancelled = true;
-    m_state.setSnapshot(std::nullopt);
+    m_state.capture.reset();
     m_state.setWorking(false);
     m_pending.fail(peer->id, executionID, browser_text::sessionStopped);
     const Alive alive(&m_state);
