@@ -60,8 +60,7 @@ public:
                   QObject* parent = nullptr);
     ~BrowserClient() override;
 
-    BrowserClientState& state() { return m_state; }
-
+    // Read-only: only the client's own parts change it.
     const BrowserClientState& state() const { return m_state; }
 
     // Starts the set-up, once; failures show in the state's connection error. Nothing after stop has begun.

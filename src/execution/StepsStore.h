@@ -64,8 +64,7 @@ public:
     StepsStore(const StepsStore&) = delete;
     StepsStore& operator=(const StepsStore&) = delete;
 
-    StepsStoreState& state() { return *m_state; }
-
+    // Read-only: only the store's own parts change it.
     const StepsStoreState& state() const { return *m_state; }
 
     StepsExecutor& executor() { return *m_executor; }

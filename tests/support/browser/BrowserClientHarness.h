@@ -31,7 +31,7 @@ public:
 
     BrowserClient& client() { return *m_client; }
 
-    BrowserClientState& state() { return m_client->state(); }
+    const BrowserClientState& state() { return m_client->state(); }
 
     const TestBundle& bundle() const { return m_bundle; }
 
