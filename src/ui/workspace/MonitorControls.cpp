@@ -75,7 +75,7 @@ MonitorControls::MonitorControls(Uuid monitorID, StepsStore& store, MonitorWorks
     connect(m_discardAlert, &AlertPresenter::dismissed, this, [this] { setConfirmsDiscardChanges(false); });
 
     const auto update = [this] { refresh(); };
-    StepsStoreState& state = m_store.state();
+    const StepsStoreState& state = m_store.state();
     connect(&state, &StepsStoreState::activeMonitorIDChanged, this, update);
     connect(&state, &StepsStoreState::cancellingMonitorIDChanged, this, update);
     connect(&state, &StepsStoreState::operationIDChanged, this, update);

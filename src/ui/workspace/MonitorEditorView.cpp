@@ -89,8 +89,11 @@ MonitorEditorView::MonitorEditorView(std::shared_ptr<MonitorEditorSession> sessi
     QFont titleFont = textStyleFont(TextStyle::title2);
     titleFont.setWeight(QFont::DemiBold);
     title->setFont(titleFont);
-    title->setContentsMargins(20, 20, 20, 20);
-    layout->addWidget(title);
+    auto* titleRow = new QHBoxLayout;
+    titleRow->setContentsMargins(20, 20, 20, 20);
+    titleRow->addWidget(title);
+    titleRow->addStretch(1);
+    layout->addLayout(titleRow);
     layout->addWidget(divider(this));
 
     auto* form = new QFormLayout(m_form);

@@ -85,7 +85,7 @@ MonitorStatusIndicator::MonitorStatusIndicator(
     }
 
     const auto update = [this] { refresh(); };
-    StepsStoreState& state = m_store.state();
+    const StepsStoreState& state = m_store.state();
     connect(&state, &StepsStoreState::activeMonitorIDChanged, this, update);
     connect(&state, &StepsStoreState::cancellingMonitorIDChanged, this, update);
     connect(&state, &StepsStoreState::latestExecutionOutcomesChanged, this, update);
