@@ -8,6 +8,8 @@
 #include "OpenURL.h"
 #include "StepsNavigation.h"
 
+#include <QCoreApplication>
+
 namespace tavlen {
 
 AppDelegate::AppDelegate()
@@ -119,6 +121,16 @@ void AppDelegate::applicationWillTerminate()
     if (keepAwake) {
         keepAwake->releaseForQuit();
     }
+}
+
+void AppDelegate::terminate()
+{
+    applicationShouldTerminate([this](bool allowed) {
+        if (allowed) {
+            applicationWillTerminate();
+            QCoreApplication::exit(0);
+        }
+    });
 }
 
 QCoro::Task<bool> AppDelegate::prepareForTermination()

@@ -77,6 +77,8 @@ public:
     void applicationShouldTerminate(TerminationReply reply);
     // The application is ending: releases the sleep prevention.
     void applicationWillTerminate();
+    // Every quit path's request: the decision, then, when it allows, the end of the event loop with status 0.
+    void terminate();
 
     bool requestMainWindow();
     bool consumeMainWindowOpenRequest();

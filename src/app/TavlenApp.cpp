@@ -29,7 +29,7 @@ namespace tavlen {
 
 namespace {
 
-std::string bundleIdentifierOf(const nlohmann::json& info)
+std::string identifierInInfo(const nlohmann::json& info)
 {
     const auto found = info.find("CFBundleIdentifier");
     if (found == info.end() || !found->is_string() || found->get<std::string>().empty()) {
@@ -70,7 +70,7 @@ TavlenApp::TavlenApp(TavlenAppEnvironment environment)
     m_makeUpdater = [info, factory = m_environment.updaterController] {
         return std::make_unique<AppUpdater>(info, AppUpdater::isTestingEnvironment(), factory);
     };
-    m_bundleIdentifier = bundleIdentifierOf(info);
+    m_bundleIdentifier = identifierInInfo(info);
     m_database = std::make_unique<MonitorDatabase>(MonitorDatabase::defaultFileURL(m_bundleIdentifier));
     m_parts = std::make_unique<TavlenAppParts>(*m_database);
 
@@ -140,6 +140,11 @@ TavlenApp::TavlenApp(TavlenAppEnvironment environment)
 }
 
 TavlenApp::~TavlenApp() = default;
+
+std::string TavlenApp::bundleIdentifierOf(const std::filesystem::path& bundleDirectory)
+{
+    return identifierInInfo(readInfoDictionary(bundleDirectory));
+}
 
 void TavlenApp::installHooks()
 {

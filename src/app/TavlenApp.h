@@ -36,6 +36,9 @@ public:
     TavlenApp(const TavlenApp&) = delete;
     TavlenApp& operator=(const TavlenApp&) = delete;
 
+    // "CFBundleIdentifier" of the bundle's Info.json, or the built-in identifier.
+    static std::string bundleIdentifierOf(const std::filesystem::path& bundleDirectory);
+
     AppDelegate& appDelegate() const { return *m_appDelegate; }
 
     BrowserClient& browser() const { return *m_browser; }

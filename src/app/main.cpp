@@ -1,7 +1,6 @@
-#include <cstdio>
+#include "TavlenMain.h"
 
-int main()
+int main(int argc, char** argv)
 {
-    std::puts("Tavlen: the application is not assembled yet; this build provides its libraries and the browser host.");
-    return 0;
+    return tavlen::runTavlen(argc, argv);
 }

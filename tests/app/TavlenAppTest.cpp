@@ -106,6 +106,7 @@ TEST(TavlenAppTest, StartingTheServicesLoadsTheWorkspaceAndSchedulesItsMonitors)
     EXPECT_EQ(info.st_mode & 0777, 0600u);
 
     // A second start changes nothing that runs: no second load, and the browser client keeps its set-up.
+    ASSERT_TRUE(waitUntil([&] { return !app.workspace().isBusy(); }));
     bool reloaded = false;
     QObject::connect(&app.workspace(), &MonitorWorkspaceState::loadStateChanged, [&] { reloaded = true; });
     app.startServices();

@@ -1,0 +1,90 @@
+#include "TavlenScenes.h"
+
+#include "AppUpdater.h"
+#include "MainWindow.h"
+#include "MonitorWorkspace.h"
+#include "ShellCommands.h"
+#include "TavlenApp.h"
+#include "TrayIcon.h"
+#include "WindowCloseGuard.h"
+
+namespace tavlen {
+
+TavlenScenes::TavlenScenes(TavlenApp& app)
+    : m_app(app)
+    , m_commands(std::make_unique<ui::ShellCommands>())
+    , m_tray(std::make_unique<ui::TrayIcon>(*m_commands))
+{
+    AppDelegate& delegate = app.appDelegate();
+    connect(&m_commands->openTavlen(), &QAction::triggered, &delegate, [&delegate] { delegate.requestMainWindow(); });
+    connect(&m_commands->quit(), &QAction::triggered, &delegate, [&delegate] { delegate.terminate(); });
+    connect(&m_commands->newMonitor(), &QAction::triggered, this, [this, &delegate] {
+        delegate.requestMainWindow();
+        m_app.workspace().beginNewMonitor();
+    });
+    connect(&m_commands->openSettings(), &QAction::triggered, this, [this] {
+        if (showSettings) {
+            showSettings();
+        }
+    });
+
+    MonitorWorkspace& workspace = app.workspace();
+    for (const auto signal : {&MonitorWorkspaceState::loadStateChanged,
+                              &MonitorWorkspaceState::isBusyChanged,
+                              &MonitorWorkspaceState::editorChanged,
+                              &MonitorWorkspaceState::deletionCandidateChanged}) {
+        connect(&workspace, signal, this, &TavlenScenes::updateNewMonitorEnabled);
+    }
+    updateNewMonitorEnabled();
+
+    // Building the command reads the updater, which makes it.
+    AppUpdater& updater = app.updater();
+    connect(&updater, &AppUpdater::canCheckForUpdatesChanged, this, &TavlenScenes::updateCheckForUpdatesEnabled);
+    connect(&m_commands->checkForUpdates(), &QAction::triggered, &updater, [&updater] {
+        if (updater.canCheckForUpdates()) {
+            updater.checkForUpdates();
+        }
+    });
+    updateCheckForUpdatesEnabled();
+
+    connect(&delegate, &AppDelegate::mainWindowOpenRequestChanged, this, &TavlenScenes::handleOpenRequest);
+    handleOpenRequest();
+    m_tray->icon().show();
+}
+
+TavlenScenes::~TavlenScenes() = default;
+
+void TavlenScenes::handleOpenRequest()
+{
+    AppDelegate& delegate = m_app.appDelegate();
+    if (!delegate.consumeMainWindowOpenRequest()) {
+        return;
+    }
+    if (!m_mainWindow) {
+        createMainWindow();
+    }
+    m_mainWindow->show();
+    delegate.showMainWindow();
+}
+
+void TavlenScenes::createMainWindow()
+{
+    m_mainWindow = std::make_unique<ui::MainWindow>(*m_commands);
+    // The workspace window and the Chrome connection button take their places here once they exist:
+    // m_mainWindow->setContent(...) and m_mainWindow->setConnectionButton(...).
+    m_closeGuard = std::make_unique<WindowCloseGuard>(m_app.appDelegate(), *m_mainWindow);
+    m_mainWindow->shouldClose = [guard = m_closeGuard.get()] { return guard->windowShouldClose(); };
+    m_app.appDelegate().setMainWindow(m_mainWindow.get());
+}
+
+void TavlenScenes::updateNewMonitorEnabled()
+{
+    m_commands->newMonitor().setEnabled(m_app.workspace().canStartAction());
+}
+
+void TavlenScenes::updateCheckForUpdatesEnabled()
+{
+    m_commands->checkForUpdates().setEnabled(m_app.updater().canCheckForUpdates());
+}
+
+} // namespace tavlen
