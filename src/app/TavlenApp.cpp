@@ -1,6 +1,7 @@
 #include "TavlenApp.h"
 
 #include "AppUpdater.h"
+#include "BrowserBridgeResources.h"
 #include "BrowserClient.h"
 #include "BrowserConfiguration.h"
 #include "BrowserConnectionDirectory.h"
@@ -39,14 +40,10 @@ std::string identifierInInfo(const nlohmann::json& info)
 }
 
 // The viewport new Open page steps start with; a broken installation leaves the default, and the browser client
-// reports the broken configuration itself when it starts.
-BrowserCaptureSettings defaultCaptureSettings()
+// reports the broken resources itself when it starts.
+BrowserCaptureSettings defaultCaptureSettings(const BrowserBridgeResources& resources)
 {
-    try {
-        return BrowserConfiguration::loadInstalled().captureSettings;
-    } catch (const std::exception&) {
-        return BrowserConfiguration{}.captureSettings;
-    }
+    return resources.isLoaded() ? resources.configuration().captureSettings : BrowserConfiguration{}.captureSettings;
 }
 
 QCoro::Task<bool> allowNavigationThrough(QPointer<StepsNavigation> navigation)
@@ -74,9 +71,12 @@ TavlenApp::TavlenApp(TavlenAppEnvironment environment)
     m_database = std::make_unique<MonitorDatabase>(MonitorDatabase::defaultFileURL(m_bundleIdentifier));
     m_parts = std::make_unique<TavlenAppParts>(*m_database);
 
+    // The program's one load of the bridge's resources.
+    const BrowserBridgeResources resources = BrowserBridgeResources::load();
     BrowserClient::Options browserOptions;
     browserOptions.directory = browserConnectionDirectory(m_bundleIdentifier);
-    m_browser = std::make_unique<BrowserClient>(m_parts->profileRepository, systemTime(), std::move(browserOptions));
+    m_browser =
+        std::make_unique<BrowserClient>(m_parts->profileRepository, systemTime(), resources, std::move(browserOptions));
 
     using Provider = ModelSelection::Provider;
     m_credentials.push_back(std::make_unique<ProviderKeySettings>(
@@ -105,7 +105,7 @@ TavlenApp::TavlenApp(TavlenAppEnvironment environment)
                                                 m_parts->router.get(),
                                                 m_parts->checkRepository,
                                                 m_parts->chartReader,
-                                                defaultCaptureSettings(),
+                                                defaultCaptureSettings(resources),
                                                 [clock = &m_parts->wallClock] { return clock->now(); });
     m_stepsNavigation = std::make_unique<StepsNavigation>(m_stepsStore);
     m_workspace = std::make_unique<MonitorWorkspace>(
