@@ -1,6 +1,7 @@
 // The framed channel over a socket: what a peer writes is read frame by frame and echoed back through the write
 // queue. The echoes are the reference's frames, in order, up to where the channel closed; the channel closes
-// once, and goes away with every thread it started once its owner lets go.
+// once, its jobs let go of it once they are done, and it goes away with every thread it started once its owner
+// lets go.
 #include "BrowserChannel.h"
 #include "FuzzInput.h"
 #include "SocketPair.h"
@@ -107,12 +108,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         fuzz::require(closed, "the channel closes when the stream ends");
     }
     channel->close();
-    channel.reset();
+    // Once its jobs are done, only this reference holds the channel. Dropping it here joins the channel's threads
+    // before the input ends; dropped on one of them, a queue would go to the joiner and still be in flight when the
+    // leak check runs.
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-    while (!weak.expired()) {
-        fuzz::require(std::chrono::steady_clock::now() < deadline, "the channel goes away once its jobs are done");
+    while (channel.use_count() > 1) {
+        fuzz::require(std::chrono::steady_clock::now() < deadline,
+                      "the channel's jobs let go of it once they are done");
         std::this_thread::yield();
     }
+    channel.reset();
+    fuzz::require(weak.expired(), "the channel goes away with its last reference");
     fuzz::require(closing->count == 1, "the channel closes once");
 
     const std::vector<std::string> expected = referenceFrames(input);
