@@ -18,12 +18,16 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <chrono>
 #include <condition_variable>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <mutex>
 #include <stdexcept>
 #include <thread>
+#include <vector>
 
 extern char** environ;
 
@@ -106,14 +110,14 @@ struct Child
         return 0;
     }
 
-    // Waits for the child to end on its own; its peak resident memory in MiB.
-    double waitForPeakMiB()
+    // Waits for the child to end on its own; what it used (peak resident memory, processor time).
+    rusage waitForUsage()
     {
         int status = 0;
         rusage usage{};
         ::wait4(pid, &status, 0, &usage);
         pid = -1;
-        return double(usage.ru_maxrss) / 1024;
+        return usage;
     }
 
     pid_t pid = -1;
@@ -137,7 +141,10 @@ public:
         fs::copy(fs::path(TAVLEN_BUNDLE_DIR) / "Resources", bundle / "Resources", fs::copy_options::recursive);
         std::ofstream(bundle / "Info.json") << R"({"CFBundleIdentifier":")" << m_identifier << "\"}";
         m_executable = bundle / "Helpers" / "TavlenBrowserHost";
-        fs::copy_file(fs::path(TAVLEN_BUNDLE_DIR) / "Helpers" / "TavlenBrowserHost", m_executable);
+        // TAVLEN_BENCH_HOST names another build of the host, to hold a change against the code before it.
+        const char* other = std::getenv("TAVLEN_BENCH_HOST");
+        fs::copy_file(other ? fs::path(other) : fs::path(TAVLEN_BUNDLE_DIR) / "Helpers" / "TavlenBrowserHost",
+                      m_executable);
         fs::permissions(m_executable, fs::perms::owner_all);
         m_listener = std::make_unique<BrowserListener>(browserConnectionDirectory(m_identifier));
         m_listener->start([this](int fd) {
@@ -235,6 +242,56 @@ void relayThroughCat(benchmark::State& state, const std::string& body)
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * frame.size()));
 }
 
+// The host and `cat` in turn, frame by frame, on the same bytes: the median of the host's time over cat's, pair by
+// pair, holds on a loaded machine where two benchmarks run one after the other drift apart.
+void relayHostBesideCat(benchmark::State& state, const std::string& body)
+{
+    const std::string frame = bench::framed(body);
+    HostUnderTest setup;
+    Child& host = setup.start();
+    Child cat({"cat"});
+    std::string received(frame.size(), '\0');
+    const auto timed = [&](auto relay) {
+        const auto start = std::chrono::steady_clock::now();
+        relay();
+        return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+    };
+    const auto throughHost = [&] { relayOnce(host.toChild, frame, [&] { readExactly(setup.socket(), received); }); };
+    const auto throughCat = [&] { relayOnce(cat.toChild, frame, [&] { readExactly(cat.fromChild, received); }); };
+    throughHost();
+    throughCat();
+    std::vector<double> hostMs;
+    std::vector<double> catMs;
+    std::vector<double> ratios;
+    for (auto _ : state) {
+        hostMs.push_back(timed(throughHost));
+        catMs.push_back(timed(throughCat));
+        ratios.push_back(hostMs.back() / catMs.back());
+    }
+    const auto median = [](std::vector<double> values) {
+        std::nth_element(values.begin(), values.begin() + std::ptrdiff_t(values.size() / 2), values.end());
+        return values[values.size() / 2];
+    };
+    state.counters["hostMs"] = median(hostMs);
+    state.counters["catMs"] = median(catMs);
+    state.counters["hostOverCat"] = median(ratios);
+    state.counters["frameMiB"] = double(frame.size()) / (1 << 20);
+    state.counters["peakPerFrame"] = host.peakMiB() / (double(frame.size()) / (1 << 20));
+}
+
+void BM_RelaySnapshotHostBesideCat(benchmark::State& state)
+{
+    relayHostBesideCat(state, bench::snapshotFrameBody());
+}
+
+void BM_RelayPageTreeHostBesideCat(benchmark::State& state)
+{
+    relayHostBesideCat(state, bench::pageTreeFrameBody());
+}
+
+BENCHMARK(BM_RelaySnapshotHostBesideCat)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(40);
+BENCHMARK(BM_RelayPageTreeHostBesideCat)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(100);
+
 void BM_RelaySnapshotThroughHost(benchmark::State& state)
 {
     relayThroughHost(state, bench::snapshotFrameBody());
@@ -260,15 +317,14 @@ BENCHMARK(BM_RelaySnapshotThroughCat)->Unit(benchmark::kMillisecond)->UseRealTim
 BENCHMARK(BM_RelayPageTreeThroughHost)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2);
 BENCHMARK(BM_RelayPageTreeThroughCat)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2);
 
-// A frame of resultBytes holding one array of empty objects: the host reads it, refuses it, tells Chrome and ends.
-// Its peak memory, against the frame's size, is what parsing hostile input may cost.
-void BM_HostRefusesAnArrayOfEmptyObjects(benchmark::State& state)
+// A hostile frame of resultBytes: the host reads it, refuses it, tells Chrome and ends. Its peak memory, against
+// the frame's size, and the processor time it took are what hostile input may cost.
+void hostRefuses(benchmark::State& state, const std::string& body)
 {
     HostUnderTest setup;
-    overrideMainBundleDirectory(fs::path(TAVLEN_BUNDLE_DIR));
-    const auto bytes = static_cast<std::size_t>(BrowserConfiguration::load().limits.resultBytes);
-    const std::string frame = bench::framed(bench::emptyObjectsFrameBody(bytes));
+    const std::string frame = bench::framed(body);
     double peak = 0;
+    double cpuSeconds = 0;
     for (auto _ : state) {
         Child& host = setup.start();
         std::string notice(64, '\0');
@@ -280,7 +336,10 @@ void BM_HostRefusesAnArrayOfEmptyObjects(benchmark::State& state)
             }
         });
         const ssize_t n = ::read(host.fromChild, notice.data(), notice.size());
-        peak = host.waitForPeakMiB();
+        const auto usage = host.waitForUsage();
+        peak = double(usage.ru_maxrss) / 1024;
+        cpuSeconds = double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+                     double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
         writer.join();
         if (n <= 0) {
             state.SkipWithError("the host wrote no notice");
@@ -289,8 +348,26 @@ void BM_HostRefusesAnArrayOfEmptyObjects(benchmark::State& state)
     state.counters["frameMiB"] = double(frame.size()) / (1 << 20);
     state.counters["peakMiB"] = peak;
     state.counters["peakPerFrame"] = peak / (double(frame.size()) / (1 << 20));
+    state.counters["cpuSeconds"] = cpuSeconds;
 }
 
+std::size_t resultBytes()
+{
+    overrideMainBundleDirectory(fs::path(TAVLEN_BUNDLE_DIR));
+    return static_cast<std::size_t>(BrowserConfiguration::load().limits.resultBytes);
+}
+
+void BM_HostRefusesAnArrayOfEmptyObjects(benchmark::State& state)
+{
+    hostRefuses(state, bench::emptyObjectsFrameBody(resultBytes()));
+}
+
+void BM_HostRefusesAnObjectOfRepeatedKeys(benchmark::State& state)
+{
+    hostRefuses(state, bench::repeatedKeysFrameBody(resultBytes() - 4 * 1024 * 1024));
+}
+
+BENCHMARK(BM_HostRefusesAnObjectOfRepeatedKeys)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
 BENCHMARK(BM_HostRefusesAnArrayOfEmptyObjects)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
 
 } // namespace

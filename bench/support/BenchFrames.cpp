@@ -9,6 +9,7 @@
 #include "Png.h"
 
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <random>
@@ -132,6 +133,22 @@ std::string emptyObjectsFrameBody(std::size_t bytes)
         body += body.size() > 1 ? ",{}" : "{}";
     }
     return body + "]";
+}
+
+std::string repeatedKeysFrameBody(std::size_t bytes)
+{
+    // "k0000000":0 is 14 bytes with its comma; every key comes twice, the second round after the first.
+    const std::size_t keys = bytes / 14 / 2;
+    std::string body = "{";
+    body.reserve(bytes);
+    char member[32];
+    for (int round = 0; round < 2; ++round) {
+        for (std::size_t i = 0; i < keys; ++i) {
+            std::snprintf(member, sizeof member, "%s\"k%07zu\":0", body.size() > 1 ? "," : "", i);
+            body += member;
+        }
+    }
+    return body + "}";
 }
 
 std::string framed(const std::string& body)

@@ -2,6 +2,7 @@
 
 #include "Iso8601.h"
 #include "Regex.h"
+#include "TextScan.h"
 #include "Url.h"
 #include "Utf8.h"
 
@@ -109,17 +110,7 @@ bool isBase64(std::string_view text)
     }
     const std::size_t padding = text.back() != '=' ? 0 : text[text.size() - 2] == '=' ? 2 : 1;
     const std::size_t dataLength = text.size() - padding;
-    // Range tests without branches or table lookups, so the compiler turns the loop into vector instructions.
-    const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
-    unsigned char invalid = 0;
-    for (std::size_t i = 0; i < dataLength; ++i) {
-        const unsigned char c = bytes[i];
-        const int inAlphabet = int(static_cast<unsigned char>(c - 'A') < 26) |
-                               int(static_cast<unsigned char>(c - 'a') < 26) |
-                               int(static_cast<unsigned char>(c - '0') < 10) | int(c == '+') | int(c == '/');
-        invalid |= static_cast<unsigned char>(inAlphabet ^ 1);
-    }
-    if (invalid != 0) {
+    if (!isBase64Alphabet(text.substr(0, dataLength))) {
         return false;
     }
     // The bits that padding leaves over must be zero, so every byte string has exactly one text.

@@ -1,6 +1,7 @@
 #include "WireSchema.h"
 
 #include "PageTreeJson.h"
+#include "TextScan.h"
 #include "WireFormats.h"
 #include "WireReading.h"
 
@@ -12,6 +13,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -58,15 +60,6 @@ std::optional<double> number(const nlohmann::json& node, const char* key)
 bool allObjects(const nlohmann::json& container)
 {
     return std::all_of(container.begin(), container.end(), [](const auto& item) { return item.is_object(); });
-}
-
-std::size_t scalarCount(std::string_view text)
-{
-    std::size_t count = 0;
-    for (const char c : text) {
-        count += (static_cast<unsigned char>(c) & 0xC0) != 0x80 ? 1 : 0;
-    }
-    return count;
 }
 
 // The definition name of a reference: its text after eight characters (Unicode scalars), unchecked.
@@ -144,17 +137,30 @@ struct ElementAccess
     }
 
     // True when visit(key, value) holds for the last member of every key; members hidden by a later one of the same
-    // key may be visited too, but their answers count for nothing (see wire::Members::everyLast). A small object is
-    // walked in place, and searched for a later duplicate only when a member fails; a large one is gathered first.
-    template <class Visit> static bool everyLastMember(const Value& value, Visit&& visit)
+    // key may be visited too, but their answers count for nothing (see wire::Members::everyLast). An object is walked
+    // in place, and only when a member fails is it asked whether a later member hides it: a small object by searching
+    // the rest, a large one through its hidden members, worked out once for the whole check however many schema
+    // nodes (the alternatives of a "oneOf") walk it.
+    template <class Visit> bool everyLastMember(const Value& value, Visit&& visit)
     {
         const auto fields = wire::fieldsOf(value);
-        if (fields.size() > smallObject) {
-            const wire::Members members(value);
-            return members.everyLast(visit);
-        }
-        for (auto it = fields.begin(); it != fields.end(); ++it) {
-            if (!visit(it.key(), it.value()) && !keyComesAgain(it, fields.end())) {
+        const bool large = fields.size() > smallObject;
+        const std::vector<bool>* hidden = nullptr;
+        std::size_t i = 0;
+        for (auto it = fields.begin(); it != fields.end(); ++it, ++i) {
+            if (visit(it.key(), it.value())) {
+                continue;
+            }
+            if (!large) {
+                if (!keyComesAgain(it, fields.end())) {
+                    return false;
+                }
+                continue;
+            }
+            if (!hidden) {
+                hidden = &hiddenMembers(fields);
+            }
+            if (!(*hidden)[i]) {
                 return false;
             }
         }
@@ -162,6 +168,31 @@ struct ElementAccess
     }
 
     static bool equals(const Value& value, const nlohmann::json& other) { return wire::sameJson(value, other); }
+
+private:
+    // Which members of a large object a later member of the same key hides. An object with members is known by
+    // where its first key lies in the parsed frame, which no other object shares.
+    template <class Fields> const std::vector<bool>& hiddenMembers(const Fields& fields)
+    {
+        const char* identity = fields.begin().key().data();
+        if (const auto known = m_hidden.find(identity); known != m_hidden.end()) {
+            return known->second;
+        }
+        std::vector<bool> hidden(fields.size(), false);
+        std::unordered_map<std::string_view, std::size_t> lastPosition;
+        lastPosition.reserve(fields.size());
+        std::size_t i = 0;
+        for (auto it = fields.begin(); it != fields.end(); ++it, ++i) {
+            const auto [entry, inserted] = lastPosition.try_emplace(it.key(), i);
+            if (!inserted) {
+                hidden[entry->second] = true;
+                entry->second = i;
+            }
+        }
+        return m_hidden.emplace(identity, std::move(hidden)).first->second;
+    }
+
+    std::unordered_map<const char*, std::vector<bool>> m_hidden;
 };
 
 // How the interpreter reads a page tree held in memory: as the JSON its encoder would make of it.
@@ -455,7 +486,11 @@ public:
     using Value = typename Access::Value;
     using Node = WireSchema::Node;
 
-    static bool check(const Value& value, const Node& node, int depth)
+    explicit Interpreter(Access& access)
+        : m_access(access)
+    {}
+
+    bool check(const Value& value, const Node& node, int depth)
     {
         if (!node.isObject || depth > maximumSchemaDepth) {
             return false;
@@ -470,15 +505,15 @@ public:
             }
             return satisfied == 1;
         }
-        if (node.constant && !Access::equals(value, *node.constant)) {
+        if (node.constant && !m_access.equals(value, *node.constant)) {
             return false;
         }
         if (node.options && std::none_of(node.options->begin(), node.options->end(), [&](const auto& option) {
-                return Access::equals(value, option);
+                return m_access.equals(value, option);
             })) {
             return false;
         }
-        const Kind kind = Access::kind(value);
+        const Kind kind = m_access.kind(value);
         switch (node.type) {
         case Node::Type::any:
             return true;
@@ -488,9 +523,9 @@ public:
             return kind == Kind::boolean;
         case Node::Type::integer:
         case Node::Type::number:
-            return kind == Kind::number && checkNumber(Access::number(value), node);
+            return kind == Kind::number && checkNumber(m_access.number(value), node);
         case Node::Type::string:
-            return kind == Kind::string && checkString(Access::text(value), node);
+            return kind == Kind::string && checkString(m_access.text(value), node);
         case Node::Type::array:
             return kind == Kind::array && checkArray(value, node, depth);
         case Node::Type::object:
@@ -516,8 +551,14 @@ private:
 
     static bool checkString(std::string_view text, const Node& node)
     {
+        // A base64 text is ASCII once its format holds, so its length is its size: checked first, it spares
+        // counting the scalars of a screenshot.
+        const bool base64 = node.format == Node::Format::base64;
+        if (base64 && !wire_format::isBase64(text)) {
+            return false;
+        }
         if (node.minLength || node.maxLength) {
-            const auto length = static_cast<double>(scalarCount(text));
+            const auto length = static_cast<double>(base64 ? text.size() : scalarCount(text));
             if ((node.minLength && *node.minLength > length) || (node.maxLength && *node.maxLength < length)) {
                 return false;
             }
@@ -531,25 +572,26 @@ private:
         case Node::Format::httpURL:
             return wire_format::isHttpURL(text);
         case Node::Format::base64:
-            return wire_format::isBase64(text);
+            return true; // checked above
         case Node::Format::dateTime:
             return wire_format::isDateTime(text);
         }
         return true;
     }
 
-    static bool checkArray(const Value& value, const Node& node, int depth)
+    bool checkArray(const Value& value, const Node& node, int depth)
     {
         if (!node.items) {
             return false;
         }
-        if (node.maxItems && static_cast<double>(Access::count(value)) > *node.maxItems) {
+        if (node.maxItems && static_cast<double>(m_access.count(value)) > *node.maxItems) {
             return false;
         }
-        return Access::everyElement(value, [&](const auto& element) { return check(element, *node.items, depth + 1); });
+        return m_access.everyElement(value,
+                                     [&](const auto& element) { return check(element, *node.items, depth + 1); });
     }
 
-    static bool checkObject(const Value& value, const Node& node, int depth)
+    bool checkObject(const Value& value, const Node& node, int depth)
     {
         if (!node.hasProperties) {
             return false;
@@ -560,7 +602,7 @@ private:
         // One walk: each member must be declared and satisfy its node, and the required keys are ticked off as
         // they are met (a hidden duplicate counts too: "required" asks only that the key be there).
         std::uint64_t present = 0;
-        const bool membersHold = Access::everyLastMember(value, [&](std::string_view key, const auto& member) {
+        const bool membersHold = m_access.everyLastMember(value, [&](std::string_view key, const auto& member) {
             const Node::Property* declared = node.property(key);
             if (!declared) {
                 return false;
@@ -570,9 +612,11 @@ private:
         });
         return membersHold && (present & node.requiredMask) == node.requiredMask &&
                std::all_of(node.requiredBeyondMask.begin(), node.requiredBeyondMask.end(), [&](const auto& name) {
-                   return Access::contains(value, name);
+                   return m_access.contains(value, name);
                });
     }
+
+    Access& m_access;
 };
 
 } // namespace
@@ -613,12 +657,14 @@ WireSchema::~WireSchema() = default;
 
 bool WireSchema::accepts(const simdjson::dom::element& value, const Node& node) const
 {
-    return Interpreter<ElementAccess>::check(value, node, 0);
+    ElementAccess access;
+    return Interpreter<ElementAccess>(access).check(value, node, 0);
 }
 
 bool WireSchema::accepts(const BrowserPageTree& tree, const Node& node) const
 {
-    return Interpreter<TreeAccess>::check(PageTreeJson(tree), node, 0);
+    TreeAccess access;
+    return Interpreter<TreeAccess>(access).check(PageTreeJson(tree), node, 0);
 }
 
 WireSchema::Detached::Detached() = default;

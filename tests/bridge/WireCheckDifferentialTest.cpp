@@ -165,6 +165,22 @@ std::vector<Frame> generated()
              }
              return replaced(ping, R"({"connectionId")", "{" + many + R"("connectionId")");
          }()},
+        {"an undeclared key a hundred times, in a message every alternative walks",
+         [&] {
+             std::string many;
+             for (int i = 0; i < 100; ++i) {
+                 many += R"("extra":)" + std::to_string(i) + ",";
+             }
+             return replaced(ping, R"({"connectionId")", "{" + many + R"("connectionId")");
+         }()},
+        {"a status member a hundred times, wrong types hidden by a right one last",
+         [&] {
+             std::string many;
+             for (int i = 0; i < 100; ++i) {
+                 many += i % 2 == 0 ? R"("busy":"yes",)" : R"("busy":7,)";
+             }
+             return replaced(status, R"("busy":true)", many + R"("busy":true)");
+         }()},
         // Numbers at and beyond the edges of 64 bits, and of doubles.
         {"sequence 2^53 - 1", replaced(request, R"("sequence":2)", R"("sequence":9007199254740991)")},
         {"sequence 2^63 - 1", replaced(request, R"("sequence":2)", R"("sequence":9223372036854775807)")},

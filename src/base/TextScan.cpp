@@ -1,0 +1,136 @@
+#include "TextScan.h"
+
+#include <cstdint>
+#include <cstring>
+
+namespace tavlen {
+
+namespace {
+
+// The kernels are written once over a vector type and compiled for 16-byte vectors (every x86-64 has SSE2; other
+// processors get their own vectors or plain code) and, where the processor has it, for 32-byte AVX2 vectors.
+using Bytes16 = unsigned char __attribute__((vector_size(16)));
+using Bytes32 = unsigned char __attribute__((vector_size(32)));
+using Signed16 = signed char __attribute__((vector_size(16)));
+using Signed32 = signed char __attribute__((vector_size(32)));
+
+bool isBase64Character(unsigned char c)
+{
+    return static_cast<unsigned char>((c | 0x20) - 'a') < 26 || static_cast<unsigned char>(c - '0') < 10 || c == '+' ||
+           c == '/';
+}
+
+// The vector code stays inside these two bodies: a vector of 32 bytes passed to or from a function compiled without
+// AVX would change how it is passed.
+//
+// Letters fold onto lower case with one OR (no other byte lands on "a"-"z"), and each range is one unsigned
+// comparison after a subtraction; a true comparison is all ones.
+template <class Bytes> [[gnu::always_inline]] inline bool base64Alphabet(const unsigned char* p, std::size_t n)
+{
+    constexpr std::size_t width = sizeof(Bytes);
+    // Refused text stops at the next 4 KiB without slowing accepted text.
+    constexpr std::size_t chunk = 4096;
+    std::size_t i = 0;
+    while (n - i >= width) {
+        Bytes bad{};
+        const std::size_t end = i + ((n - i) < chunk ? (n - i) / width * width : chunk);
+        for (; i < end; i += width) {
+            Bytes v;
+            std::memcpy(&v, p + i, width);
+            const auto letter = static_cast<Bytes>(((v | 0x20) - 'a') < 26);
+            const auto digit = static_cast<Bytes>((v - '0') < 10);
+            const auto sign = static_cast<Bytes>((v == '+') | (v == '/'));
+            bad |= ~(letter | digit | sign);
+        }
+        std::uint64_t words[width / 8];
+        std::memcpy(words, &bad, width);
+        std::uint64_t any = 0;
+        for (const std::uint64_t word : words) {
+            any |= word;
+        }
+        if (any != 0) {
+            return false;
+        }
+    }
+    for (; i < n; ++i) {
+        if (!isBase64Character(p[i])) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Continuation bytes, 0x80-0xBF, are exactly the signed bytes below -64.
+template <class Bytes, class Signed>
+[[gnu::always_inline]] inline std::size_t continuationCount(const unsigned char* p, std::size_t n)
+{
+    constexpr std::size_t width = sizeof(Bytes);
+    std::size_t count = 0;
+    std::size_t i = 0;
+    while (n - i >= width) {
+        // Byte counters take at most 255 steps before they are summed.
+        Bytes counters{};
+        const std::size_t steps = (n - i) / width < 255 ? (n - i) / width : 255;
+        for (std::size_t step = 0; step < steps; ++step, i += width) {
+            Signed v;
+            std::memcpy(&v, p + i, width);
+            counters -= static_cast<Bytes>(v < -64);
+        }
+        for (std::size_t lane = 0; lane < width; ++lane) {
+            count += counters[lane];
+        }
+    }
+    for (; i < n; ++i) {
+        count += (p[i] & 0xC0) == 0x80 ? 1 : 0;
+    }
+    return count;
+}
+
+#if defined(__x86_64__)
+#define TAVLEN_TEXT_SCAN_AVX2 1
+
+[[gnu::target("avx2")]] bool base64AlphabetAVX2(const unsigned char* p, std::size_t n)
+{
+    return base64Alphabet<Bytes32>(p, n);
+}
+
+[[gnu::target("avx2")]] std::size_t continuationCountAVX2(const unsigned char* p, std::size_t n)
+{
+    return continuationCount<Bytes32, Signed32>(p, n);
+}
+
+bool hasAVX2()
+{
+    static const bool has = __builtin_cpu_supports("avx2");
+    return has;
+}
+#endif
+
+const unsigned char* bytesOf(std::string_view text)
+{
+    return reinterpret_cast<const unsigned char*>(text.data());
+}
+
+} // namespace
+
+bool isBase64Alphabet(std::string_view text) noexcept
+{
+#ifdef TAVLEN_TEXT_SCAN_AVX2
+    if (hasAVX2()) {
+        return base64AlphabetAVX2(bytesOf(text), text.size());
+    }
+#endif
+    return base64Alphabet<Bytes16>(bytesOf(text), text.size());
+}
+
+std::size_t scalarCount(std::string_view text) noexcept
+{
+#ifdef TAVLEN_TEXT_SCAN_AVX2
+    if (hasAVX2()) {
+        return text.size() - continuationCountAVX2(bytesOf(text), text.size());
+    }
+#endif
+    return text.size() - continuationCount<Bytes16, Signed16>(bytesOf(text), text.size());
+}
+
+} // namespace tavlen

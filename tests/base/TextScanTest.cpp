@@ -1,0 +1,69 @@
+#include "TextScan.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+
+namespace tavlen {
+namespace {
+
+bool referenceBase64Alphabet(std::string_view text)
+{
+    constexpr std::string_view alphabet = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    return text.find_first_not_of(alphabet) == std::string_view::npos;
+}
+
+std::size_t referenceScalarCount(std::string_view text)
+{
+    std::size_t count = 0;
+    for (const char c : text) {
+        count += (static_cast<unsigned char>(c) & 0xC0) != 0x80 ? 1 : 0;
+    }
+    return count;
+}
+
+// Lengths around the vector widths, the 4 KiB chunks and the 255-step counters, with the odd byte at every place
+// that lands in a different part of the scan (head, vector body, chunk border, tail).
+TEST(TextScanTest, agreesWithByteByByteReadingAtEveryLengthAndPosition)
+{
+    std::mt19937 random(34);
+    const std::string alphabet = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    for (const std::size_t length : std::initializer_list<std::size_t>{
+             0, 1, 15, 16, 17, 31, 32, 33, 127, 128, 129, 4095, 4096, 4097, 8160, 8191, 8192, 8193, 70000}) {
+        std::string text(length, 'A');
+        for (char& c : text) {
+            c = alphabet[random() % alphabet.size()];
+        }
+        SCOPED_TRACE("length " + std::to_string(length));
+        EXPECT_TRUE(isBase64Alphabet(text));
+        EXPECT_EQ(scalarCount(text), length);
+        const std::size_t step = length > 300 ? length / 97 + 1 : 1;
+        for (std::size_t at = 0; at < length; at += step) {
+            // Each byte that sits just outside a range the scan tests, and bytes with the high bit set.
+            for (const int odd : std::initializer_list<int>{
+                     '@', '[', '`', '{', '/' - 1, ':', '*', ',', '=', 0x00, 0x80, 0xBF, 0xC1, 0xE1, 0xFF}) {
+                std::string changed = text;
+                changed[at] = static_cast<char>(odd);
+                ASSERT_EQ(isBase64Alphabet(changed), referenceBase64Alphabet(changed))
+                    << "byte " << int(odd) << " at " << at;
+                ASSERT_EQ(scalarCount(changed), referenceScalarCount(changed)) << "byte " << int(odd) << " at " << at;
+            }
+        }
+    }
+}
+
+TEST(TextScanTest, countsScalarsOfMixedUTF8AcrossManyCounterRounds)
+{
+    // Continuation bytes in every lane for more than 255 vectors, so the byte counters are summed several times.
+    std::string text;
+    for (int i = 0; i < 6000; ++i) {
+        text += i % 3 == 0 ? "\xF0\x9F\x98\x80" : i % 3 == 1 ? "\xC3\xA9" : "a";
+    }
+    EXPECT_EQ(scalarCount(text), 6000U);
+    EXPECT_EQ(scalarCount(std::string(100000, '\x80')), 0U);
+    EXPECT_FALSE(isBase64Alphabet(text));
+}
+
+} // namespace
+} // namespace tavlen
