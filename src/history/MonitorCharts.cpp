@@ -33,14 +33,26 @@ bool isMissingMonitor(const std::exception_ptr& failure)
 
 } // namespace
 
-MonitorCharts::MonitorCharts(
-    Uuid monitorID, ChartsDataSource& source, ChartPreset preset, PresetChanged onPresetChanged, QObject* parent)
+MonitorCharts::MonitorCharts(Uuid monitorID,
+                             ChartsDataSource& source,
+                             ChartPreset preset,
+                             PresetChanged onPresetChanged,
+                             QObject* parent,
+                             SeriesBuilder builder)
     : QObject(parent)
     , m_monitorID(monitorID)
     , m_preset(preset)
     , m_source(source)
     , m_onPresetChanged(std::move(onPresetChanged))
+    , m_builder(builder ? std::move(builder) : SeriesBuilder(&buildChartSeries))
 {}
+
+MonitorCharts::~MonitorCharts()
+{
+    if (m_loadStop) {
+        m_loadStop->requestStop();
+    }
+}
 
 std::vector<ChartSeries> MonitorCharts::filteredSeries() const
 {
@@ -84,6 +96,11 @@ QCoro::Task<void> MonitorCharts::load(Date now, std::stop_token token)
     const QPointer<MonitorCharts> alive(this);
     const Uuid request = Uuid::random();
     m_requestID = request;
+    if (m_loadStop) {
+        m_loadStop->requestStop();
+    }
+    m_loadStop = std::make_unique<LinkedStopSource>(token);
+    const std::stop_token stop = m_loadStop->token();
     const ChartRange range = rangeEndingAt(now);
     if (range != m_loadedRange) {
         setSeries({});
@@ -99,11 +116,8 @@ QCoro::Task<void> MonitorCharts::load(Date now, std::stop_token token)
         ChartSnapshot snapshot = co_await std::move(reading);
         if (alive && isCurrent(request, token)) {
             const ChartWindow window = snapshot.window;
-            // Stopping the load stops the build, which tests for it as it goes.
-            LinkedStopSource building(token);
-            auto job = [snapshot = std::move(snapshot), stop = building.token()] {
-                return buildChartSeries(snapshot, stop);
-            };
+            // Stopping the load (the view, a newer load, cancel) stops the build, which tests for it as it goes.
+            auto job = [snapshot = std::move(snapshot), stop, build = m_builder] { return build(snapshot, stop); };
             auto task = runInBackground(std::move(job));
             std::vector<ChartSeries> series = co_await std::move(task);
             if (alive && isCurrent(request, token)) {
@@ -128,6 +142,9 @@ void MonitorCharts::cancel()
 {
     TAVLEN_ASSERT_MAIN_THREAD();
     m_requestID = Uuid::random();
+    if (m_loadStop) {
+        m_loadStop->requestStop();
+    }
     setIsLoading(false);
 }
 

@@ -5,6 +5,7 @@
 #include "ChartPreset.h"
 #include "ChartRange.h"
 #include "ChartSeries.h"
+#include "ChartSnapshot.h"
 #include "ChartWindow.h"
 #include "Date.h"
 #include "Uuid.h"
@@ -14,6 +15,7 @@
 #include <QObject>
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <stop_token>
 #include <string>
@@ -22,12 +24,13 @@
 namespace tavlen {
 
 class ChartsDataSource;
+class LinkedStopSource;
 
 // The Charts tab of one monitor: the chosen range, the field filter, the series of the last load and its window,
 // the loading flags and the last failure's sentence. A load reads a snapshot through the data source and builds
 // its series off the main thread; only the latest load, and only while its own token is not stopped, changes
-// anything. Observable; main thread only. Each setter notifies only on a change, except series, which notifies
-// on every assignment.
+// anything. A newer load or cancel stops the build of the one before, which would only be thrown away. Observable; main
+// thread only. Each setter notifies only on a change, except series, which notifies on every assignment.
 class MonitorCharts : public QObject
 {
     Q_OBJECT
@@ -35,13 +38,17 @@ class MonitorCharts : public QObject
 public:
     // Told about every change of the preset, with the new one.
     using PresetChanged = std::function<void(ChartPreset)>;
+    // Builds the series of a snapshot off the main thread, testing the token as it goes.
+    using SeriesBuilder = std::function<std::vector<ChartSeries>(const ChartSnapshot&, const std::stop_token&)>;
 
-    // source must outlive the model and its loads.
+    // source must outlive the model and its loads. The builder is buildChartSeries unless a test gives another.
     MonitorCharts(Uuid monitorID,
                   ChartsDataSource& source,
                   ChartPreset preset,
                   PresetChanged onPresetChanged = {},
-                  QObject* parent = nullptr);
+                  QObject* parent = nullptr,
+                  SeriesBuilder builder = {});
+    ~MonitorCharts() override;
 
     const Uuid& monitorID() const { return m_monitorID; }
 
@@ -73,7 +80,7 @@ public:
     // Loads the preset's range ending at now. A stop on token (the view's task going away) drops its result and
     // stops building the series. Never throws: a failure shows as error.
     QCoro::Task<void> load(Date now, std::stop_token token = {});
-    // The load in flight, whatever it returns, changes nothing; isLoading becomes false at once.
+    // The load in flight, whatever it returns, changes nothing and its build stops; isLoading becomes false at once.
     void cancel();
 
 Q_SIGNALS:
@@ -107,7 +114,10 @@ private:
     std::optional<std::string> m_error;
     ChartsDataSource& m_source;
     PresetChanged m_onPresetChanged;
+    SeriesBuilder m_builder;
     Uuid m_requestID = Uuid::random();
+    // Stops the latest load's build; linked to the token that load was given.
+    std::unique_ptr<LinkedStopSource> m_loadStop;
     std::optional<ChartRange> m_loadedRange;
 };
 

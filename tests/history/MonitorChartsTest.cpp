@@ -1,5 +1,6 @@
 #include "MonitorCharts.h"
 
+#include "ChartSeriesBuilder.h"
 #include "ChartTestValues.h"
 #include "EventLoopTest.h"
 #include "MonitorStoreError.h"
@@ -9,6 +10,9 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <condition_variable>
+#include <mutex>
 #include <stdexcept>
 
 namespace tavlen {
@@ -145,6 +149,74 @@ TEST_F(MonitorChartsTest, cancelAndAStoppedTaskDropTheResult)
     m_source.requests[2].answer.resume(snapshotOf(nowMilliseconds, {7}));
     waitBounded(std::move(later));
     EXPECT_EQ(valuesOf(m_charts.series()), (std::vector<double>{7}));
+}
+
+// The first build runs until its token stops, as a long one over a large snapshot would, and says when it started;
+// later builds are the real one. Released at the end whatever happened, so no pool thread is left waiting.
+class BuildUntilStopped
+{
+public:
+    ~BuildUntilStopped()
+    {
+        {
+            std::lock_guard lock(m_mutex);
+            m_released = true;
+        }
+        m_wake.notify_all();
+    }
+
+    std::vector<ChartSeries> operator()(const ChartSnapshot& snapshot, const std::stop_token& stop)
+    {
+        if (m_builds.fetch_add(1) > 0) {
+            return buildChartSeries(snapshot, stop);
+        }
+        m_started = true;
+        std::unique_lock lock(m_mutex);
+        m_stopped = m_wake.wait(lock, stop, [&] { return m_released; }) == false;
+        return buildChartSeries(snapshot, stop);
+    }
+
+    bool started() const { return m_started; }
+
+    bool stopped() const { return m_stopped; }
+
+private:
+    std::mutex m_mutex;
+    std::condition_variable_any m_wake;
+    bool m_released = false;
+    std::atomic<int> m_builds{0};
+    std::atomic<bool> m_started{false};
+    std::atomic<bool> m_stopped{false};
+};
+
+TEST_F(MonitorChartsTest, aSupersededBuildIsStopped)
+{
+    struct Row
+    {
+        const char* name;
+        std::function<void(MonitorCharts&)> supersede;
+    };
+
+    const Row rows[] = {
+        {"a newer load", [](MonitorCharts& charts) { (void)charts.load(at(nowMilliseconds + 1000)); }},
+        {"cancel", [](MonitorCharts& charts) { charts.cancel(); }},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        BuildUntilStopped build;
+        test::ScriptedChartsSource source;
+        MonitorCharts charts(monitor, source, ChartPreset::day, {}, nullptr, [&](auto& snapshot, auto& stop) {
+            return build(snapshot, stop);
+        });
+        auto first = charts.load(at(nowMilliseconds));
+        source.requests[0].answer.resume(snapshotOf(nowMilliseconds, {1, 2}));
+        ASSERT_TRUE(test::waitUntil([&] { return build.started(); }));
+
+        row.supersede(charts);
+        waitBounded(std::move(first));
+        EXPECT_TRUE(build.stopped());
+        EXPECT_TRUE(charts.series().empty());
+    }
 }
 
 TEST_F(MonitorChartsTest, failuresShowTheirSentence)
