@@ -10,6 +10,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPalette>
+#include <QRegion>
 
 #include <algorithm>
 #include <cmath>
@@ -85,6 +86,8 @@ void paintPageShadow(QPainter& painter, const ScreenshotPaintContext& context, c
         return;
     }
     painter.save();
+    // The page covers the shadow's middle: blending it there would cost a pass over the whole viewport per layer.
+    painter.setClipRegion(QRegion(exposed).subtracted(QRegion(context.pageRect.toAlignedRect())));
     painter.setRenderHint(QPainter::Antialiasing, true);
     painter.setPen(Qt::NoPen);
     const double alpha = context.darkAppearance ? 0.6 : 0.3;
@@ -121,13 +124,14 @@ void paintImagePart(QPainter& painter, const QImage& image, const ScreenshotPain
 void paintRegions(QPainter& painter,
                   const std::vector<DisplayedRegion>& regions,
                   const ScreenshotPaintContext& context,
-                  const QPalette& palette)
+                  const QPalette& palette,
+                  const QRect& exposed)
 {
     painter.save();
     if (!regions.empty()) {
+        // Only the exposed part of the page: a path as long as the whole page would be clipped anyway.
         QPainterPath dimmed;
-        dimmed.setFillRule(Qt::OddEvenFill);
-        dimmed.addRect(context.pageRect);
+        dimmed.addRect(context.pageRect.intersected(QRectF(exposed).adjusted(-1, -1, 1, 1)));
         QPainterPath holes;
         holes.setFillRule(Qt::WindingFill);
         for (const DisplayedRegion& region : regions) {

@@ -33,12 +33,13 @@ void paintImagePart(QPainter& painter,
                     const ScreenshotPaintContext& context,
                     const QRect& exposed);
 
-// Dimming outside every displayed region, the page's hairline border, then each region with its badge and, when
-// selected, its handles.
+// Dimming outside every displayed region (within the exposed rectangle), the page's hairline border, then each region
+// with its badge and, when selected, its handles.
 void paintRegions(QPainter& painter,
                   const std::vector<DisplayedRegion>& regions,
                   const ScreenshotPaintContext& context,
-                  const QPalette& palette);
+                  const QPalette& palette,
+                  const QRect& exposed);
 
 // An image rectangle in viewport coordinates.
 QRectF viewportRect(const BrowserRect& imageRect, const ScreenshotPaintContext& context);

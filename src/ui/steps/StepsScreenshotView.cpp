@@ -191,7 +191,7 @@ void StepsScreenshotView::paintEvent(QPaintEvent* event)
     paintPageShadow(painter, context, exposed);
     painter.fillRect(context.pageRect.intersected(QRectF(exposed)), palette().color(QPalette::Base));
     paintImagePart(painter, m_image, context, exposed);
-    paintRegions(painter, m_editing.displayedRegions(), context, palette());
+    paintRegions(painter, m_editing.displayedRegions(), context, palette(), exposed);
 }
 
 void StepsScreenshotView::resizeEvent(QResizeEvent* event)
