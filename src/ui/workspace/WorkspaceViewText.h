@@ -67,4 +67,66 @@ inline const QString discardChangesQuestion = QStringLiteral("Discard changes?")
 inline const QString changesWillBeLost = QStringLiteral("Your changes to this monitor will be lost.");
 inline const QString keepEditing = QStringLiteral("Keep editing");
 
+// Schedule editor, preview and panes.
+inline const QString previewHeader = QStringLiteral("Preview");
+inline const QString scheduleNote = QStringLiteral("Checks saved Steps and stores results while Tavlen is running.");
+inline const QString useSaveToApply = QStringLiteral("Use Save to apply schedule changes.");
+inline const QString check = QStringLiteral("Check");
+inline const QString interval = QStringLiteral("Interval");
+inline const QString every = QStringLiteral("Every");
+inline const QString unit = QStringLiteral("Unit");
+inline const QString customIntervalAmount = QStringLiteral("Custom interval amount");
+inline const QString customIntervalUnit = QStringLiteral("Custom interval unit");
+inline const QString limitDaysAndHours = QStringLiteral("Limit days and hours");
+inline const QString limitHours = QStringLiteral("Limit hours");
+inline const QString from = QStringLiteral("From");
+inline const QString until = QStringLiteral("Until");
+inline const QString time = QStringLiteral("Time");
+inline const QString removeTime = QStringLiteral("Remove time");
+inline const QString removePrefix = QStringLiteral("Remove ");
+inline const QString addTime = QStringLiteral("Add time");
+inline const QString days = QStringLiteral("Days");
+inline const QString everyDay = QStringLiteral("Every day");
+inline const QString weekdays = QStringLiteral("Weekdays");
+inline const QString selectedDays = QStringLiteral("Selected days");
+inline const QString minutes = QStringLiteral("Minutes");
+inline const QString hours = QStringLiteral("Hours");
+inline const QString daysUnit = QStringLiteral("Days");
+inline const QString every15Minutes = QStringLiteral("Every 15 minutes");
+inline const QString every30Minutes = QStringLiteral("Every 30 minutes");
+inline const QString everyHour = QStringLiteral("Every hour");
+inline const QString every6Hours = QStringLiteral("Every 6 hours");
+inline const QString every24Hours = QStringLiteral("Every 24 hours");
+inline const QString customInterval = QStringLiteral("Custom interval");
+inline const QString enabled = QStringLiteral("Enabled");
+inline const QString disabled = QStringLiteral("Disabled");
+inline const QString nextChecks = QStringLiteral("Next checks");
+inline const QString exampleCheckTimes = QStringLiteral("Example check times");
+inline const QString aboutPrefix = QStringLiteral("About ");
+inline const QString checksPerWeek = QStringLiteral(" checks per week.");
+inline const QString wouldCheckAboutPrefix = QStringLiteral("Would check about ");
+inline const QString timesPerWeek = QStringLiteral(" times per week.");
+inline const QString timeZonePrefix = QStringLiteral("Time zone: ");
+inline const QString saveToApplySchedule =
+    QStringLiteral("Save changes to apply this schedule. Scheduled checks use the saved schedule and Steps while "
+                   "you edit.");
+inline const QString schedulePaused =
+    QStringLiteral("Schedule paused \u2014 select a model in every Read step and save.");
+inline const QString scheduledCheckQueued = QStringLiteral("Scheduled check queued");
+inline const QString waitingToStore = QStringLiteral("Waiting to store results. ");
+inline const QString retrySavingResults = QStringLiteral("Retry saving results");
+inline const QString monitorName = QStringLiteral("Monitor name");
+inline const QString monitorNameHint =
+    QStringLiteral("Use Save and Discard changes in the monitor details header to keep or discard changes.");
+inline const QString dangerZone = QStringLiteral("Danger zone");
+inline const QString deleteWarning =
+    QStringLiteral("Deleting this monitor cancels any active check and permanently removes its schedule, saved "
+                   "Steps, unsaved changes, checks, and readings. This can\u2019t be undone.");
+inline const QString deleteMonitor = QStringLiteral("Delete monitor\u2026");
+inline const QString reloadSavedMonitor = QStringLiteral("Reload saved monitor\u2026");
+inline const QString reloadSavedMonitorQuestion = QStringLiteral("Reload saved monitor?");
+inline const QString reloadMessage =
+    QStringLiteral("This discards your name, schedule, and Steps edits and reloads the saved monitor.");
+inline const QString discardAndReload = QStringLiteral("Discard and reload");
+
 } // namespace tavlen::ui::text
