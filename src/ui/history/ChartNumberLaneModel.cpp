@@ -8,7 +8,7 @@
 
 namespace tavlen::ui {
 
-ChartNumberLaneDrawing makeNumberLaneDrawing(ChartSeries series, int buckets)
+ChartNumberLaneDrawing makeNumberLaneDrawing(const ChartSeries& series, int buckets)
 {
     const ChartWindow& window = series.window;
     ChartNumberLaneDrawing drawing;

@@ -27,12 +27,11 @@ inline constexpr double chartNumberHeaderHeight = 20;
 inline constexpr double chartNumberHeaderSpacing = 6;
 inline constexpr double chartNumberTopInset = 28;
 inline constexpr double chartNumberPlotHeight = 160;
-inline constexpr double chartLeadingInset = 64;
 inline constexpr int chartInitialBucketCount = 600;
 
-// Built off the main thread on copies. Every reading of the window outside the segments and the first and last
-// reading of every segment inside the window stay among the dots; thinning removes only others.
-ChartNumberLaneDrawing makeNumberLaneDrawing(ChartSeries series, int buckets);
+// Built off the main thread on an unchanging series. Every reading of the window outside the segments and the first and
+// last reading of every segment inside the window stay among the dots; thinning removes only others.
+ChartNumberLaneDrawing makeNumberLaneDrawing(const ChartSeries& series, int buckets);
 
 // The segments or some number inside the window exist.
 bool hasDrawableNumbers(const ChartSeries& series);

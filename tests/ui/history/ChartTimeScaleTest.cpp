@@ -1,7 +1,5 @@
 #include "ChartTimeScale.h"
 
-#include "ChartNumberText.h"
-
 #include <QDateTime>
 #include <QTimeZone>
 
@@ -84,28 +82,6 @@ TEST(ChartTimeScaleTest, ticksAreAboutFiveRoundInstantsOfTheUsersZone)
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         EXPECT_EQ(chartTimeTicks(row.window), row.ticks);
-    }
-}
-
-TEST(ChartTimeScaleTest, numberLabels)
-{
-    struct Row
-    {
-        double value;
-        const char* tick;
-        const char* label;
-    };
-
-    const Row rows[] = {{0, "0", "0"},
-                        {0.1, "0.1", "0.1"},
-                        {1234.5, "1.234K", "1,234.5"},
-                        {-2500000, "-2.5M", "-2,500,000"},
-                        {12.3456789, "12.35", "12.3456789"},
-                        {1e20, "100,000,000T", "100,000,000,000,000,000,000"}};
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.value);
-        EXPECT_EQ(chartTickLabel(row.value), row.tick);
-        EXPECT_EQ(chartValueLabel(row.value), row.label);
     }
 }
 
