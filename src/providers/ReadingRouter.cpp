@@ -3,7 +3,6 @@
 #include "MainThread.h"
 #include "ProviderFailure.h"
 #include "ReadingRequestSupport.h"
-#include "Sleep.h"
 #include "TransportText.h"
 
 #include <exception>
@@ -13,14 +12,75 @@ namespace tavlen {
 ReadingRouter::ReadingRouter(std::shared_ptr<StepsReader> openAI,
                              std::shared_ptr<StepsReader> ollama,
                              std::shared_ptr<StepsReader> anthropic,
-                             std::shared_ptr<StepsReader> gemini,
-                             const TimeSource& time)
+                             std::shared_ptr<StepsReader> gemini)
     : m_openAI(std::move(openAI))
     , m_ollama(std::move(ollama))
     , m_anthropic(std::move(anthropic))
     , m_gemini(std::move(gemini))
-    , m_time(&time)
 {}
+
+// One read's place: in line, then holding the turn. However the read ends (an answer, a failure, a stop while
+// waiting) the turn it holds, or was given as it stopped, passes on.
+class ReadingRouter::Turn
+{
+public:
+    explicit Turn(ReadingRouter& router)
+        : m_router(router)
+    {}
+
+    ~Turn()
+    {
+        if (m_held || (m_ticket && !m_router.leaveLine(*m_ticket))) {
+            m_router.passTurn();
+        }
+    }
+
+    Turn(const Turn&) = delete;
+    Turn& operator=(const Turn&) = delete;
+
+    // Completes when this read holds the turn; throws CancelledError on a stop first.
+    QCoro::Task<void> take(std::stop_token stop)
+    {
+        if (m_router.m_busy) {
+            Completion<void> given;
+            m_ticket = ++m_router.m_nextTicket;
+            m_router.m_line.emplace_back(*m_ticket, given);
+            co_await given.wait(std::move(stop));
+            m_ticket.reset();
+        } else {
+            throwIfStopped(stop);
+            m_router.m_busy = true;
+        }
+        m_held = true;
+    }
+
+private:
+    ReadingRouter& m_router;
+    std::optional<std::uint64_t> m_ticket;
+    bool m_held = false;
+};
+
+void ReadingRouter::passTurn()
+{
+    if (m_line.empty()) {
+        m_busy = false;
+        return;
+    }
+    const Completion<void> next = m_line.front().second;
+    m_line.pop_front();
+    next.resume();
+}
+
+bool ReadingRouter::leaveLine(std::uint64_t ticket)
+{
+    for (auto waiting = m_line.begin(); waiting != m_line.end(); ++waiting) {
+        if (waiting->first == ticket) {
+            m_line.erase(waiting);
+            return true;
+        }
+    }
+    return false;
+}
 
 StepsReader* ReadingRouter::readerFor(ModelSelection::Provider provider) const
 {
@@ -46,36 +106,21 @@ QCoro::Task<std::vector<Reading>> ReadingRouter::read(ModelSelection selection,
                                                       std::stop_token stop)
 {
     TAVLEN_ASSERT_MAIN_THREAD();
-    while (m_busy) {
-        co_await sleepFor(pollInterval, stop, *m_time);
-    }
-    // Nothing suspends between the last test and taking the turn, so two reads never both find it free.
-    throwIfStopped(stop);
-    m_busy = true;
+    Turn turn(*this);
+    auto taking = turn.take(stop);
+    co_await std::move(taking);
     StepsReader* const reader = readerFor(selection.provider);
     if (reader == nullptr) {
-        m_busy = false;
         throw ProviderFailure(provider_code::unsupportedProvider, provider_text::providerUnavailable, false);
     }
-    std::exception_ptr failure;
-    std::vector<Reading> readings;
-    try {
-        auto reading = reader->read(std::move(selection),
-                                    timeoutSeconds,
-                                    std::move(fields),
-                                    std::move(screenshot),
-                                    region,
-                                    std::move(onUsage),
-                                    std::move(stop));
-        readings = co_await std::move(reading);
-    } catch (...) {
-        failure = std::current_exception();
-    }
-    m_busy = false;
-    if (failure) {
-        std::rethrow_exception(failure);
-    }
-    co_return readings;
+    auto reading = reader->read(std::move(selection),
+                                timeoutSeconds,
+                                std::move(fields),
+                                std::move(screenshot),
+                                region,
+                                std::move(onUsage),
+                                std::move(stop));
+    co_return co_await std::move(reading);
 }
 
 } // namespace tavlen

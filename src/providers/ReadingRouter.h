@@ -1,30 +1,27 @@
 #pragma once
 
+#include "Completion.h"
 #include "StepsReader.h"
-#include "TimeSource.h"
 
-#include <chrono>
+#include <cstdint>
+#include <deque>
 #include <memory>
 
 namespace tavlen {
 
 // The one reader the steps executor holds: hands each read unchanged to the reader of the selection's provider,
-// one read at a time in the whole application. A read that meets another one waits, testing every 50 ms, and
-// takes the turn at its next test after the other ends; waiting reads are not served in arrival order. Main
-// thread.
+// one read at a time in the whole application. A read that meets another one waits in line; when a read ends,
+// however it ends, the turn passes at once to the read that has waited longest. Main thread.
 class ReadingRouter final : public StepsReader
 {
 public:
-    static constexpr std::chrono::milliseconds pollInterval{50};
-
-    // anthropic and gemini may be absent: their reads then fail.
+    // anthropic and gemini may be absent: their reads then fail. Reads must end before the router.
     ReadingRouter(std::shared_ptr<StepsReader> openAI,
                   std::shared_ptr<StepsReader> ollama,
                   std::shared_ptr<StepsReader> anthropic,
-                  std::shared_ptr<StepsReader> gemini,
-                  const TimeSource& time = systemTime());
+                  std::shared_ptr<StepsReader> gemini);
 
-    // True while a read has been handed to a reader and has not ended.
+    // True while a read holds the turn: handed to a reader, or about to be.
     bool isBusy() const { return m_busy; }
 
     // The chosen reader's readings or failure, unchanged. Throws CancelledError when stop is requested while
@@ -39,14 +36,21 @@ public:
                                            std::stop_token stop) override;
 
 private:
+    class Turn;
+
     StepsReader* readerFor(ModelSelection::Provider provider) const;
+    // Gives the turn to the first read in line, or frees it when none waits.
+    void passTurn();
+    // Takes a waiting read out of the line; false when it has been given the turn already.
+    bool leaveLine(std::uint64_t ticket);
 
     std::shared_ptr<StepsReader> m_openAI;
     std::shared_ptr<StepsReader> m_ollama;
     std::shared_ptr<StepsReader> m_anthropic;
     std::shared_ptr<StepsReader> m_gemini;
-    const TimeSource* m_time;
     bool m_busy = false;
+    std::uint64_t m_nextTicket = 0;
+    std::deque<std::pair<std::uint64_t, Completion<void>>> m_line;
 };
 
 } // namespace tavlen

@@ -4,7 +4,8 @@
 #include "CancelledError.h"
 #include "Completion.h"
 #include "ProviderFailure.h"
-#include "VirtualTime.h"
+
+#include <QCoreApplication>
 
 #include <gtest/gtest.h>
 
@@ -23,8 +24,9 @@ namespace {
 class HeldReader final : public StepsReader
 {
 public:
-    explicit HeldReader(std::string name)
+    HeldReader(std::string name, std::vector<std::string>& handed)
         : m_name(std::move(name))
+        , m_handed(handed)
     {}
 
     std::vector<std::string> calls;
@@ -43,6 +45,7 @@ public:
                                            std::stop_token) override
     {
         calls.push_back(m_name + ":" + selection.modelIdentifier);
+        m_handed.push_back(m_name);
         timeouts.push_back(timeoutSeconds);
         onUsage(ModelRequestReport::requestSent());
         m_pending = Completion<std::vector<Reading>>();
@@ -52,6 +55,7 @@ public:
 
 private:
     std::string m_name;
+    std::vector<std::string>& m_handed;
     Completion<std::vector<Reading>> m_pending;
 };
 
@@ -75,12 +79,12 @@ protected:
             stop);
     }
 
-    std::shared_ptr<HeldReader> m_openAI = std::make_shared<HeldReader>("openAI");
-    std::shared_ptr<HeldReader> m_ollama = std::make_shared<HeldReader>("ollama");
-    std::shared_ptr<HeldReader> m_anthropic = std::make_shared<HeldReader>("anthropic");
-    std::shared_ptr<HeldReader> m_gemini = std::make_shared<HeldReader>("gemini");
-    VirtualTime m_time;
-    ReadingRouter m_router{m_openAI, m_ollama, m_anthropic, m_gemini, m_time};
+    std::vector<std::string> m_handed; // the readers' names in the order reads reached them
+    std::shared_ptr<HeldReader> m_openAI = std::make_shared<HeldReader>("openAI", m_handed);
+    std::shared_ptr<HeldReader> m_ollama = std::make_shared<HeldReader>("ollama", m_handed);
+    std::shared_ptr<HeldReader> m_anthropic = std::make_shared<HeldReader>("anthropic", m_handed);
+    std::shared_ptr<HeldReader> m_gemini = std::make_shared<HeldReader>("gemini", m_handed);
+    ReadingRouter m_router{m_openAI, m_ollama, m_anthropic, m_gemini};
     int m_reports = 0;
 };
 
@@ -111,7 +115,7 @@ TEST_F(ReadingRouterTest, aSecondReadWaitsForTheFirstWhetherItSucceedsOrFails)
         m_anthropic->calls.clear();
         auto first = read(m_router, Provider::openAI);
         auto second = read(m_router, Provider::anthropic);
-        m_time.advance(500ms);
+        QCoreApplication::processEvents();
         EXPECT_TRUE(m_anthropic->calls.empty());
         if (firstFails) {
             m_openAI->fail(std::make_exception_ptr(ProviderFailure("execution_timeout", "late")));
@@ -125,8 +129,8 @@ TEST_F(ReadingRouterTest, aSecondReadWaitsForTheFirstWhetherItSucceedsOrFails)
             m_openAI->release({readingOf(1)});
             waitBounded(std::move(first));
         }
-        // The waiting read takes the turn at its next test, at most one interval later.
-        m_time.advance(ReadingRouter::pollInterval);
+        // The waiting read takes the turn as soon as the first ends.
+        ASSERT_TRUE(waitUntil([&] { return !m_anthropic->calls.empty(); }));
         EXPECT_EQ(m_anthropic->calls, std::vector<std::string>{"anthropic:model"});
         EXPECT_TRUE(m_router.isBusy());
         m_anthropic->release({});
@@ -156,9 +160,36 @@ TEST_F(ReadingRouterTest, aWaitingReadThatIsCancelledLeavesTheTurnToTheRunningOn
     EXPECT_TRUE(m_openAI->calls.empty());
 }
 
+TEST_F(ReadingRouterTest, waitingReadsAreServedInArrivalOrder_passingOverOneStoppedInLine)
+{
+    auto running = read(m_router, Provider::openAI);
+    auto third = read(m_router, Provider::gemini);
+    std::stop_source leaving;
+    auto stopped = read(m_router, Provider::openAI, leaving.get_token());
+    auto fourth = read(m_router, Provider::ollama);
+    auto fifth = read(m_router, Provider::anthropic);
+    leaving.request_stop();
+    EXPECT_THROW(waitBounded(std::move(stopped)), CancelledError);
+    EXPECT_EQ(m_handed, std::vector<std::string>{"openAI"});
+
+    m_openAI->release({});
+    waitBounded(std::move(running));
+    ASSERT_TRUE(waitUntil([&] { return m_handed.size() == 2; }));
+    m_gemini->release({});
+    waitBounded(std::move(third));
+    ASSERT_TRUE(waitUntil([&] { return m_handed.size() == 3; }));
+    m_ollama->fail(std::make_exception_ptr(ProviderFailure("execution_timeout", "late")));
+    EXPECT_THROW(waitBounded(std::move(fourth)), ProviderFailure);
+    ASSERT_TRUE(waitUntil([&] { return m_handed.size() == 4; }));
+    m_anthropic->release({});
+    waitBounded(std::move(fifth));
+    EXPECT_EQ(m_handed, (std::vector<std::string>{"openAI", "gemini", "ollama", "anthropic"}));
+    EXPECT_FALSE(m_router.isBusy());
+}
+
 TEST_F(ReadingRouterTest, aProviderWithoutReaderFailsAndFreesTheTurnAtOnce)
 {
-    ReadingRouter router(m_openAI, m_ollama, nullptr, nullptr, m_time);
+    ReadingRouter router(m_openAI, m_ollama, nullptr, nullptr);
     try {
         waitBounded(read(router, Provider::anthropic));
         ADD_FAILURE() << "read";
