@@ -1,5 +1,7 @@
 #include "Png.h"
 
+#include "PngRgbDecoder.h"
+
 #include <spng.h>
 
 #include <cstdlib>
@@ -64,6 +66,10 @@ RgbaImage decodePng(std::string_view bytes, std::uint64_t maxPixels)
     }
     if (std::uint64_t{size->width} * size->height > maxPixels) {
         throw PngError("PNG image has too many pixels");
+    }
+    // Captures take the fast decoder; other kinds of image the general one.
+    if (auto image = decodeRgbPng(bytes, maxPixels)) {
+        return std::move(*image);
     }
     Context context(spng_ctx_new(0));
     if (!context) {
