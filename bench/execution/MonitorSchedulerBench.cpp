@@ -82,6 +82,40 @@ void BM_SchedulerPass1000Monitors(benchmark::State& state)
 
 BENCHMARK(BM_SchedulerPass1000Monitors)->Unit(benchmark::kMillisecond);
 
+// The floor beside it: the statements a steady pass cannot do without, through the bare C API on the calling
+// thread, in one write transaction: every enabled monitor with its schedule and runtime state, then the queue.
+void BM_BareSqlSchedulerPass1000Monitors(benchmark::State& state)
+{
+    BenchDirectory directory;
+    {
+        MonitorDatabase database(directory.path() / "Tavlen.sqlite");
+        seedMonitors(database, 1000);
+        SQLiteScheduleRepository repository(database);
+        finish(repository.refresh(Date::now(), "Europe/Berlin")); // creates the runtime rows
+    }
+    sqlite3* db = nullptr;
+    bench::check(db, sqlite3_open((directory.path() / "Tavlen.sqlite").c_str(), &db));
+    bench::execute(db, "PRAGMA foreign_keys = ON; PRAGMA synchronous = FULL");
+    for (auto _ : state) {
+        bench::execute(db, "BEGIN IMMEDIATE");
+        const std::int64_t read =
+            bench::runBare(db,
+                           "SELECT m.id, m.schedule_version, m.schedule_json, r.schedule_version, r.state_json,\n"
+                           "    EXISTS (SELECT 1 FROM monitor_steps s WHERE s.monitor_id = m.id)\n"
+                           "FROM monitors m LEFT JOIN schedule_runtime r ON r.monitor_id = m.id\n"
+                           "WHERE m.schedule_enabled = 1") +
+            bench::runBare(db,
+                           "SELECT q.* FROM scheduled_checks_queue q JOIN monitors s ON s.id = q.monitor_id\n"
+                           "WHERE s.schedule_enabled = 1 AND s.schedule_version = q.schedule_version\n"
+                           "ORDER BY q.due_at_ms, q.monitor_id");
+        bench::execute(db, "COMMIT");
+        benchmark::DoNotOptimize(read);
+    }
+    sqlite3_close(db);
+}
+
+BENCHMARK(BM_BareSqlSchedulerPass1000Monitors)->Unit(benchmark::kMillisecond);
+
 // The process's CPU time over one idle minute of the started scheduler with 100 monitors, none of them due: one
 // pass a second on the real clock.
 void BM_SchedulerIdleMinute100Monitors(benchmark::State& state)

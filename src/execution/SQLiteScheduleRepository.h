@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ScheduleRepository.h"
+#include "ScheduleRowCache.h"
 
 #include <string_view>
 
@@ -11,7 +12,8 @@ class SqliteConnection;
 class SqliteStatement;
 
 // Runtime states and the queue of due occurrences in the workspace file; each operation is one write access of
-// the database, so a failure leaves nothing of it behind. Holds no state of its own besides the database.
+// the database, so a failure leaves nothing of it behind. Besides the database it holds only what the last
+// refresh decoded, which serves the next one while the stored texts are unchanged.
 class SQLiteScheduleRepository final : public ScheduleRepository
 {
 public:
@@ -27,8 +29,9 @@ public:
     // usable models, so an overtaken check is never claimed twice or under a changed schedule.
     QCoro::Task<bool> claim(QueuedCheck check) override;
 
-    // The body of refresh, inside the caller's write transaction.
-    static ScheduleSnapshot refreshNow(SqliteConnection& connection, Date now, std::string_view timeZoneID);
+    // The body of refresh, inside the caller's write transaction; cache keeps its decoding for the next call.
+    static ScheduleSnapshot
+    refreshNow(SqliteConnection& connection, Date now, std::string_view timeZoneID, ScheduleRowCache& cache);
     // The body of claim, inside the caller's write transaction.
     static bool claimNow(SqliteConnection& connection, const QueuedCheck& check);
 
@@ -37,6 +40,7 @@ public:
 
 private:
     MonitorDatabase& m_database;
+    ScheduleRowCache m_rows; // used inside refresh's access only, so on the database's thread
 };
 
 } // namespace tavlen

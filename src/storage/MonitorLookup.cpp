@@ -28,6 +28,15 @@ Monitor requireMonitor(SqliteConnection& connection, const Uuid& id)
     return std::move(*monitor);
 }
 
+void requireMonitorExists(SqliteConnection& connection, const Uuid& id)
+{
+    SqliteStatement statement(connection, "SELECT 1 FROM monitors WHERE id = ?");
+    statement.bind(1, id.lowercaseString());
+    if (!statement.step()) {
+        throw MonitorStoreError::missingMonitor();
+    }
+}
+
 Monitor decodeMonitorRow(const SqliteStatement& row)
 {
     try {

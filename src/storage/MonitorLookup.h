@@ -17,6 +17,10 @@ std::optional<Monitor> fetchMonitor(SqliteConnection& connection, const Uuid& id
 // The stored monitor with that id, as fetchMonitor reads it; MonitorStoreError::missingMonitor when there is none.
 Monitor requireMonitor(SqliteConnection& connection, const Uuid& id);
 
+// MonitorStoreError::missingMonitor unless a monitor with that id is stored; reads nothing of the row, for an
+// access that only needs the monitor to exist (a page of its checks, say).
+void requireMonitorExists(SqliteConnection& connection, const Uuid& id);
+
 // The Monitor of the current row of a statement over the monitors table (columns found by name). Throws
 // MonitorStoreError: unsupportedSchema for a schedule_json of another format version, invalidStoredData for any
 // other rule the row breaks (an id that is not a UUID, a name that is not stored trimmed or is blank, a version or

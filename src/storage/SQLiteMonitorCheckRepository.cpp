@@ -125,7 +125,7 @@ std::vector<MonitorCheck> SQLiteMonitorCheckRepository::historyBody(SqliteConnec
                                                                     const std::optional<MonitorCheckCursor>& cursor,
                                                                     int pageSize)
 {
-    requireMonitor(connection, monitorID);
+    requireMonitorExists(connection, monitorID);
     std::string sql = std::string(checkColumns) + checksOfMonitorCondition;
     if (cursor) {
         sql += afterCursor;
@@ -166,7 +166,7 @@ void SQLiteMonitorCheckRepository::deleteCheckBody(SqliteConnection& connection,
                                                    const Uuid& monitorID,
                                                    const Uuid& checkID)
 {
-    requireMonitor(connection, monitorID);
+    requireMonitorExists(connection, monitorID);
     connection.prepare(deleteCheckOfMonitor).bindAll(checkID.lowercaseString(), monitorID.lowercaseString()).execute();
 }
 

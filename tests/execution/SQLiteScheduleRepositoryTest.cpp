@@ -173,6 +173,48 @@ TEST_F(SQLiteScheduleRepositoryTest, MissingModelsAreReportedAndKeepTheRowQueued
     EXPECT_EQ(count("scheduled_checks_queue"), 1);
 }
 
+TEST_F(SQLiteScheduleRepositoryTest, AScheduleStoredBetweenPassesIsTheOneTheNextPassUses)
+{
+    const Date first = at("2026-03-02T10:00:00Z");
+    const Date second = at("2026-03-02T10:05:00Z");
+    // A state whose next check is due at the second pass, stored over the one the first passes kept.
+    const std::string dueState = ScheduleState{7, first, second, std::nullopt}.encodeStored();
+
+    struct Row
+    {
+        const char* name;
+        std::int64_t version;    // of the stored change
+        std::string runtimeEdit; // done to the runtime rows with it
+        ScheduleState expected;  // at the second pass, every 15 minutes
+    };
+
+    const std::vector<Row> rows{
+        {"saved under a new version", 2, "", {1, second, second.addingSeconds(15 * 60), std::nullopt}},
+        {"rewritten under the same version",
+         1,
+         "DELETE FROM schedule_runtime",
+         {1, second, second.addingSeconds(15 * 60), std::nullopt}},
+        {"rewritten with its state",
+         1,
+         "UPDATE schedule_runtime SET state_json = '" + dueState + "'",
+         {8, first, second.addingSeconds(15 * 60), std::nullopt}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        const Uuid id = scheduledMonitor(ScheduleRule::every({60, allDays, std::nullopt}));
+        // Two passes, so the rule and the state are both decoded and kept before the change.
+        refresh(first);
+        ASSERT_EQ(refresh(first.addingSeconds(1)).states.at(id).nextDue, at("2026-03-02T11:00:00Z"));
+
+        setSchedule(id, ScheduleRule::every({15, allDays, std::nullopt}), true, row.version);
+        if (!row.runtimeEdit.empty()) {
+            execute(row.runtimeEdit);
+        }
+        EXPECT_EQ(refresh(second).states.at(id), row.expected);
+        execute("DELETE FROM monitors");
+    }
+}
+
 TEST_F(SQLiteScheduleRepositoryTest, InvalidStoredStateFailsTheWholeRefresh)
 {
     const ScheduleRule rule = ScheduleRule::every({60, allDays, std::nullopt});
