@@ -14,7 +14,9 @@
 
 // The screenshot view over a long page captured at device scale 2: 1280 × 16000 CSS pixels, 2560 × 32000 image
 // pixels (320 MB decoded). A zoom step or a pan must repaint within a frame (16 ms). The view holds the capture
-// and a QImage over its pixels (no copy) and no scaled cache, so its own memory is the capture's.
+// and a QImage over its pixels (no copy) and no scaled cache, so its own memory is the capture's. CPU time is the
+// whole process's, so painting work Qt hands to its own threads counts too; on a busy machine it is the figure to
+// read against the budget.
 namespace tavlen::ui {
 namespace {
 
@@ -100,13 +102,13 @@ void BM_ScreenshotZoomStepRepaint(benchmark::State& state)
     bool zoomIn = true;
     for (auto _ : state) {
         shown.zoom(zoomIn ? StepsZoomRequest::Action::zoomIn : StepsZoomRequest::Action::zoomOut);
-        shown.view.viewport()->repaint();
+        QCoreApplication::processEvents();
         zoomIn = !zoomIn;
     }
     state.counters["magnification"] = shown.view.magnification();
 }
 
-BENCHMARK(BM_ScreenshotZoomStepRepaint)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ScreenshotZoomStepRepaint)->MeasureProcessCPUTime()->Unit(benchmark::kMillisecond);
 
 // A pan of 120 points and its repaint, at magnification range(0) / 100.
 void BM_ScreenshotPanRepaint(benchmark::State& state)
@@ -127,12 +129,13 @@ void BM_ScreenshotPanRepaint(benchmark::State& state)
             step = -step;
         }
         bar->setValue(bar->value() + step);
-        shown.view.viewport()->repaint();
+        // The pending updates are painted and flushed as the event loop would.
+        QCoreApplication::processEvents();
     }
     state.counters["magnification"] = shown.view.magnification();
 }
 
-BENCHMARK(BM_ScreenshotPanRepaint)->Arg(51)->Arg(100)->Arg(195)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ScreenshotPanRepaint)->Arg(51)->Arg(100)->Arg(195)->MeasureProcessCPUTime()->Unit(benchmark::kMillisecond);
 
 // The bare operation beside it: the visible part of the image drawn scaled into a viewport-sized image.
 void BM_BareScaledDrawOfTheVisiblePart(benchmark::State& state)
@@ -156,7 +159,7 @@ void BM_BareScaledDrawOfTheVisiblePart(benchmark::State& state)
     }
 }
 
-BENCHMARK(BM_BareScaledDrawOfTheVisiblePart)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_BareScaledDrawOfTheVisiblePart)->MeasureProcessCPUTime()->Unit(benchmark::kMillisecond);
 
 } // namespace
 } // namespace tavlen::ui

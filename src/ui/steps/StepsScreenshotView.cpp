@@ -133,8 +133,10 @@ void StepsScreenshotView::setMagnification(double magnification, QPointF anchor)
     const QPointF scroll =
         scrollKeepingAnchor(viewport()->size(), imageSize(), m_magnification, target, scrollOffset(), anchor);
     m_magnification = target;
+    m_rescaling = true;
     updateScrollRanges();
     scrollTo(scroll);
+    m_rescaling = false;
     viewport()->update();
 }
 
@@ -205,9 +207,15 @@ void StepsScreenshotView::resizeEvent(QResizeEvent* event)
     }
 }
 
-void StepsScreenshotView::scrollContentsBy(int, int)
+void StepsScreenshotView::scrollContentsBy(int dx, int dy)
 {
-    viewport()->update();
+    // At one magnification everything drawn moves with the image, so a pan moves the pixels already shown and
+    // paints only the strip it uncovers. A change of magnification repaints everything.
+    if (m_rescaling) {
+        viewport()->update();
+    } else {
+        viewport()->scroll(dx, dy);
+    }
 }
 
 void StepsScreenshotView::wheelEvent(QWheelEvent* event)

@@ -109,6 +109,7 @@ private:
     std::optional<Uuid> m_focusToken;
     double m_previousWidth = 0;
     bool m_updatingRanges = false;
+    bool m_rescaling = false;
     QPointF m_lastDragPoint;
     QTimer m_autoscroll;
 };
