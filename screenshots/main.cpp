@@ -71,7 +71,8 @@ int main(int argc, char** argv)
             if (!QTest::qWaitForWindowExposed(widget.get()) || !QTest::qWaitForWindowActive(widget.get())) {
                 std::fprintf(stderr, "%s: window not shown\n", qPrintable(scene.name));
             }
-            QCoreApplication::processEvents();
+            // Views that load or draw off the main thread settle within a few event-loop turns.
+            QTest::qWait(250);
             const QString file =
                 output.filePath(QStringLiteral("%1-%2@%3x.png").arg(scene.name, look.name, QString::fromLatin1(scale)));
             if (!widget->grab().save(file)) {
