@@ -3,7 +3,9 @@
 #include "CloudFailures.h"
 #include "CloudReadingAnswer.h"
 #include "CloudReadingRequest.h"
+#include "FailureDescription.h"
 #include "PreparedPageEvidence.h"
+#include "ProvidersLog.h"
 #include "ReadingFailure.h"
 #include "ReadingRequestSupport.h"
 #include "ReadingTools.h"
@@ -92,7 +94,11 @@ QCoro::Task<std::vector<Reading>> CloudReadingService::read(ModelSelection selec
         if (!(failure == ReadingFailure::invalidReadings())) {
             throw;
         }
+    } catch (const ProviderFailure&) {
+        // An answer that is no JSON document: the provider's invalid response.
     } catch (...) {
+        qCWarning(providersLog) << "reading the provider's answer failed:"
+                                << describeFailure(std::current_exception()).c_str();
     }
     throw invalidResponseFailure(m_provider);
 }

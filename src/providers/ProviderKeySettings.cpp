@@ -1,8 +1,10 @@
 #include "ProviderKeySettings.h"
 
+#include "FailureDescription.h"
 #include "MainThread.h"
 #include "Observable.h"
 #include "ProviderKeyRule.h"
+#include "ProvidersLog.h"
 
 #include <QPointer>
 
@@ -159,6 +161,7 @@ void ProviderKeySettings::showError(std::exception_ptr error)
     } catch (const ProviderKeyError& keyError) {
         setError(keyError);
     } catch (...) {
+        qCWarning(providersLog) << "key storage failed:" << describeFailure(error).c_str();
         setError(ProviderKeyError::storage());
     }
 }

@@ -1,6 +1,7 @@
 #include "MonitorStoreError.h"
 
 #include "CancelledError.h"
+#include "FailureDescription.h"
 #include "StorageMessages.h"
 #include "Utf8.h"
 
@@ -69,6 +70,7 @@ MonitorStoreError MonitorStoreError::from(std::exception_ptr error)
     } catch (const CancelledError&) {
         return interrupted();
     } catch (...) {
+        logFailureCause("storage failure of an unknown kind", error);
         return storage();
     }
 }

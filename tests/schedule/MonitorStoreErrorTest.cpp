@@ -71,5 +71,30 @@ TEST(MonitorStoreErrorTest, from_classifiesForeignErrors)
     EXPECT_EQ(MonitorStoreError::from(nullptr), MonitorStoreError::storage());
 }
 
+TEST(MonitorStoreErrorTest, from_logsTheCauseOfAnUnknownErrorOnce_andNothingForKnownOnes)
+{
+    struct Row
+    {
+        const char* name;
+        std::exception_ptr error;
+        std::string log;
+    };
+
+    const Row rows[] = {
+        {"unknown",
+         std::make_exception_ptr(std::runtime_error("disk on fire")),
+         "storage failure of an unknown kind: disk on fire\n"},
+        {"not even an exception", std::make_exception_ptr(42), "storage failure of an unknown kind: unknown failure\n"},
+        {"our own", std::make_exception_ptr(MonitorStoreError::busy()), ""},
+        {"a cancel", std::make_exception_ptr(CancelledError()), ""},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        testing::internal::CaptureStderr();
+        (void)MonitorStoreError::from(row.error);
+        EXPECT_EQ(testing::internal::GetCapturedStderr(), row.log);
+    }
+}
+
 } // namespace
 } // namespace tavlen
