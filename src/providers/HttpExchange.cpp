@@ -42,6 +42,7 @@ struct Exchange
     std::int64_t byteLimit = 0;
     std::string body;
     std::optional<HttpExchangeFailure::Kind> failure;
+    int sends = 0;
 
     // Aborting inside one of the reply's own signals confuses Qt's bookkeeping, so the abort goes through the
     // loop; nothing more is collected meanwhile.
@@ -51,6 +52,16 @@ struct Exchange
             failure = kind;
         }
         QMetaObject::invokeMethod(&reply, &QNetworkReply::abort, Qt::QueuedConnection);
+    }
+
+    // Qt sends a GET again on a new connection when the first one closes before any answer, and no setting
+    // turns that off. A connection cut before the answer is a network failure all the same: a second send fails
+    // the exchange before its answer can be taken.
+    void noteSent(QNetworkReply& reply)
+    {
+        if (++sends > 1) {
+            fail(reply, HttpExchangeFailure::Kind::network);
+        }
     }
 
     // An announced length above the limit is refused before a byte of the body is read.
@@ -232,6 +243,7 @@ QCoro::Task<HttpExchangeResponse> exchangeHttp(HttpExchangeRequest request, std:
     QObject::connect(
         raw, &QNetworkReply::metaDataChanged, &context, [exchange, raw] { exchange->checkAnnouncedLength(*raw); });
     QObject::connect(raw, &QNetworkReply::readyRead, &context, [exchange, raw] { exchange->collect(*raw); });
+    QObject::connect(raw, &QNetworkReply::requestSent, &context, [exchange, raw] { exchange->noteSent(*raw); });
     try {
         // A stop or the deadline aborts the reply at once.
         auto finished = withTimeout(

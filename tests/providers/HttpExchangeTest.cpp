@@ -15,6 +15,7 @@
 #include <stop_token>
 #include <string>
 #include <thread>
+#include <vector>
 
 using namespace std::chrono_literals;
 using namespace tavlen;
@@ -242,6 +243,36 @@ TEST_F(HttpExchangeTest, resetAndRefusedConnectionsAreNetworkFailures)
 
     const std::string refused = "http://127.0.0.1:" + std::to_string(RawHttpServer::refusedPort()) + "/r";
     EXPECT_EQ(failureOf(requestTo(refused, "{}")), HttpExchangeFailure::Kind::network);
+}
+
+// A connection that ends before any byte of an answer fails the exchange, also when the server would answer the
+// request on a new connection: Qt may already have sent a GET again (nothing turns that off), but its answer is
+// never taken.
+TEST_F(HttpExchangeTest, aConnectionCutBeforeAnyAnswerIsANetworkFailure)
+{
+    struct Row
+    {
+        const char* name;
+        std::optional<std::string> body;
+        RawHttpServer::Script cut;
+        std::size_t mostRequests;
+    };
+
+    const std::vector<Row> rows{
+        {"GET, closed", std::nullopt, {}, 2},
+        {"GET, reset", std::nullopt, {RawHttpServer::reset()}, 2},
+        {"POST, closed", "{}", {}, 1},
+        {"POST, reset", "{}", {RawHttpServer::reset()}, 1},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        RawHttpServer server;
+        server.play({RawHttpServer::send(RawHttpServer::answer(200, R"({"data":[]})"))});
+        server.playNext(row.cut);
+        EXPECT_EQ(failureOf(requestTo(server.baseURL() + "/v1/models", row.body)), HttpExchangeFailure::Kind::network);
+        EXPECT_GE(server.requestCount(), 1u);
+        EXPECT_LE(server.requestCount(), row.mostRequests);
+    }
 }
 
 TEST_F(HttpExchangeTest, cancellingMidRequestAbortsAtOnceWithTheCancellation)

@@ -110,6 +110,12 @@ void RawHttpServer::play(Script script)
     m_script = std::move(script);
 }
 
+void RawHttpServer::playNext(Script script)
+{
+    const std::lock_guard lock(m_mutex);
+    m_next = std::move(script);
+}
+
 std::vector<RecordedRequest> RawHttpServer::requests() const
 {
     const std::lock_guard lock(m_mutex);
@@ -190,7 +196,12 @@ void RawHttpServer::serve(int connection)
         {
             const std::lock_guard lock(m_mutex);
             m_requests.push_back(request);
-            script = m_script;
+            if (m_next) {
+                script = std::move(*m_next);
+                m_next.reset();
+            } else {
+                script = m_script;
+            }
         }
         perform(connection, script);
     }

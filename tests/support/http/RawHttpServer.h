@@ -6,6 +6,7 @@
 #include <chrono>
 #include <cstddef>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 #include <utility>
@@ -51,6 +52,8 @@ public:
 
     // The script for every connection from now on. Without one, a connection is closed after its request.
     void play(Script script);
+    // The script for the next connection only; later ones play the script of play().
+    void playNext(Script script);
 
     std::vector<RecordedRequest> requests() const;
     std::size_t requestCount() const;
@@ -93,6 +96,7 @@ private:
     std::vector<std::thread> m_connections;
     std::vector<RecordedRequest> m_requests;
     Script m_script;
+    std::optional<Script> m_next;
 };
 
 } // namespace tavlen::test
