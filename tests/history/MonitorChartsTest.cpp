@@ -4,6 +4,7 @@
 #include "ChartTestValues.h"
 #include "EventLoopTest.h"
 #include "MonitorStoreError.h"
+#include "ObjectRemains.h"
 #include "ScriptedSources.h"
 
 #include <QSignalSpy>
@@ -12,8 +13,11 @@
 
 #include <atomic>
 #include <condition_variable>
+#include <functional>
 #include <mutex>
 #include <stdexcept>
+#include <utility>
+#include <vector>
 
 namespace tavlen {
 namespace {
@@ -271,11 +275,21 @@ TEST_F(MonitorChartsTest, failuresShowTheirSentence)
 
 TEST_F(MonitorChartsTest, aModelGoneDuringALoadIsLeftAlone)
 {
-    auto charts = std::make_unique<MonitorCharts>(monitor, m_source, ChartPreset::day);
-    auto loading = charts->load(at(nowMilliseconds));
-    charts.reset();
-    m_source.requests[0].answer.resume(snapshotOf(nowMilliseconds, {1}));
-    waitBounded(std::move(loading));
+    const std::vector<std::pair<const char*, std::function<void(Completion<ChartSnapshot>&)>>> answers{
+        {"snapshot", [](auto& answer) { answer.resume(snapshotOf(nowMilliseconds, {1})); }},
+        {"failure", [](auto& answer) { answer.fail(std::make_exception_ptr(MonitorStoreError::busy())); }},
+    };
+    for (const auto& [name, answer] : answers) {
+        SCOPED_TRACE(name);
+        test::ScriptedChartsSource source;
+        test::ObjectRemains<MonitorCharts> charts(monitor, source, ChartPreset::day);
+        auto loading = charts->load(at(nowMilliseconds));
+        charts.destroy();
+        answer(source.requests[0].answer);
+        waitBounded(std::move(loading));
+        EXPECT_FALSE(charts.touchedSinceDestroyed());
+        EXPECT_EQ(source.requests.size(), 1u);
+    }
 }
 
 TEST_F(MonitorChartsTest, aPresetChangeIsReportedOnceAndLoadsNothing)

@@ -4,6 +4,7 @@
 #include "EventLoopTest.h"
 #include "MonitorCheckError.h"
 #include "MonitorStoreError.h"
+#include "ObjectRemains.h"
 #include "ReadingPreviewText.h"
 #include "ScriptedSources.h"
 
@@ -467,20 +468,27 @@ TEST_F(MonitorHistoryTest, aCheckIsDeletedOnceAtATimeAndFailuresStayWithIt)
 
 TEST_F(MonitorHistoryTest, aModelGoneDuringItsRequestsIsLeftAlone)
 {
-    auto history = std::make_unique<MonitorHistory>(monitor, m_scripted);
+    test::ObjectRemains<MonitorHistory> history(monitor, m_scripted);
     auto refreshing = history->refresh();
     answerPage({checkNumber(2), checkNumber(1)});
     waitBounded(std::move(refreshing));
     auto again = history->refresh();
     auto readings = history->loadReadings(chartID(2));
     auto deleting = history->deleteCheck(checkNumber(1));
-    history.reset();
-    answerPage({});
+    history.destroy();
+    // A full page of checks newer than the listed ones: a history still there would ask for the next page.
+    std::vector<MonitorCheck> newer;
+    for (int n = 3 + MonitorHistory::pageSize; n >= 3; --n) {
+        newer.push_back(checkNumber(n));
+    }
+    answerPage(newer);
     m_scripted.readings.front().answer.fail(std::make_exception_ptr(MonitorCheckError::missingCheck()));
     m_scripted.deletions.front().answer.resume();
     waitBounded(std::move(again));
     waitBounded(std::move(readings));
     waitBounded(std::move(deleting));
+    EXPECT_FALSE(history.touchedSinceDestroyed());
+    EXPECT_TRUE(m_scripted.pages.empty());
 }
 
 TEST_F(MonitorHistoryTest, togglesExpandOneRowAndSwitchReadingLists)
