@@ -1,5 +1,7 @@
 # make run: set up, build the release bundle and start Tavlen.
 # make test: set up, build with AddressSanitizer and UndefinedBehaviorSanitizer, run every test.
+# make test-optimised: set up, build RelWithDebInfo with the tests (warnings the optimiser finds are errors too),
+#   run them all but the end-to-end ones.
 # make bench: set up, build the benchmarks in release mode and run them.
 # make screenshots: build the screenshots program in the test build and render every registered view into
 #   build-screenshots/, light and dark, at scale 1 and 2. SCENES="kit- steps-" renders only those.
@@ -9,6 +11,7 @@
 JOBS ?= $(shell nproc)
 RELEASE_DIR ?= build
 TEST_DIR ?= build-test
+OPTIMISED_DIR ?= build-opt
 BENCH_DIR ?= build-bench
 FUZZ_DIR ?= build-fuzz
 FUZZ_SECONDS ?= 10
@@ -17,7 +20,7 @@ FUZZ_TARGETS ?=
 SCREENSHOT_DIR ?= build-screenshots
 SCENES ?=
 
-.PHONY: setup run test bench fuzz screenshots format format-check clean
+.PHONY: setup run test test-optimised bench fuzz screenshots format format-check clean
 
 setup:
 	./scripts/setup
@@ -32,6 +35,12 @@ test: setup
 	cmake --build $(TEST_DIR) -j $(JOBS)
 	ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 		ctest --test-dir $(TEST_DIR) --output-on-failure -j $(JOBS)
+
+# An optimised build (RelWithDebInfo, -O2) with every test built, warnings as errors; runs all but the e2e label.
+test-optimised: setup
+	cmake -S . -B $(OPTIMISED_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake --build $(OPTIMISED_DIR) -j $(JOBS)
+	QT_QPA_PLATFORM=offscreen ctest --test-dir $(OPTIMISED_DIR) --output-on-failure -j $(JOBS) -LE e2e
 
 bench: setup
 	cmake -S . -B $(BENCH_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Release -DTAVLEN_TESTS=OFF -DTAVLEN_BENCH=ON
@@ -59,4 +68,4 @@ format-check:
 	git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run --Werror
 
 clean:
-	rm -rf $(RELEASE_DIR) $(TEST_DIR) $(BENCH_DIR) $(FUZZ_DIR) $(SCREENSHOT_DIR)
+	rm -rf $(RELEASE_DIR) $(TEST_DIR) $(OPTIMISED_DIR) $(BENCH_DIR) $(FUZZ_DIR) $(SCREENSHOT_DIR)

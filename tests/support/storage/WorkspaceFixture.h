@@ -38,13 +38,14 @@ inline StepsDocument sampleDocument(const std::optional<Uuid>& modelID,
 {
     const Uuid openPageID = Uuid::random();
     StepsDocument document;
-    document.steps.push_back({openPageID,
-                              std::nullopt,
-                              std::nullopt,
-                              StepsDocument::OpenPage{std::move(url), 1, BrowserCaptureSettings{1280, 900, 2, false}}});
+    document.steps.emplace_back(
+        openPageID,
+        std::nullopt,
+        std::nullopt,
+        StepsDocument::OpenPage{std::move(url), 1, BrowserCaptureSettings{1280, 900, 2, false}});
     for (const auto& fields : reads) {
-        document.steps.push_back(
-            {Uuid::random(), openPageID, BrowserRect{10, 20, 200, 40}, StepsDocument::Read{fields, modelID, 60}});
+        document.steps.emplace_back(
+            Uuid::random(), openPageID, BrowserRect{10, 20, 200, 40}, StepsDocument::Read{fields, modelID, 60});
     }
     return document;
 }
