@@ -225,6 +225,9 @@ void BrowserConnections::refreshProfiles()
 
 void BrowserConnections::tick()
 {
+    // Ages and deadlines (here, in the hello and ping rules and in command deadlines) run on the boot-time
+    // clock rather than the wall clock on purpose: a wall-clock jump (a manual change, an NTP step) then never
+    // drops a live peer or expires a command early, while time asleep still counts, as wall time would.
     const auto now = m_time.now(TimeSource::Clock::bootTime);
     const auto peers = m_peers;
     for (const auto& [id, peer] : peers) {
