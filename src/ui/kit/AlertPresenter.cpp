@@ -130,6 +130,13 @@ void AlertPresenter::handleAnswer(QAbstractButton* clicked)
         if (index.isValid() && index.value<std::size_t>() < m_content->buttons.size()) {
             action = m_content->buttons[index.value<std::size_t>()].action;
         }
+    } else if (m_content) {
+        // Closing the window finishes the box before it names its escape button: that is the cancel button.
+        for (const AlertButton& button : m_content->buttons) {
+            if (button.role == AlertButtonRole::cancel) {
+                action = button.action;
+            }
+        }
     }
     m_box = nullptr;
     m_content.reset();

@@ -5,6 +5,7 @@
 #include <QPointer>
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <stop_token>
 #include <utility>
@@ -60,9 +61,11 @@ template <typename Key> class KeyedViewTask
 public:
     using Body = std::function<QCoro::Task<void>(Key, std::stop_token)>;
 
+    // A lambda body's captures live in its closure, which a suspended run keeps alive (it holds a copy of the
+    // start function that shares the body), so captures stay valid after the view is gone.
     KeyedViewTask(QWidget* view, Body body)
-        : m_body(std::move(body))
-        , m_runner(view, [this](std::stop_token stop) { return m_body(*m_key, std::move(stop)); })
+        : m_body(std::make_shared<Body>(std::move(body)))
+        , m_runner(view, [this, shared = m_body](std::stop_token stop) { return (*shared)(*m_key, std::move(stop)); })
     {}
 
     const std::optional<Key>& key() const { return m_key; }
@@ -82,7 +85,7 @@ public:
     void cancel() { m_runner.cancel(); }
 
 private:
-    Body m_body;
+    std::shared_ptr<Body> m_body;
     std::optional<Key> m_key;
     ViewTaskRunner m_runner;
 };
