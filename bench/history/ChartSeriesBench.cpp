@@ -2,6 +2,8 @@
 
 #include <benchmark/benchmark.h>
 
+#include <malloc.h>
+
 #include <cstdio>
 #include <string>
 
@@ -46,22 +48,32 @@ const ChartSnapshot& snapshot()
     return built;
 }
 
-// Each iteration builds the three series of the snapshot. The result holds about 50 MB of readings (every number
-// reading twice: in the series' numbers and on its line), which glibc maps afresh for each build and unmaps when it
-// is freed; where page faults are dear (a loaded virtual machine) they dominate the time. To see the computation
-// alone, keep the memory in the process:
+// The bytes the process's allocations hold now.
+double heldBytes()
+{
+    const struct mallinfo2 info = mallinfo2();
+    return static_cast<double>(info.uordblks + info.hblkhd);
+}
+
+// Each iteration builds the three series of the snapshot; result_MB is what one result holds. glibc maps large
+// blocks afresh for each build and unmaps them when they are freed; where page faults are dear (a loaded virtual
+// machine) they are a large part of the time. To see the computation alone, keep the memory in the process:
 //   GLIBC_TUNABLES=glibc.malloc.trim_threshold=2000000000:glibc.malloc.mmap_threshold=2000000000
 void BM_BuildChartSeries(benchmark::State& state)
 {
     const ChartSnapshot& rows = snapshot();
+    double resultBytes = 0;
     for (auto _ : state) {
+        const double before = heldBytes();
         std::vector<ChartSeries> series = buildChartSeries(rows);
+        resultBytes = heldBytes() - before;
         if (series.size() != 3 || series[0].numbers.size() != static_cast<std::size_t>(checkCount)) {
             state.SkipWithError("the series missed readings");
         }
         benchmark::DoNotOptimize(series.data());
     }
     state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(rows.samples.size()));
+    state.counters["result_MB"] = resultBytes / 1e6;
 }
 
 // The floor beside it: one pass reading every sample's value and every check's fields, building nothing.

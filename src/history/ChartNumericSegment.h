@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ChartNumbers.h"
 #include "ChartReading.h"
 
 #include <cstdint>
@@ -13,7 +14,7 @@ namespace tavlen {
 struct ChartNumericSegment
 {
     std::int64_t id = 0; // position in its series' segments
-    std::vector<ChartReading> points;
+    ChartNumbers points; // of a built series: a slice of its numbers
     // Checks without a reading of the field lie between every two neighbouring points (drawn dashed); false when
     // the points come from consecutive checks.
     bool interrupted = false;

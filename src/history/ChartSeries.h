@@ -2,6 +2,7 @@
 
 #include "ChartField.h"
 #include "ChartIssue.h"
+#include "ChartNumbers.h"
 #include "ChartNumericDomain.h"
 #include "ChartNumericSegment.h"
 #include "ChartReading.h"
@@ -26,11 +27,11 @@ struct ChartSeries
     // The field's name, with " · " and the end of its id when another field's name differs only in case.
     std::string title;
     ChartWindow window;
-    std::vector<ChartNumericSegment> numericSegments; // in time order
+    std::vector<ChartNumericSegment> numericSegments; // in time order; each a slice of numbers
     ChartNumericDomain numericDomain;
     std::array<double, 5> numericTicks{}; // from the lower to the upper end of the domain
     // Every number reading of the field by time (then check id), also those just before and after the window.
-    std::vector<ChartReading> numbers;
+    ChartNumbers numbers;
     std::vector<ChartTextInterval> textIntervals; // in time order
     std::vector<ChartIssue> issues;               // in the snapshot's check order
     bool hasNumberLane = false;

@@ -27,17 +27,17 @@ void throwIfStopped(const std::stop_token& token)
 }
 
 // By time, then by check id; the id's bytes sort as its lower-case text does.
-bool isEarlierReading(const ChartReading* a, const ChartReading* b)
+bool isEarlierReading(const ChartReading& a, const ChartReading& b)
 {
-    if (a->timeMilliseconds != b->timeMilliseconds) {
-        return a->timeMilliseconds < b->timeMilliseconds;
+    if (a.timeMilliseconds != b.timeMilliseconds) {
+        return a.timeMilliseconds < b.timeMilliseconds;
     }
-    return a->checkID < b->checkID;
+    return a.checkID < b.checkID;
 }
 
-bool areConsecutive(const ChartReading& earlier, const ChartReading& later)
+bool areConsecutive(std::int64_t earlierOrdinal, std::int64_t laterOrdinal)
 {
-    return earlier.ordinal == std::numeric_limits<std::int64_t>::max() || earlier.ordinal + 1 >= later.ordinal;
+    return earlierOrdinal == std::numeric_limits<std::int64_t>::max() || earlierOrdinal + 1 >= laterOrdinal;
 }
 
 // The run of one text while the readings are walked.
@@ -109,7 +109,8 @@ private:
     std::vector<ChartTextInterval> m_intervals;
 };
 
-// A segment while the readings are walked: a run of the field's number readings, by their positions among them.
+// A segment while the readings are walked: a run of the field's number readings, by their positions among them
+// (inclusive).
 // The readings of a segment are always neighbours there, since a text reading between two numbers ends a line.
 struct SegmentSpan
 {
@@ -119,17 +120,15 @@ struct SegmentSpan
 };
 
 // Joins the number reading at index to the one before it when the pair reaches into the window.
-void addNumberPair(const std::vector<const ChartReading*>& numbers,
+void addNumberPair(const ChartNumbers& numbers,
                    std::size_t index,
                    const ChartWindow& window,
                    std::vector<SegmentSpan>& spans)
 {
-    const ChartReading& previous = *numbers[index - 1];
-    const ChartReading& reading = *numbers[index];
-    if (reading.timeMilliseconds < window.startMilliseconds || previous.timeMilliseconds >= window.endMilliseconds) {
+    if (numbers.timeAt(index) < window.startMilliseconds || numbers.timeAt(index - 1) >= window.endMilliseconds) {
         return;
     }
-    const bool interrupted = !areConsecutive(previous, reading);
+    const bool interrupted = !areConsecutive(numbers.ordinalAt(index - 1), numbers.ordinalAt(index));
     if (!spans.empty() && spans.back().interrupted == interrupted && spans.back().last == index - 1) {
         spans.back().last = index;
         return;
@@ -137,11 +136,23 @@ void addNumberPair(const std::vector<const ChartReading*>& numbers,
     spans.push_back(SegmentSpan{index - 1, index, interrupted});
 }
 
+// Whether the check has a reading of the field. A check has few fields, and walking them with equality is much
+// cheaper than ordering ids on the way down the tree.
+bool hasReadingOf(const ChartCheckEvent& check, const Uuid& fieldID)
+{
+    constexpr std::size_t fewFields = 8;
+    if (check.fieldIDs.size() > fewFields) {
+        return check.fieldIDs.contains(fieldID);
+    }
+    return std::any_of(
+        check.fieldIDs.begin(), check.fieldIDs.end(), [&](const Uuid& id) { return sameChartID(id, fieldID); });
+}
+
 std::vector<ChartIssue> issuesOf(const ChartField& field, const ChartSnapshot& snapshot)
 {
     std::vector<ChartIssue> issues;
     for (const ChartCheckEvent& check : snapshot.checks) {
-        if (check.fieldIDs.contains(field.id)) {
+        if (hasReadingOf(check, field.id)) {
             continue;
         }
         std::string message;
@@ -158,25 +169,24 @@ std::vector<ChartIssue> issuesOf(const ChartField& field, const ChartSnapshot& s
 }
 
 // The y range over the numbers in the window and those outside it that a segment reaches.
-ChartNumericDomain domainOf(const std::vector<const ChartReading*>& numbers,
-                            const std::vector<SegmentSpan>& spans,
-                            const ChartWindow& window)
+ChartNumericDomain
+domainOf(const ChartNumbers& numbers, const std::vector<SegmentSpan>& spans, const ChartWindow& window)
 {
     std::set<Uuid> reachedOutside;
     for (const SegmentSpan& span : spans) {
         for (const std::size_t end : {span.first, span.last}) {
-            if (!window.contains(numbers[end]->timeMilliseconds)) {
-                reachedOutside.insert(numbers[end]->checkID);
+            if (!window.contains(numbers.timeAt(end))) {
+                reachedOutside.insert(numbers.checkIDAt(end));
             }
         }
     }
     std::optional<double> min;
     std::optional<double> max;
-    for (const ChartReading* reading : numbers) {
-        if (!window.contains(reading->timeMilliseconds) && !reachedOutside.contains(reading->checkID)) {
+    for (std::size_t i = 0; i < numbers.size(); ++i) {
+        if (!window.contains(numbers.timeAt(i)) && !reachedOutside.contains(numbers.checkIDAt(i))) {
             continue;
         }
-        const double value = reading->value.number();
+        const double value = numbers.valueAt(i);
         if (!min || value < *min) {
             min = value;
         }
@@ -196,18 +206,6 @@ ChartNumericDomain domainOf(const std::vector<const ChartReading*>& numbers,
         }
     }
     return ChartNumericDomain{std::max(lowest - pad, -largestFinite), std::min(highest + pad, largestFinite)};
-}
-
-// Copies of the readings the builder walked by pointer, each list allocated once.
-std::vector<ChartReading> copiesOf(std::vector<const ChartReading*>::const_iterator first,
-                                   std::vector<const ChartReading*>::const_iterator last)
-{
-    std::vector<ChartReading> copies;
-    copies.reserve(static_cast<std::size_t>(last - first));
-    for (auto at = first; at != last; ++at) {
-        copies.push_back(**at);
-    }
-    return copies;
 }
 
 std::array<double, 5> ticksOf(const ChartNumericDomain& domain)
@@ -260,12 +258,25 @@ std::string titleOf(const ChartField& field, const ChartFieldsByName& fieldsByNa
 std::vector<ChartSeries> buildChartSeries(const ChartSnapshot& snapshot, const std::stop_token& token)
 {
     ChartReadingsByField readingsByField;
-    for (const ChartReading& reading : snapshot.samples) {
+    auto checks = std::make_shared<ChartCheckTable>();
+    // The samples come check by check, so each check takes one row; counted first, each column is allocated once.
+    std::size_t checkCount = 0;
+    for (std::size_t i = 0; i < snapshot.samples.size(); ++i) {
+        checkCount += i == 0 || !sameChartID(snapshot.samples[i].checkID, snapshot.samples[i - 1].checkID) ? 1 : 0;
+    }
+    checks->ids.reserve(checkCount);
+    checks->times.reserve(checkCount);
+    checks->ordinals.reserve(checkCount);
+    readingsByField.checkRows.resize(snapshot.samples.size());
+    for (std::size_t i = 0; i < snapshot.samples.size(); ++i) {
+        const ChartReading& reading = snapshot.samples[i];
         if (reading.value.isNumber() && !std::isfinite(reading.value.number())) {
             continue;
         }
-        readingsByField[reading.fieldID].push_back(&reading);
+        readingsByField.checkRows[i] = checks->rowOf(reading.checkID, reading.timeMilliseconds, reading.ordinal);
+        readingsByField.fields[reading.fieldID].push_back(static_cast<std::uint32_t>(i));
     }
+    readingsByField.checks = std::move(checks);
     ChartFieldsByName fieldsByName;
     for (const ChartField& field : snapshot.fields) {
         fieldsByName[groupKeyOf(field.name)].push_back(&field);
@@ -285,38 +296,44 @@ ChartSeries makeChartSeries(const ChartField& field,
                             const std::stop_token& token)
 {
     throwIfStopped(token);
-    static const std::vector<const ChartReading*> none;
-    const auto found = readingsByField.find(field.id);
-    const std::vector<const ChartReading*>& grouped = found != readingsByField.end() ? found->second : none;
+    static const std::vector<std::uint32_t> none;
+    const auto found = readingsByField.fields.find(field.id);
+    const std::vector<std::uint32_t>& grouped = found != readingsByField.fields.end() ? found->second : none;
+    const auto sampleAt = [&](std::uint32_t index) -> const ChartReading& { return snapshot.samples[index]; };
+    const auto isEarlier = [&](std::uint32_t a, std::uint32_t b) { return isEarlierReading(sampleAt(a), sampleAt(b)); };
     // The reader gives them in order; a sorted copy only for snapshots made otherwise.
-    std::vector<const ChartReading*> sorted;
-    if (!std::is_sorted(grouped.begin(), grouped.end(), isEarlierReading)) {
+    std::vector<std::uint32_t> sorted;
+    if (!std::is_sorted(grouped.begin(), grouped.end(), isEarlier)) {
         sorted = grouped;
-        std::stable_sort(sorted.begin(), sorted.end(), isEarlierReading);
+        std::stable_sort(sorted.begin(), sorted.end(), isEarlier);
     }
-    const std::vector<const ChartReading*>& readings = sorted.empty() ? grouped : sorted;
+    const std::vector<std::uint32_t>& readings = sorted.empty() ? grouped : sorted;
 
     const ChartWindow& window = snapshot.window;
     TextLane textLane(window);
-    std::vector<const ChartReading*> numbers;
+    ChartNumbers numbers(readingsByField.checks);
+    numbers.reserve(static_cast<std::size_t>(std::count_if(
+        readings.begin(), readings.end(), [&](std::uint32_t index) { return sampleAt(index).value.isNumber(); })));
     std::vector<SegmentSpan> spans;
     bool hasText = false;
-    const ChartReading* previous = nullptr;
+    bool previousIsNumber = false;
     for (std::size_t i = 0; i < readings.size(); ++i) {
         if (i % cancellationStride == 0) {
             throwIfStopped(token);
         }
-        const ChartReading& reading = *readings[i];
+        const ChartReading& reading = sampleAt(readings[i]);
         textLane.add(reading);
-        if (reading.value.isNumber()) {
-            numbers.push_back(&reading);
-            if (previous && previous->value.isNumber()) {
+        const bool isNumber = reading.value.isNumber();
+        if (isNumber) {
+            numbers.append(
+                readingsByField.checkRows[readings[i]], reading.value.number(), reading.fieldID, reading.fieldName);
+            if (previousIsNumber) {
                 addNumberPair(numbers, numbers.size() - 1, window, spans);
             }
         } else {
             hasText = true;
         }
-        previous = &reading;
+        previousIsNumber = isNumber;
     }
 
     ChartSeries series;
@@ -326,17 +343,15 @@ ChartSeries makeChartSeries(const ChartField& field,
     series.window = window;
     series.numericSegments.reserve(spans.size());
     for (const SegmentSpan& span : spans) {
-        series.numericSegments.push_back(
-            ChartNumericSegment{static_cast<std::int64_t>(series.numericSegments.size()),
-                                copiesOf(numbers.begin() + static_cast<std::ptrdiff_t>(span.first),
-                                         numbers.begin() + static_cast<std::ptrdiff_t>(span.last) + 1),
-                                span.interrupted});
+        series.numericSegments.push_back(ChartNumericSegment{static_cast<std::int64_t>(series.numericSegments.size()),
+                                                             numbers.slice(span.first, span.last + 1),
+                                                             span.interrupted});
     }
     series.numericDomain = domainOf(numbers, spans, window);
     series.numericTicks = ticksOf(series.numericDomain);
     series.hasNumberLane = !numbers.empty() || field.type == ReadingFieldType::number;
     series.hasTextLane = hasText || field.type == ReadingFieldType::text;
-    series.numbers = copiesOf(numbers.begin(), numbers.end());
+    series.numbers = std::move(numbers);
     series.textIntervals = textLane.finish();
     series.issues = issuesOf(field, snapshot);
     return series;

@@ -1,11 +1,14 @@
 #pragma once
 
 #include "ChartField.h"
+#include "ChartNumbers.h"
 #include "ChartReading.h"
 #include "ChartSeries.h"
 #include "ChartSnapshot.h"
 #include "Uuid.h"
 
+#include <cstdint>
+#include <memory>
 #include <stop_token>
 #include <string>
 #include <unordered_map>
@@ -13,8 +16,15 @@
 
 namespace tavlen {
 
-// The snapshot's readings of each field, in snapshot order (pointers into the snapshot).
-using ChartReadingsByField = std::unordered_map<Uuid, std::vector<const ChartReading*>>;
+// The snapshot's readings grouped by field: for each field the positions of its readings in the snapshot's
+// samples, in snapshot order, and for each sample the row of its check in the table of checks the series share.
+struct ChartReadingsByField
+{
+    std::shared_ptr<const ChartCheckTable> checks;
+    std::vector<std::uint32_t> checkRows;
+    std::unordered_map<Uuid, std::vector<std::uint32_t>> fields;
+};
+
 // The snapshot's fields under the NFC form of their lower-cased names, in snapshot order (pointers into the
 // snapshot).
 using ChartFieldsByName = std::unordered_map<std::string, std::vector<const ChartField*>>;
