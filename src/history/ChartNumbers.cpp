@@ -55,7 +55,7 @@ ChartNumbers::ChartNumbers(const std::vector<ChartReading>& readings)
     }
 }
 
-ChartNumbers::ChartNumbers(std::shared_ptr<const ChartCheckTable> checks)
+ChartNumbers::ChartNumbers(std::shared_ptr<ChartCheckTable> checks)
     : m_storage(std::make_shared<Storage>())
 {
     m_storage->checks = std::move(checks);
@@ -70,6 +70,17 @@ void ChartNumbers::append(std::uint32_t checkRow, double value, const Uuid& fiel
     }
     m_storage->points.push_back(Point{value, checkRow, nextRow(fields.size() - 1)});
     m_count = m_storage->points.size() - m_offset;
+}
+
+void ChartNumbers::push_back(const ChartReading& reading)
+{
+    const bool ownsAll = m_storage.use_count() == 1 && m_storage->checks.use_count() == 1 && m_offset == 0 &&
+                         m_count == m_storage->points.size();
+    if (!ownsAll) {
+        *this = ChartNumbers(readings());
+    }
+    const std::uint32_t row = m_storage->checks->rowOf(reading.checkID, reading.timeMilliseconds, reading.ordinal);
+    append(row, reading.value.isNumber() ? reading.value.number() : 0, reading.fieldID, reading.fieldName);
 }
 
 ChartNumbers ChartNumbers::slice(std::size_t first, std::size_t last) const

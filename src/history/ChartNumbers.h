@@ -25,7 +25,8 @@ inline bool sameChartID(const Uuid& a, const Uuid& b)
 }
 
 // The checks the readings of one build belong to, each row an id, a start and an ordinal. The series of a build
-// share one table, so a check's id and times are held once however many fields it has readings of.
+// share one table, so a check's id and times are held once however many fields it has readings of. Rows are only
+// ever appended.
 struct ChartCheckTable
 {
     std::vector<Uuid> ids;
@@ -50,13 +51,17 @@ public:
     ChartNumbers(std::initializer_list<ChartReading> readings);
     ChartNumbers(const std::vector<ChartReading>& readings);
     // Empty, for readings of the checks in the table.
-    explicit ChartNumbers(std::shared_ptr<const ChartCheckTable> checks);
+    explicit ChartNumbers(std::shared_ptr<ChartCheckTable> checks);
 
     // Only while nothing was sliced off: room for that many readings, and one more reading of the check at that
     // row of the table.
     void reserve(std::size_t count) { m_storage->points.reserve(count); }
 
     void append(std::uint32_t checkRow, double value, const Uuid& fieldID, const std::string& fieldName);
+
+    // Appends a reading (its value as a number), first taking a copy of its own when these share their readings
+    // or their check table with others.
+    void push_back(const ChartReading& reading);
 
     // The readings at [first, last), sharing these.
     ChartNumbers slice(std::size_t first, std::size_t last) const;
@@ -105,7 +110,7 @@ private:
 
     struct Storage
     {
-        std::shared_ptr<const ChartCheckTable> checks;
+        std::shared_ptr<ChartCheckTable> checks;
         std::vector<FieldRow> fields;
         std::vector<Point> points;
     };

@@ -20,7 +20,7 @@ namespace tavlen {
 // samples, in snapshot order, and for each sample the row of its check in the table of checks the series share.
 struct ChartReadingsByField
 {
-    std::shared_ptr<const ChartCheckTable> checks;
+    std::shared_ptr<ChartCheckTable> checks;
     std::vector<std::uint32_t> checkRows;
     std::unordered_map<Uuid, std::vector<std::uint32_t>> fields;
 };
