@@ -108,7 +108,7 @@ template <class... Arguments> std::int64_t runBare(sqlite3* db, const char* sql,
 {
     sqlite3_stmt* statement = nullptr;
     check(db, sqlite3_prepare_v2(db, sql, -1, &statement, nullptr));
-    int index = 0;
+    [[maybe_unused]] int index = 0; // unused when there are no arguments
     (
         [&](const auto& argument) {
             ++index;
