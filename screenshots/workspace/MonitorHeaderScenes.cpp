@@ -1,11 +1,13 @@
 #include "Icons.h"
 #include "KitColors.h"
+#include "MonitorControlsState.h"
 #include "MonitorEditorSession.h"
 #include "MonitorEditorView.h"
 #include "MonitorProgressRing.h"
 #include "MonitorScheduleIndicator.h"
 #include "MonitorStatus.h"
 #include "Scene.h"
+#include "TavlenButton.h"
 #include "TextStyles.h"
 
 #include <QGridLayout>
@@ -99,6 +101,49 @@ editor(const std::string& name, bool validate, bool busy, std::optional<MonitorS
     return view;
 }
 
+// The header's buttons in each state, as the controls derive them.
+std::unique_ptr<QWidget> controlStates()
+{
+    auto table = std::make_unique<QWidget>();
+    auto* grid = new QGridLayout(table.get());
+    grid->setContentsMargins(16, 16, 16, 16);
+    const auto button = [&](const ui::ControlButtonLook& look) {
+        auto* widget = new ui::TavlenButton(
+            look.title, {ui::TavlenButtonStyle::Variant::standard, ui::TavlenButtonStyle::Size::regular}, table.get());
+        widget->setSymbolName(look.symbol);
+        widget->setBusy(look.busy);
+        widget->setEnabled(look.enabled);
+        return widget;
+    };
+    ui::MonitorControlsFacts ready;
+    ui::MonitorControlsFacts blocked;
+    blocked.unavailableReason = "Save monitor changes before running.";
+    blocked.hasUnsavedChanges = true;
+    blocked.canSave = true;
+    blocked.canDiscard = true;
+    ui::MonitorControlsFacts running;
+    running.isRunning = true;
+    ui::MonitorControlsFacts stopping;
+    stopping.isStopping = true;
+    ui::MonitorControlsFacts savingResults;
+    savingResults.isSavingResults = true;
+    ui::MonitorControlsFacts saving;
+    saving.isSaving = true;
+    ui::MonitorControlsFacts discarding;
+    discarding.isDiscarding = true;
+    int row = 0;
+    for (const auto& facts : {ready, blocked, running, stopping, savingResults, saving, discarding}) {
+        grid->addWidget(button(ui::checkButtonLook(facts)), row, 0);
+        if (facts.hasEdits()) {
+            grid->addWidget(button(ui::discardButtonLook(facts)), row, 1);
+            grid->addWidget(button(ui::saveButtonLook(facts)), row, 2);
+        }
+        ++row;
+    }
+    return table;
+}
+
+const SceneRegistrar controls{QStringLiteral("workspace-monitor-controls"), controlStates};
 const SceneRegistrar statuses{QStringLiteral("workspace-monitor-status"), statusTable};
 const SceneRegistrar eyes{QStringLiteral("workspace-schedule-indicator"), scheduleIndicators};
 const SceneRegistrar editorEmpty{QStringLiteral("workspace-new-monitor-empty"),
