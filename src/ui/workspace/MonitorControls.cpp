@@ -9,6 +9,7 @@
 #include "StepsExecutionMode.h"
 #include "StepsSession.h"
 #include "StepsStore.h"
+#include "TaskHandle.h"
 #include "TavlenButton.h"
 #include "WorkspaceViewText.h"
 
@@ -33,10 +34,6 @@ void apply(TavlenButton* button, const ControlButtonLook& look)
 }
 
 // Starts an operation whose outcome comes back only through observed state.
-void startAndForget(QCoro::Task<bool> task)
-{
-    [](QCoro::Task<bool> running) -> QCoro::Task<void> { co_await std::move(running); }(std::move(task));
-}
 
 } // namespace
 
@@ -134,12 +131,13 @@ void MonitorControls::checkOrStop()
 
 void MonitorControls::save()
 {
-    startAndForget(m_workspace.saveChanges(m_monitorID));
+    // Not bound to the view: the save runs to its end, and its outcome comes back through observed state.
+    TaskHandle<bool>([this](std::stop_token) { return m_workspace.saveChanges(m_monitorID); });
 }
 
 void MonitorControls::discard()
 {
-    startAndForget(m_workspace.discardChanges(m_monitorID));
+    TaskHandle<bool>([this](std::stop_token) { return m_workspace.discardChanges(m_monitorID); });
 }
 
 void MonitorControls::setConfirmsDiscardChanges(bool confirms)

@@ -9,6 +9,7 @@
 #include "QtText.h"
 #include "ScheduleEditing.h"
 #include "StepsStore.h"
+#include "TaskHandle.h"
 #include "TavlenButton.h"
 #include "TextStyles.h"
 #include "WorkspaceViewText.h"
@@ -22,11 +23,6 @@ namespace tavlen::ui {
 namespace {
 
 constexpr TavlenButtonStyle paneButton{TavlenButtonStyle::Variant::standard, TavlenButtonStyle::Size::regular};
-
-void startAndForget(QCoro::Task<void> task)
-{
-    [](QCoro::Task<void> running) -> QCoro::Task<void> { co_await std::move(running); }(std::move(task));
-}
 
 } // namespace
 
@@ -67,8 +63,9 @@ MonitorSaveErrorView::MonitorSaveErrorView(Uuid monitorID,
     setIdentifier(m_retry, QStringLiteral("monitor-retry-storage"));
 
     connect(m_reload, &QAbstractButton::clicked, this, [this] { setConfirmsReload(true); });
-    connect(
-        m_retry, &QAbstractButton::clicked, this, [this] { startAndForget(m_workspace.retryStorage(m_monitorID)); });
+    connect(m_retry, &QAbstractButton::clicked, this, [this] {
+        TaskHandle<void>([this](std::stop_token) { return m_workspace.retryStorage(m_monitorID); });
+    });
     connect(m_alert, &AlertPresenter::dismissed, this, [this] { setConfirmsReload(false); });
     connect(m_draft.get(), &MonitorChangesDraft::saveErrorChanged, this, &MonitorSaveErrorView::refresh);
     connect(&m_workspace, &MonitorWorkspaceState::isBusyChanged, this, &MonitorSaveErrorView::refresh);
@@ -90,7 +87,9 @@ void MonitorSaveErrorView::setConfirmsReload(bool confirms)
         text::reloadSavedMonitorQuestion,
         text::reloadMessage,
         {{text::cancel, AlertButtonRole::cancel, {}}, {text::discardAndReload, AlertButtonRole::destructive, [this] {
-                                                           startAndForget(m_workspace.discardAndReload(m_monitorID));
+                                                           TaskHandle<void>([this](std::stop_token) {
+                                                               return m_workspace.discardAndReload(m_monitorID);
+                                                           });
                                                        }}}});
 }
 

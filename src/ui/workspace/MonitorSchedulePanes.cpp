@@ -12,6 +12,7 @@
 #include "ScheduleEditing.h"
 #include "ScheduleEditorFields.h"
 #include "StepsStore.h"
+#include "TaskHandle.h"
 #include "TavlenButton.h"
 #include "TextStyles.h"
 #include "WorkspaceViewText.h"
@@ -29,11 +30,6 @@ namespace tavlen::ui {
 namespace {
 
 constexpr TavlenButtonStyle paneButton{TavlenButtonStyle::Variant::standard, TavlenButtonStyle::Size::regular};
-
-void startAndForget(QCoro::Task<void> task)
-{
-    [](QCoro::Task<void> running) -> QCoro::Task<void> { co_await std::move(running); }(std::move(task));
-}
 
 QLabel* secondaryText(const QString& text, QWidget* parent)
 {
@@ -104,7 +100,7 @@ MonitorScheduleView::MonitorScheduleView(Monitor monitor,
         m_draft->setSchedule(edited);
     });
     connect(m_retryResults, &QAbstractButton::clicked, this, [this] {
-        startAndForget(m_store.retryStoringResult(m_monitor.id));
+        TaskHandle<void>([this](std::stop_token) { return m_store.retryStoringResult(m_monitor.id); });
     });
     const auto update = [this] { refresh(); };
     connect(m_draft.get(), &MonitorChangesDraft::scheduleChanged, this, update);
