@@ -98,6 +98,7 @@ void MonitorScheduler::start()
     m_watchers = std::make_unique<QObject>();
     auto* zone = new TimeZoneWatcher(m_environment.zoneFile, m_watchers.get());
     connect(zone, &TimeZoneWatcher::changed, this, &MonitorScheduler::requestCheck);
+    connect(zone, &TimeZoneWatcher::changed, this, &MonitorScheduler::timeZoneChanged);
     if (m_environment.watchClockAndWake) {
         auto* clock = new ClockChangeWatcher(m_watchers.get());
         connect(clock, &ClockChangeWatcher::changed, this, &MonitorScheduler::requestCheck);

@@ -87,6 +87,8 @@ Q_SIGNALS:
     void snapshotChanged();
     void errorChanged();
     void isPausedChanged();
+    // The system's time zone changed while started: what shows times of day redraws them.
+    void timeZoneChanged();
 
 private:
     QCoro::Task<void> runTimerLoop(std::stop_token stop, WaitForTick waitForTick);

@@ -104,8 +104,8 @@ ScheduleState startedState(SqliteConnection& connection,
 
 QCoro::Task<ScheduleSnapshot> SQLiteScheduleRepository::refresh(Date now, std::string timeZoneID)
 {
-    auto body = [this, now, zone = std::move(timeZoneID)](SqliteConnection& connection) {
-        return refreshNow(connection, now, zone, m_rows);
+    auto body = [rows = m_rows, now, zone = std::move(timeZoneID)](SqliteConnection& connection) {
+        return refreshNow(connection, now, zone, *rows);
     };
     co_return co_await m_database.write(std::move(body));
 }

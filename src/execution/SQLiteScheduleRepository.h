@@ -3,6 +3,7 @@
 #include "ScheduleRepository.h"
 #include "ScheduleRowCache.h"
 
+#include <memory>
 #include <string_view>
 
 namespace tavlen {
@@ -40,7 +41,9 @@ public:
 
 private:
     MonitorDatabase& m_database;
-    ScheduleRowCache m_rows; // used inside refresh's access only, so on the database's thread
+    // Used inside refresh's access only, so on the database's thread; shared with the queued access, which can
+    // outlive the repository.
+    std::shared_ptr<ScheduleRowCache> m_rows = std::make_shared<ScheduleRowCache>();
 };
 
 } // namespace tavlen

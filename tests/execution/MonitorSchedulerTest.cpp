@@ -292,12 +292,14 @@ TEST_F(MonitorSchedulerTest, ATimeZoneChangeRePlansAtOnce)
     // The zone file replaced as a new link, as the system does it; no tick passes.
     m_zone = "Europe/Berlin";
     const int refreshes = m_counting.refreshes;
+    QSignalSpy zoneChanges(scheduler.get(), &MonitorScheduler::timeZoneChanged);
     std::ofstream(m_directory / "berlin") << "CET";
     std::filesystem::create_symlink(m_directory / "berlin", m_directory / "localtime.new");
     std::filesystem::rename(m_directory / "localtime.new", m_directory / "localtime");
     ASSERT_TRUE(waitUntil([&] { return m_counting.refreshes > refreshes && !scheduler->snapshot().queue.empty(); }));
     EXPECT_EQ(scheduler->snapshot().queue.at(0).monitorID, id);
     EXPECT_EQ(scheduler->snapshot().queue.at(0).dueAtMilliseconds, at("2026-03-02T11:00:00Z").milliseconds());
+    EXPECT_GE(zoneChanges.count(), 1) << "views showing times of day are told";
 }
 
 TEST_F(MonitorSchedulerTest, AClockJumpRePlansOnRequest)

@@ -120,6 +120,7 @@ MonitorScheduleView::MonitorScheduleView(Monitor monitor,
     connect(&m_store.results(), &MonitorCheckStore::storingResultsChanged, this, update);
     if (m_scheduler) {
         connect(m_scheduler, &MonitorScheduler::snapshotChanged, this, update);
+        connect(m_scheduler, &MonitorScheduler::timeZoneChanged, m_editor, &ScheduleEditorFields::refreshPreview);
     }
     connect(&m_workspace, &MonitorWorkspaceState::editFocusChanged, this, &MonitorScheduleView::followEditFocus);
     refresh();

@@ -295,6 +295,11 @@ void ScheduleEditorFields::addTime()
     }
 }
 
+void ScheduleEditorFields::refreshPreview()
+{
+    m_preview->refresh();
+}
+
 void ScheduleEditorFields::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);

@@ -49,6 +49,8 @@ public:
     void setLimitsExpanded(bool expanded);
     // Appends the next free check time; nothing when every minute is taken.
     void addTime();
+    // Recomputes the preview in the current zone (after a change of the system's zone).
+    void refreshPreview();
 
 Q_SIGNALS:
     void draftEdited(const tavlen::ScheduleDraft& draft);
