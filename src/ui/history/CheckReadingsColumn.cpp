@@ -1,13 +1,13 @@
 #include "CheckReadingsColumn.h"
 
 #include "Accessibility.h"
-#include "Formatting.h"
 #include "HistoryViewText.h"
 #include "KitColors.h"
 #include "MonitorHistory.h"
 #include "ProgressSpinner.h"
 #include "QtText.h"
 #include "RetireWidget.h"
+#include "StepsReadingResults.h"
 #include "TaskHandle.h"
 #include "TavlenButton.h"
 #include "TextStyles.h"
@@ -124,13 +124,9 @@ QWidget* CheckReadingsColumn::makeReadings()
     auto* stack = new QVBoxLayout(readings);
     stack->setContentsMargins(0, 0, 0, 0);
     stack->setSpacing(8);
-    for (const Reading& reading : m_content.list.shown) {
-        const QString value =
-            reading.value.isNumber() ? formatNumber(reading.value.number()) : toQString(reading.value.text());
-        auto* label = new QLabel(toQString(reading.fieldName) + QStringLiteral(": ") + value, readings);
-        label->setTextFormat(Qt::PlainText);
-        stack->addWidget(label);
-    }
+    auto* pills = new StepsReadingResults(false, readings);
+    pills->setExecution(StepsExecutionState::succeeded(m_content.list.shown), std::nullopt);
+    stack->addWidget(pills);
     if (m_content.list.toggleTitle) {
         auto* toggle = new TavlenButton(*m_content.list.toggleTitle,
                                         {TavlenButtonStyle::Variant::standard, TavlenButtonStyle::Size::compact},

@@ -4,6 +4,7 @@
 #include "CheckDetails.h"
 #include "CheckReadingsColumn.h"
 #include "CheckRowPresentation.h"
+#include "ExecutionDurationLabel.h"
 #include "Formatting.h"
 #include "HistoryViewText.h"
 #include "Icons.h"
@@ -83,19 +84,6 @@ QFont withEvenDigits(const QFont& base)
         font.setPointSizeF(base.pointSizeF());
     }
     return font;
-}
-
-QWidget* durationLabel(std::int64_t milliseconds, QWidget* parent)
-{
-    const QString duration =
-        formatDuration(milliseconds, DurationUnit::hours, DurationUnit::milliseconds, DurationWidth::narrow);
-    QWidget* label = symbolLabel(QStringLiteral("clock"),
-                                 duration,
-                                 secondaryColor(parent->palette()),
-                                 withEvenDigits(textStyleFont(TextStyle::callout)),
-                                 parent);
-    setHelp(label, text::runningTimePrefix + duration, text::runningTimePrefix + duration);
-    return label;
 }
 
 QWidget* column(QWidget* inner, int width, QWidget* parent)
@@ -181,8 +169,8 @@ QWidget* CheckRow::makeHeaderLine()
                                         outcomeStack);
     outcomeLabel->setObjectName(QStringLiteral("check-outcome"));
     outcomeLines->addWidget(outcomeLabel);
-    outcomeLines->addWidget(
-        durationLabel(m_check.completedAtMilliseconds - m_check.startedAtMilliseconds, outcomeStack));
+    const std::chrono::milliseconds duration(m_check.completedAtMilliseconds - m_check.startedAtMilliseconds);
+    outcomeLines->addWidget(new ExecutionDurationLabel(duration, textStyleFont(TextStyle::callout), outcomeStack));
     columns->addWidget(column(outcomeStack, outcomeColumnWidth, line), 0, Qt::AlignTop);
 
     m_readings = new CheckReadingsColumn(m_check, m_model, line);

@@ -65,7 +65,6 @@ inline const QString showFewer = QStringLiteral("Show fewer");
 inline const QString allReadings = QStringLiteral("All readings");
 inline const QString firstFiveReadings = QStringLiteral("First 5 readings");
 inline const QString noModelRequests = QStringLiteral("No model requests.");
-inline const QString runningTimePrefix = QStringLiteral("Running time: ");
 inline const QString usageUnavailable = QStringLiteral("Usage unavailable for this check.");
 
 } // namespace tavlen::ui::text
