@@ -69,7 +69,7 @@ TavlenApp::TavlenApp(TavlenAppEnvironment environment)
     };
     m_bundleIdentifier = identifierInInfo(info);
     m_database = std::make_unique<MonitorDatabase>(MonitorDatabase::defaultFileURL(m_bundleIdentifier));
-    m_parts = std::make_unique<TavlenAppParts>(*m_database);
+    m_parts = std::make_unique<TavlenAppParts>(*m_database, m_environment.providers);
 
     // The program's one load of the bridge's resources.
     const BrowserBridgeResources resources = BrowserBridgeResources::load();
@@ -86,7 +86,7 @@ TavlenApp::TavlenApp(TavlenAppEnvironment environment)
     m_credentials.push_back(
         std::make_unique<ProviderKeySettings>(Provider::gemini, m_parts->keyStores[Provider::gemini]));
 
-    auto cloudTransport = std::make_shared<CloudHTTPTransport>();
+    auto cloudTransport = std::make_shared<CloudHTTPTransport>(m_environment.providers.cloud);
     ModelDiscovery::KeyStores discoveryStores{
         {Provider::openAI, std::make_shared<SQLiteProviderKeyStore>(*m_database, Provider::openAI)},
         {Provider::anthropic, m_parts->keyStores[Provider::anthropic]},
@@ -97,7 +97,7 @@ TavlenApp::TavlenApp(TavlenAppEnvironment environment)
         std::make_unique<ModelDiscovery>(std::move(discoveryStores),
                                          std::make_shared<CloudModelClient>(cloudTransport),
                                          std::make_shared<OllamaClient>(std::make_shared<OllamaHTTPTransport>()),
-                                         std::make_shared<OpenAIHTTPTransport>()));
+                                         std::make_shared<OpenAIHTTPTransport>(m_environment.providers.openAI)));
 
     m_capture = std::make_unique<StepsCaptureService>(*m_browser);
     m_stepsStore = std::make_shared<StepsStore>(m_parts->stepsRepository,

@@ -1,6 +1,8 @@
 #pragma once
 
+#include "CloudHTTPTransport.h"
 #include "MonitorScheduler.h"
+#include "OpenAIHTTPTransport.h"
 #include "SystemKeepAwakeService.h"
 #include "UpdaterController.h"
 
@@ -8,6 +10,13 @@
 #include <optional>
 
 namespace tavlen {
+
+// Where the providers' APIs start: their public servers unless a test points them at a loopback server.
+struct ProviderEndpoints
+{
+    QUrl openAI = OpenAIHTTPTransport::defaultBaseURL();
+    CloudHTTPTransport::BaseURLs cloud = CloudHTTPTransport::defaultBaseURLs();
+};
 
 // What the application takes from the machine; tests replace parts of it. Every empty member takes its default.
 struct TavlenAppEnvironment
@@ -20,6 +29,8 @@ struct TavlenAppEnvironment
     MonitorSchedulerEnvironment scheduler;
     // The software-update framework's controller; none exists on this platform yet.
     UpdaterControllerFactory updaterController;
+    // The providers' servers, for reading and for listing models.
+    ProviderEndpoints providers;
 };
 
 } // namespace tavlen

@@ -19,7 +19,7 @@ constexpr CloudReadingLimits geminiLimits{4096, 20'971'520, 2'097'152};
 
 } // namespace
 
-TavlenAppParts::TavlenAppParts(MonitorDatabase& database)
+TavlenAppParts::TavlenAppParts(MonitorDatabase& database, const ProviderEndpoints& providers)
     : profileRepository(database)
     , stepsRepository(database)
     , checkRepository(std::make_shared<SQLiteMonitorCheckRepository>(database))
@@ -31,13 +31,13 @@ TavlenAppParts::TavlenAppParts(MonitorDatabase& database)
     keyStores[Provider::gemini] = std::make_shared<SQLiteProviderKeyStore>(database, Provider::gemini);
     auto openAI =
         std::make_shared<OpenAIReadingService>(std::make_shared<SQLiteProviderKeyStore>(database, Provider::openAI),
-                                               std::make_shared<OpenAIHTTPTransport>(),
+                                               std::make_shared<OpenAIHTTPTransport>(providers.openAI),
                                                openAILimits);
     auto ollama = std::make_shared<OllamaReadingService>(OllamaClient(std::make_shared<OllamaHTTPTransport>()));
     auto anthropic = std::make_shared<AnthropicReadingService>(
-        keyStores[Provider::anthropic], std::make_shared<CloudHTTPTransport>(), anthropicLimits);
+        keyStores[Provider::anthropic], std::make_shared<CloudHTTPTransport>(providers.cloud), anthropicLimits);
     auto gemini = std::make_shared<GeminiReadingService>(
-        keyStores[Provider::gemini], std::make_shared<CloudHTTPTransport>(), geminiLimits);
+        keyStores[Provider::gemini], std::make_shared<CloudHTTPTransport>(providers.cloud), geminiLimits);
     router = std::make_unique<ReadingRouter>(openAI, ollama, anthropic, gemini);
 }
 

@@ -9,6 +9,7 @@
 #include "SQLiteProviderKeyStore.h"
 #include "SQLiteScheduleRepository.h"
 #include "SQLiteStepsRepository.h"
+#include "TavlenAppEnvironment.h"
 
 #include <map>
 #include <memory>
@@ -21,7 +22,7 @@ class MonitorDatabase;
 // the one database, and the readers behind the router. Building them does no input or output.
 struct TavlenAppParts
 {
-    explicit TavlenAppParts(MonitorDatabase& database);
+    TavlenAppParts(MonitorDatabase& database, const ProviderEndpoints& providers);
 
     SystemWallClock wallClock;
     SQLiteBrowserProfileRepository profileRepository;
