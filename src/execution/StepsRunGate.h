@@ -25,6 +25,9 @@ public:
                  const StepsExecutor& executor,
                  const StepsScreenshotCapturing& captureService);
 
+    // What takes the screenshots; views ask it why a capture cannot start.
+    const StepsScreenshotCapturing& captureService() const { return m_captureService; }
+
     // An execution runs, or a result write of any monitor does.
     bool isBusy() const;
     // The monitor's steps are locked: its step test or manual check runs, or its result is being written. Never

@@ -79,4 +79,220 @@ inline QString executionRunning()
     return QStringLiteral("In progress\u2026");
 }
 
+// The Steps tab. "…" is U+2026, "’" U+2019.
+
+inline QString loadingSteps()
+{
+    return QStringLiteral("Loading steps\u2026");
+}
+
+inline QString stepsUnavailable()
+{
+    return QStringLiteral("Steps unavailable");
+}
+
+inline QString retry()
+{
+    return QStringLiteral("Retry");
+}
+
+// Directly followed by the error's message.
+inline QString resultsNotStoredPrefix()
+{
+    return QStringLiteral("Results have not been stored. ");
+}
+
+inline QString retrySavingResults()
+{
+    return QStringLiteral("Retry saving results");
+}
+
+inline QString retryStorage()
+{
+    return QStringLiteral("Retry storage");
+}
+
+inline QString retrySave()
+{
+    return QStringLiteral("Retry save");
+}
+
+inline QString reloadSavedMonitor()
+{
+    return QStringLiteral("Reload saved monitor\u2026");
+}
+
+inline QString reloadSavedSteps()
+{
+    return QStringLiteral("Reload saved steps\u2026");
+}
+
+inline QString reloadSavedMonitorQuestion()
+{
+    return QStringLiteral("Reload saved monitor?");
+}
+
+inline QString reloadSavedStepsQuestion()
+{
+    return QStringLiteral("Reload saved Steps?");
+}
+
+inline QString reloadMessage()
+{
+    return QStringLiteral("This discards your edits and reloads the saved values from the database.");
+}
+
+inline QString cancel()
+{
+    return QStringLiteral("Cancel");
+}
+
+inline QString discardAndReload()
+{
+    return QStringLiteral("Discard and reload");
+}
+
+// The storage banner of a session that needs reconciling but holds no error to show.
+inline QString savedStepsInDoubt()
+{
+    return QStringLiteral("It\u2019s not certain that the last save was stored. Retry storage to check.");
+}
+
+// The Open page card.
+
+inline QString stepsAreExecuting()
+{
+    return QStringLiteral("Steps are executing.");
+}
+
+inline QString pageURL()
+{
+    return QStringLiteral("Page URL");
+}
+
+inline QString pageURLPlaceholder()
+{
+    return QStringLiteral("https://example.com/product");
+}
+
+inline QString zoomOut()
+{
+    return QStringLiteral("Zoom out");
+}
+
+inline QString zoomIn()
+{
+    return QStringLiteral("Zoom in");
+}
+
+inline QString fitWidth()
+{
+    return QStringLiteral("Fit width");
+}
+
+inline QString actualSize()
+{
+    return QStringLiteral("100%");
+}
+
+// Between the image's width and height.
+inline QString imageSizeSeparator()
+{
+    return QStringLiteral(" \u00D7 ");
+}
+
+inline QString screenshotPlaceholder()
+{
+    return QStringLiteral("Open a page to capture a screenshot, then select an area to read.");
+}
+
+inline QString addStep()
+{
+    return QStringLiteral("Add step");
+}
+
+inline QString readStepKind()
+{
+    return QStringLiteral("Read");
+}
+
+inline QString openPageStepKind()
+{
+    return QStringLiteral("Open page");
+}
+
+inline QString doAnythingComingSoon()
+{
+    return QStringLiteral("Do anything (Coming soon)");
+}
+
+inline QString selectAreaFirst()
+{
+    return QStringLiteral("Select an area in the screenshot first.");
+}
+
+inline QString addStepForSelection()
+{
+    return QStringLiteral("Add a step for the selected area");
+}
+
+// Step cards.
+
+inline QString configurePrefix()
+{
+    return QStringLiteral("Configure ");
+}
+
+inline QString moveStepUp()
+{
+    return QStringLiteral("Move step up");
+}
+
+inline QString moveStepDown()
+{
+    return QStringLiteral("Move step down");
+}
+
+inline QString deleteStep()
+{
+    return QStringLiteral("Delete step");
+}
+
+// "Move step " + number + " up" / " down".
+inline QString moveStepPrefix()
+{
+    return QStringLiteral("Move step ");
+}
+
+inline QString upSuffix()
+{
+    return QStringLiteral(" up");
+}
+
+inline QString downSuffix()
+{
+    return QStringLiteral(" down");
+}
+
+inline QString expandedValue()
+{
+    return QStringLiteral("Expanded");
+}
+
+inline QString collapsedValue()
+{
+    return QStringLiteral("Collapsed");
+}
+
+// Identifier prefixes, followed by the step id in upper-case UUID text.
+inline QString configureIdentifierPrefix()
+{
+    return QStringLiteral("steps-config-");
+}
+
+inline QString addStepIdentifierPrefix()
+{
+    return QStringLiteral("add-step-");
+}
+
 } // namespace tavlen::ui::text
