@@ -7,3 +7,6 @@ foreach(_item IN LISTS _items)
         file(COPY "${_item}" DESTINATION "${BUNDLE_DIR}/Resources")
     endif()
 endforeach()
+# The extension goes to Resources/extension/ as a whole, replacing the previous copy so removed files go too.
+file(REMOVE_RECURSE "${BUNDLE_DIR}/Resources/extension")
+file(COPY "${EXTENSION_DIR}/" DESTINATION "${BUNDLE_DIR}/Resources/extension")

@@ -67,6 +67,9 @@ public:
 
     const std::string& bundleIdentifier() const { return m_bundleIdentifier; }
 
+    // The bundle whose Info.json, resources and programs are used.
+    const std::filesystem::path& bundleDirectory() const { return m_environment.bundleDirectory; }
+
     // The start of the services: the stored keep-awake choice, the workspace's first load, the browser client's
     // set-up and the scheduler's passes. Each runs at most once however often this is called.
     void startServices();

@@ -1,6 +1,9 @@
 #include "TavlenScenes.h"
 
 #include "AppUpdater.h"
+#include "BrowserConnection.h"
+#include "BrowserConnectionButton.h"
+#include "ChromeLauncher.h"
 #include "MainWindow.h"
 #include "MonitorWorkspace.h"
 #include "ShellCommands.h"
@@ -70,8 +73,12 @@ void TavlenScenes::handleOpenRequest()
 void TavlenScenes::createMainWindow()
 {
     m_mainWindow = std::make_unique<ui::MainWindow>(*m_commands);
-    // The workspace window and the Chrome connection button take their places here once they exist:
-    // m_mainWindow->setContent(...) and m_mainWindow->setConnectionButton(...).
+    // The workspace window takes its place here once it exists: m_mainWindow->setContent(...).
+    m_browserConnection = std::make_unique<ui::ClientBrowserConnection>(m_app.browser());
+    const std::filesystem::path extension = m_app.bundleDirectory() / "Resources" / "extension";
+    m_mainWindow->setConnectionButton(new ui::BrowserConnectionButton(*m_browserConnection,
+                                                                      std::make_shared<ui::SystemChromeLauncher>(),
+                                                                      QString::fromStdString(extension.string())));
     m_closeGuard = std::make_unique<WindowCloseGuard>(m_app.appDelegate(), *m_mainWindow);
     m_mainWindow->shouldClose = [guard = m_closeGuard.get()] { return guard->windowShouldClose(); };
     m_app.appDelegate().setMainWindow(m_mainWindow.get());

@@ -9,6 +9,7 @@
 namespace tavlen {
 
 namespace ui {
+class BrowserConnection;
 class MainWindow;
 class ShellCommands;
 class TrayIcon;
@@ -47,6 +48,7 @@ private:
     TavlenApp& m_app;
     std::unique_ptr<ui::ShellCommands> m_commands;
     std::unique_ptr<ui::TrayIcon> m_tray;
+    std::unique_ptr<ui::BrowserConnection> m_browserConnection;
     std::unique_ptr<ui::MainWindow> m_mainWindow;
     std::unique_ptr<WindowCloseGuard> m_closeGuard;
 };

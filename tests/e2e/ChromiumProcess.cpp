@@ -51,7 +51,7 @@ fs::path ChromiumProcess::executable()
 
 fs::path ChromiumProcess::extensionDirectory()
 {
-    return fs::path(TAVLEN_SOURCE_DIR) / "tests" / "extension";
+    return fs::path(TAVLEN_SOURCE_DIR) / "extension";
 }
 
 ChromiumProcess::ChromiumProcess(const fs::path& userDataDirectory, const fs::path& log)

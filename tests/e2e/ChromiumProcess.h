@@ -9,7 +9,7 @@
 namespace tavlen::test {
 
 // Debian's Chromium started headless in a process group of its own, with a user-data directory of the test's
-// and the test extension loaded unpacked. Chromium reads native-messaging manifests from
+// and Tavlen's extension loaded unpacked. Chromium reads native-messaging manifests from
 // <userDataDirectory>/NativeMessagingHosts, where the browser client's registration for "chromium" writes them
 // when XDG_CONFIG_HOME is the directory's parent. Stopped by killing the whole group; every process it left is
 // reaped (the test program becomes their subreaper), so nothing outlives the test. Should the test program die,

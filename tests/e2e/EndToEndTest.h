@@ -30,7 +30,7 @@
 
 namespace tavlen::test {
 
-// A check's whole road through real parts: Debian's Chromium with the test extension, started headless with its
+// A check's whole road through real parts: Debian's Chromium with Tavlen's extension, started headless with its
 // user-data directory where the browser client's registration writes the host manifest; the real
 // TavlenBrowserHost of a test bundle; the browser client on real time; the capture service and the executor; the
 // OpenAI reader behind the reading router, talking to a loopback model server; the steps store with its check

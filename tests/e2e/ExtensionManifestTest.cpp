@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -34,6 +35,29 @@ TEST(ExtensionManifestTest, matchesTheShippedConfiguration)
     EXPECT_NE(worker.find("const HOST_NAME = \"" + config.hostName + "\";"), std::string::npos);
     EXPECT_NE(worker.find("const PROTOCOL_VERSION = " + std::to_string(config.protocolVersion) + ";"),
               std::string::npos);
+}
+
+// Users load the bundle's copy: it holds every file of the extension, byte for byte.
+TEST(ExtensionManifestTest, theBundleCarriesTheExtension)
+{
+    namespace fs = std::filesystem;
+    const fs::path source = ChromiumProcess::extensionDirectory();
+    const fs::path bundled = fs::path(TAVLEN_BUNDLE_DIR) / "Resources" / "extension";
+    int files = 0;
+    for (const fs::directory_entry& entry : fs::recursive_directory_iterator(source)) {
+        if (!entry.is_regular_file()) {
+            continue;
+        }
+        const fs::path relative = fs::relative(entry.path(), source);
+        SCOPED_TRACE(relative.string());
+        std::ifstream copy(bundled / relative, std::ios::binary);
+        ASSERT_TRUE(copy.good());
+        std::ostringstream bytes;
+        bytes << copy.rdbuf();
+        EXPECT_EQ(bytes.str(), extensionFile(relative.string()));
+        ++files;
+    }
+    EXPECT_GE(files, 4);
 }
 
 } // namespace
