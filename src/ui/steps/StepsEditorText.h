@@ -295,4 +295,31 @@ inline QString addStepIdentifierPrefix()
     return QStringLiteral("add-step-");
 }
 
+// Read fields editor.
+
+inline QString fieldNamePlaceholder()
+{
+    return QStringLiteral("Field name");
+}
+
+inline QString fieldTypeLabel()
+{
+    return QStringLiteral("Type");
+}
+
+inline QString readingInstructionsTitle()
+{
+    return QStringLiteral("Reading instructions (optional)");
+}
+
+inline QString removeField()
+{
+    return QStringLiteral("Remove field");
+}
+
+inline QString addField()
+{
+    return QStringLiteral("Add field");
+}
+
 } // namespace tavlen::ui::text
