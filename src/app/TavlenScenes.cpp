@@ -10,6 +10,7 @@
 #include "TavlenApp.h"
 #include "TrayIcon.h"
 #include "WindowCloseGuard.h"
+#include "WorkspaceView.h"
 
 namespace tavlen {
 
@@ -73,7 +74,8 @@ void TavlenScenes::handleOpenRequest()
 void TavlenScenes::createMainWindow()
 {
     m_mainWindow = std::make_unique<ui::MainWindow>(*m_commands);
-    // The workspace window takes its place here once it exists: m_mainWindow->setContent(...).
+    m_mainWindow->setContent(
+        new ui::WorkspaceView(m_app.workspace(), m_app.stepsStore(), m_app.stepsNavigation(), &m_app.scheduler()));
     m_browserConnection = std::make_unique<ui::ClientBrowserConnection>(m_app.browser());
     const std::filesystem::path extension = m_app.bundleDirectory() / "Resources" / "extension";
     m_mainWindow->setConnectionButton(new ui::BrowserConnectionButton(*m_browserConnection,

@@ -129,4 +129,35 @@ inline const QString reloadMessage =
     QStringLiteral("This discards your name, schedule, and Steps edits and reloads the saved monitor.");
 inline const QString discardAndReload = QStringLiteral("Discard and reload");
 
+// Workspace window, sidebar rows and the detail view.
+inline const QString appTitle = QStringLiteral("Tavlen");
+inline const QString newMonitorHelp = QStringLiteral("New Monitor (Ctrl+N)");
+inline const QString noURLSet = QStringLiteral("No URL set");
+inline const QString urlUnavailable = QStringLiteral("URL unavailable");
+inline const QString saveAURL = QStringLiteral("Save a URL in the Open page step.");
+inline const QString loadingWorkspace = QStringLiteral("Loading workspace\u2026");
+inline const QString workspaceUnavailable = QStringLiteral("Workspace unavailable");
+inline const QString retry = QStringLiteral("Retry");
+inline const QString sidebarUnavailablePrefix = QStringLiteral("Sidebar information unavailable. ");
+inline const QString schedulingPausedPrefix = QStringLiteral("Scheduling paused. ");
+inline const QString retryScheduling = QStringLiteral("Retry scheduling");
+inline const QString noMonitorsYet = QStringLiteral("No monitors yet");
+inline const QString selectAMonitor = QStringLiteral("Select a monitor");
+inline const QString saveChangesQuestion = QStringLiteral("Save changes to this monitor?");
+inline const QString saveChangesToPrefix = QStringLiteral("Save changes to \u201c");
+inline const QString saveChangesToSuffix =
+    QStringLiteral("\u201d before leaving, or discard them to restore its saved name, schedule, and Steps.");
+inline const QString discard = QStringLiteral("Discard");
+inline const QString monitorWord = QStringLiteral("monitor");
+inline const QString deleteTitlePrefix = QStringLiteral("Delete \u201c");
+inline const QString deleteTitleSuffix = QStringLiteral("\u201d?");
+inline const QString deleteAction = QStringLiteral("Delete");
+inline const QString couldNotUpdateWorkspace = QStringLiteral("Couldn\u2019t update the workspace");
+inline const QString ok = QStringLiteral("OK");
+inline const QString stepsTab = QStringLiteral("Steps");
+inline const QString scheduleTab = QStringLiteral("Schedule");
+inline const QString historyTab = QStringLiteral("History");
+inline const QString chartsTab = QStringLiteral("Charts");
+inline const QString detailsTab = QStringLiteral("Details");
+
 } // namespace tavlen::ui::text
