@@ -3,6 +3,8 @@
 #include "Accessibility.h"
 #include "MonitorCharts.h"
 #include "MonitorChartsView.h"
+#include "MonitorHistory.h"
+#include "MonitorHistoryView.h"
 #include "MonitorWorkspace.h"
 #include "StepsStore.h"
 
@@ -28,6 +30,18 @@ MonitorTabContent chartsTab(const MonitorTabContext& context)
             }};
 }
 
+MonitorTabContent historyTab(const MonitorTabContext& context)
+{
+    auto* model = new MonitorHistory(context.monitor.id, context.stepsStore);
+    auto* view = new MonitorHistoryView(context.checksRevision, *model);
+    model->setParent(view); // as for the charts
+    return {view, [view = QPointer(view)](std::int64_t revision) {
+                if (view) {
+                    view->setRevision(revision);
+                }
+            }};
+}
+
 } // namespace
 
 MonitorTabContent placeholderTab(const QString& identifier)
@@ -40,7 +54,7 @@ MonitorTabContent placeholderTab(const QString& identifier)
 MonitorTabViews standardMonitorTabViews()
 {
     return {[](const MonitorTabContext&) { return placeholderTab(QStringLiteral("monitor-steps-placeholder")); },
-            [](const MonitorTabContext&) { return placeholderTab(QStringLiteral("monitor-history-placeholder")); },
+            historyTab,
             chartsTab};
 }
 

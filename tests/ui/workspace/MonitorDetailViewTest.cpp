@@ -1,7 +1,11 @@
 #include "MonitorDetailView.h"
 
+#include "ChartPreset.h"
 #include "ElidedLabel.h"
+#include "MonitorCharts.h"
+#include "MonitorChartsView.h"
 #include "MonitorDetailHeader.h"
+#include "MonitorHistoryView.h"
 #include "MonitorSelectionPresentation.h"
 #include "WorkspaceViewFixture.h"
 
@@ -25,7 +29,7 @@ protected:
     }
 
     // A detail view shown in a window of its own.
-    MonitorDetailView& show(const Monitor& monitor, MonitorDetailTab tab)
+    MonitorDetailView& show(const Monitor& monitor, MonitorDetailTab tab, MonitorTabViews views = tabViews())
     {
         m_detail = std::make_unique<MonitorDetailView>(
             monitor,
@@ -34,7 +38,7 @@ protected:
             nullptr,
             tab,
             [this](MonitorDetailTab picked) { m_picked.push_back(picked); },
-            tabViews());
+            std::move(views));
         m_detail->resize(800, 600);
         m_detail->show();
         return *m_detail;
@@ -111,6 +115,29 @@ TEST_F(MonitorDetailViewTest, theHeaderShowsNameAndDomainOnOneLineWithTheWholeTe
     TaskHandle<void>([this](std::stop_token) { return m_workspace.refreshSidebarSummaries(); });
     ASSERT_TRUE(waitUntil([&] { return header->domainLabel()->text() == QStringLiteral("a.test"); }));
     EXPECT_EQ(header->domainLabel()->toolTip(), QStringLiteral("a.test"));
+}
+
+TEST_F(MonitorDetailViewTest, theApplicationsTabsAreTheHistoryAndChartsViewsAndTheChartRangeComesBack)
+{
+    const Monitor monitor = m_workspace.monitors().front();
+    const auto chartsModel = [this] {
+        EXPECT_TRUE(waitUntil([&] { return m_detail->isPresented(); }));
+        QWidget* charts = m_detail->tabWidget()->widget(3);
+        EXPECT_TRUE(qobject_cast<MonitorChartsView*>(charts));
+        EXPECT_TRUE(qobject_cast<MonitorHistoryView*>(m_detail->tabWidget()->widget(2)));
+        return charts->findChild<MonitorCharts*>();
+    };
+    show(monitor, Tab::charts, standardMonitorTabViews());
+    MonitorCharts* first = chartsModel();
+    ASSERT_TRUE(first);
+    EXPECT_EQ(first->preset(), ChartPreset::all) << "a monitor never changed opens with all";
+    first->setPreset(ChartPreset::week);
+
+    show(monitor, Tab::charts, standardMonitorTabViews()); // selected again: a new detail view
+    MonitorCharts* second = chartsModel();
+    ASSERT_TRUE(second);
+    EXPECT_NE(second, first);
+    EXPECT_EQ(second->preset(), ChartPreset::week);
 }
 
 } // namespace
