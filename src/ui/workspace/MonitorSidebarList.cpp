@@ -126,6 +126,9 @@ void MonitorSidebarList::showWorkspaceSelection()
         clearSelection();
     }
     m_showingSelection = false;
+    for (int i = 0; i < count(); ++i) {
+        row(i)->setHighlighted(i == index);
+    }
 }
 
 void MonitorSidebarList::handleCurrentRowChanged(int index)

@@ -82,6 +82,21 @@ void MonitorSidebarRow::setScheduleFacts(const MonitorScheduleFacts& facts)
     m_status->setQueued(facts.isQueued);
 }
 
+void MonitorSidebarRow::setHighlighted(bool highlighted)
+{
+    if (highlighted == m_highlighted) {
+        return;
+    }
+    m_highlighted = highlighted;
+    if (!highlighted) {
+        setPalette(QPalette()); // inherits the list's again
+        return;
+    }
+    QPalette selected = palette();
+    selected.setColor(QPalette::WindowText, selected.color(QPalette::HighlightedText));
+    setPalette(selected);
+}
+
 void MonitorSidebarRow::refreshPageLine()
 {
     const std::optional<std::string> domain = summaryDomain(m_workspace.sidebarSummaries(), m_monitor.id);

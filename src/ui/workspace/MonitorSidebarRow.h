@@ -49,6 +49,8 @@ public:
 
     void setMonitor(const Monitor& monitor);
     void setScheduleFacts(const MonitorScheduleFacts& facts);
+    // The selected row draws its texts in the selection's text colour.
+    void setHighlighted(bool highlighted);
 
     // What a drag of the row carries: the payload while reordering is allowed, else nothing.
     std::unique_ptr<QMimeData> makeDragData() const;
@@ -69,6 +71,7 @@ private:
     MonitorWorkspace& m_workspace;
     StepsStore& m_store;
     int m_contentWidth = 200;
+    bool m_highlighted = false;
     std::optional<QPoint> m_pressPosition;
     MonitorScheduleIndicator* m_schedule;
     ElidedLabel* m_name;

@@ -126,6 +126,9 @@ TEST_F(WorkspaceViewTest, choosingAnotherMonitorWithUnsavedChangesAsksAndCancelK
     EXPECT_EQ(m_workspace.selection(), m_monitor);
     EXPECT_EQ(m_view->list()->currentRow(), 0);
     EXPECT_EQ(m_view->detailView()->monitor().id, m_monitor);
+    const QPalette shown = row(0)->palette();
+    EXPECT_EQ(shown.color(QPalette::WindowText), shown.color(QPalette::HighlightedText)) << "drawn as selected";
+    EXPECT_NE(row(1)->palette().color(QPalette::WindowText), shown.color(QPalette::HighlightedText));
 
     QTest::keyClick(m_view->list(), Qt::Key_Down); // the keyboard asks the same question
     ASSERT_TRUE(waitUntil([this] { return alert() != nullptr; }));
