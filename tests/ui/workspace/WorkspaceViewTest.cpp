@@ -5,6 +5,9 @@
 #include "MonitorDetailView.h"
 #include "MonitorEditorView.h"
 #include "StepsExecutionMode.h"
+#include "TaskHandle.h"
+#include "TavlenButton.h"
+#include "WorkspaceBanner.h"
 #include "WorkspaceViewFixture.h"
 
 #include <QLabel>
@@ -248,6 +251,47 @@ TEST_F(WorkspaceViewTest, editFocusOfTheSelectedMonitorPicksTheTabAndTheTabCarri
     click(1);
     ASSERT_TRUE(waitUntil([&] { return m_view->detailView() && m_view->detailView()->monitor().id == other; }));
     EXPECT_EQ(presentedDetail()->currentTab(), MonitorDetailTab::history);
+}
+
+TEST_F(WorkspaceViewTest, aFailedSummariesLoadShowsTheBannerAndUnknownUrlsUntilRetrySucceeds)
+{
+    const Uuid other = insertMonitor("Weather", 2000);
+    loadSaved();
+    loadWorkspace();
+    showView();
+    auto* banner = find<WorkspaceBanner>("workspace-sidebar-banner");
+    EXPECT_FALSE(banner->isVisible());
+    ASSERT_TRUE(waitUntil([this] { return row(0)->pageLabel()->text() == QStringLiteral("a.test"); }));
+
+    execute("ALTER TABLE monitor_steps RENAME TO hidden_steps");
+    TaskHandle<void>([this](std::stop_token) { return m_workspace.refreshSidebarSummaries(); });
+    ASSERT_TRUE(waitUntil([this] { return m_workspace.sidebarError().has_value(); }));
+    EXPECT_TRUE(banner->isVisible());
+    EXPECT_EQ(banner->text().toStdString(),
+              "Sidebar information unavailable. " + m_workspace.sidebarError()->errorDescription());
+    EXPECT_EQ(row(0)->pageLabel()->text(), QStringLiteral("a.test")) << "a known domain stays";
+    EXPECT_EQ(m_view->list()->row(other)->pageLabel()->text(), QStringLiteral("URL unavailable"));
+    EXPECT_EQ(m_view->list()->row(other)->pageLabel()->toolTip(), QStringLiteral("Save a URL in the Open page step."));
+
+    execute("ALTER TABLE hidden_steps RENAME TO monitor_steps");
+    QTest::mouseClick(banner->button(), Qt::LeftButton);
+    ASSERT_TRUE(waitUntil([&] { return !banner->isVisible(); }));
+    EXPECT_EQ(m_view->list()->row(other)->pageLabel()->text(), QStringLiteral("No URL set"));
+}
+
+TEST_F(WorkspaceViewTest, aReorderThatCannotBeStoredIsReportedUntilAcknowledged)
+{
+    insertMonitor("Weather", 2000);
+    loadWorkspace();
+    showView();
+    execute("CREATE TRIGGER refuse_order BEFORE UPDATE ON app_settings BEGIN SELECT RAISE(ABORT, 'refused'); END");
+    drop(*row(0)->makeDragData(), 2);
+    ASSERT_TRUE(waitUntil([this] { return alert() != nullptr; }));
+    EXPECT_EQ(alert()->text(), QStringLiteral("Couldn\u2019t update the workspace"));
+    EXPECT_EQ(alert()->informativeText().toStdString(), m_workspace.actionError()->errorDescription());
+    press(alert(), QStringLiteral("OK"));
+    EXPECT_FALSE(m_workspace.actionError());
+    EXPECT_TRUE(waitUntil([this] { return alert() == nullptr; }));
 }
 
 } // namespace
