@@ -6,6 +6,7 @@
 #include "MonitorHistory.h"
 #include "MonitorHistoryView.h"
 #include "MonitorWorkspace.h"
+#include "StepsEditorView.h"
 #include "StepsStore.h"
 
 #include <QPointer>
@@ -28,6 +29,12 @@ MonitorTabContent chartsTab(const MonitorTabContext& context)
                     view->setRevision(revision);
                 }
             }};
+}
+
+MonitorTabContent stepsTab(const MonitorTabContext& context)
+{
+    MonitorWorkspace& workspace = context.workspace;
+    return {new StepsEditorView(context.monitor.id, context.stepsStore, &workspace, workspace.models().get()), {}};
 }
 
 MonitorTabContent historyTab(const MonitorTabContext& context)
@@ -53,9 +60,7 @@ MonitorTabContent placeholderTab(const QString& identifier)
 
 MonitorTabViews standardMonitorTabViews()
 {
-    return {[](const MonitorTabContext&) { return placeholderTab(QStringLiteral("monitor-steps-placeholder")); },
-            historyTab,
-            chartsTab};
+    return {stepsTab, historyTab, chartsTab};
 }
 
 } // namespace tavlen::ui

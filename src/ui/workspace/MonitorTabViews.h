@@ -45,7 +45,8 @@ struct MonitorTabViews
 // The application's tab views.
 MonitorTabViews standardMonitorTabViews();
 
-// An empty page for a tab whose view is not part of this build.
+// An empty page with an identifier: what a tab without a builder shows, and what tests give for tabs they do not
+// look at.
 MonitorTabContent placeholderTab(const QString& identifier);
 
 } // namespace tavlen::ui

@@ -7,6 +7,7 @@
 #include "MonitorDetailHeader.h"
 #include "MonitorHistoryView.h"
 #include "MonitorSelectionPresentation.h"
+#include "StepsEditorView.h"
 #include "WorkspaceViewFixture.h"
 
 #include <QTabWidget>
@@ -117,7 +118,7 @@ TEST_F(MonitorDetailViewTest, theHeaderShowsNameAndDomainOnOneLineWithTheWholeTe
     EXPECT_EQ(header->domainLabel()->toolTip(), QStringLiteral("a.test"));
 }
 
-TEST_F(MonitorDetailViewTest, theApplicationsTabsAreTheHistoryAndChartsViewsAndTheChartRangeComesBack)
+TEST_F(MonitorDetailViewTest, theApplicationsTabsAreTheStepsHistoryAndChartsViewsAndTheChartRangeComesBack)
 {
     const Monitor monitor = m_workspace.monitors().front();
     const auto chartsModel = [this] {
@@ -125,6 +126,7 @@ TEST_F(MonitorDetailViewTest, theApplicationsTabsAreTheHistoryAndChartsViewsAndT
         QWidget* charts = m_detail->tabWidget()->widget(3);
         EXPECT_TRUE(qobject_cast<MonitorChartsView*>(charts));
         EXPECT_TRUE(qobject_cast<MonitorHistoryView*>(m_detail->tabWidget()->widget(2)));
+        EXPECT_TRUE(qobject_cast<StepsEditorView*>(m_detail->tabWidget()->widget(0)));
         return charts->findChild<MonitorCharts*>();
     };
     show(monitor, Tab::charts, standardMonitorTabViews());
