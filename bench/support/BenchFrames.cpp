@@ -135,6 +135,16 @@ std::string emptyObjectsFrameBody(std::size_t bytes)
     return body + "]";
 }
 
+std::string zerosFrameBody(std::size_t bytes)
+{
+    std::string body = "[0";
+    body.reserve(bytes);
+    while (body.size() + 3 < bytes) {
+        body += ",0";
+    }
+    return body + "]";
+}
+
 std::string repeatedKeysFrameBody(std::size_t bytes)
 {
     // "k0000000":0 is 14 bytes with its comma; every key comes twice, the second round after the first.

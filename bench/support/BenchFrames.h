@@ -17,6 +17,9 @@ const std::string& pageTreeFrameBody();
 // A hostile frame of `bytes` bytes: one array of empty objects, the most values per byte JSON allows.
 std::string emptyObjectsFrameBody(std::size_t bytes);
 
+// A hostile frame of `bytes` bytes: one array of zeros, the most numbers per byte.
+std::string zerosFrameBody(std::size_t bytes);
+
 // A hostile frame of about `bytes` bytes: one object whose undeclared keys each come twice.
 std::string repeatedKeysFrameBody(std::size_t bytes);
 

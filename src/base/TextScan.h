@@ -15,4 +15,10 @@ bool isBase64Alphabet(std::string_view text) noexcept;
 // The Unicode scalars of valid UTF-8: the bytes that do not continue a sequence. For ASCII, the size.
 std::size_t scalarCount(std::string_view text) noexcept;
 
+// The characters of JSON text that open a container or separate its parts ("[", "{", ",", ":"), outside strings:
+// what a parser's tape grows with. Exact while the count stays at most `limit`; past it the scan stops and returns
+// some count above the limit, so a text of nothing but structure costs no more than one within bounds. Text that is
+// not JSON gets some count, never a failure.
+std::size_t jsonStructureCount(std::string_view text, std::size_t limit) noexcept;
+
 } // namespace tavlen

@@ -2,10 +2,13 @@
 
 #include "Base64.h"
 #include "BridgeFailure.h"
+#include "BrowserPageTree.h"
 #include "BrowserWireValidator.h"
+#include "TextScan.h"
 #include "WireCoding.h"
 #include "WireSnapshotParts.h"
 
+#include <algorithm>
 #include <cstdint>
 
 namespace tavlen {
@@ -37,6 +40,17 @@ bool imageHeaderMatches(std::string_view imageBase64, const BrowserSnapshot& sna
     return bigEndian32(*bytes, 16) == snapshot.imageWidth && bigEndian32(*bytes, 20) == snapshot.imageHeight;
 }
 
+// The most structure ("[", "{", ",", ":" outside strings) a frame may hold. Arrays appear only in a page tree, whose
+// densest members, arrays of texts of one character or more, take four bytes of its capped encoding for each comma;
+// the rest of any message fits in a request's size. A frame with more, which only naming keys again could make
+// acceptable, is refused before a tape is built for it: parsing costs up to 24 bytes for each of these characters,
+// and a frame of nothing else would cost twelve times its size.
+std::size_t maximumStructure(const BrowserLimits& limits)
+{
+    return BrowserPageTree::maximumEncodedBytes / 2 +
+           static_cast<std::size_t>(std::max<std::int64_t>(limits.requestBytes, 0));
+}
+
 void checkRequestRules(const BrowserMessage::Request& message)
 {
     const bool bound = message.executionID.has_value();
@@ -51,9 +65,10 @@ void checkRequestRules(const BrowserMessage::Request& message)
 
 void checkSnapshotRules(const BrowserWireValidator& validator,
                         const BrowserSnapshot& snapshot,
-                        const WireSnapshotParts& parts)
+                        const WireSnapshotParts& parts,
+                        const WireSchema::PageTreeVerdicts& verdicts)
 {
-    validator.checkPageTree(*parts.pageTree, parts.pageTreeLength);
+    validator.checkPageTree(*parts.pageTree, parts.pageTreeLength, &verdicts);
     snapshot.pageTree.checkRules(snapshot.snapshotID);
     if (!imageHeaderMatches(parts.imageBase64, snapshot)) {
         throw BridgeFailure::invalidMessage();
@@ -79,11 +94,16 @@ BrowserMessage BrowserWireReader::read(const BrowserWireValidator& validator, co
     if (size > limits.resultBytes) {
         throw BridgeFailure::invalidMessage();
     }
+    const std::size_t structureLimit = maximumStructure(limits);
+    if (jsonStructureCount(frame.bytes(), structureLimit) > structureLimit) {
+        throw BridgeFailure::invalidMessage();
+    }
     const auto root = m_parser.parse(frame);
     if (!root || !(root->is_object() || root->is_array())) {
         throw WireDecodingError("The message is not a JSON object or array.");
     }
-    if (!validator.wireSchema().accepts(*root, validator.wireSchema().root())) {
+    WireSchema::PageTreeVerdicts verdicts;
+    if (!validator.wireSchema().accepts(*root, validator.wireSchema().root(), &verdicts)) {
         throw BridgeFailure::invalidMessage();
     }
     WireSnapshotParts parts;
@@ -95,7 +115,7 @@ BrowserMessage BrowserWireReader::read(const BrowserWireValidator& validator, co
         checkRequestRules(*request);
     } else if (auto* response = std::get_if<BrowserMessage::Response>(&message.payload)) {
         if (auto& snapshot = response->response.snapshot) {
-            checkSnapshotRules(validator, *snapshot, parts);
+            checkSnapshotRules(validator, *snapshot, parts, verdicts);
             if (keepImage) {
                 snapshot->imageBase64.assign(parts.imageBase64); // the one copy of the image
             }

@@ -13,7 +13,8 @@ class BrowserWireValidator;
 // kept from frame to frame (WireParser.h), the schema and the rules read it there, and the image text is never
 // copied by the check itself.
 //
-// The steps, in order (the first failure ends it): the size against limits.resultBytes; the JSON reading; the
+// The steps, in order (the first failure ends it): the size against limits.resultBytes; the amount of structure
+// against what any message can hold (a page tree at its length cap and a request's size); the JSON reading; the
 // schema; the typed decoding; for anything but a response, the size against limits.requestBytes; a request's
 // execution binding and viewport; a snapshot's page tree (a validator loaded afresh from the resources holds it
 // against "pageTree", then its own rules) and the PNG header at the start of its image.

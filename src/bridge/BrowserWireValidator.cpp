@@ -56,10 +56,13 @@ void BrowserWireValidator::checkPageTree(const BrowserPageTree& tree) const
     }
 }
 
-void BrowserWireValidator::checkPageTree(const simdjson::dom::element& tree, std::size_t sortedJSONLength) const
+void BrowserWireValidator::checkPageTree(const simdjson::dom::element& tree,
+                                         std::size_t sortedJSONLength,
+                                         const WireSchema::PageTreeVerdicts* verdicts) const
 {
     const auto& definition = pageTreeDefinition(sortedJSONLength);
-    if (!m_schema->accepts(tree, definition)) {
+    const auto known = verdicts ? verdicts->of(tree) : std::nullopt;
+    if (!(known ? *known : m_schema->accepts(tree, definition))) {
         throw BridgeFailure::invalidMessage();
     }
 }

@@ -55,8 +55,11 @@ public:
     // Throws BridgeFailure "Invalid or incompatible browser message.", or what encoding the tree would throw.
     void checkPageTree(const BrowserPageTree& tree) const;
     // The same check for a tree as it arrived in a frame, whose sorted encoding's length was computed as it was
-    // decoded (BrowserPageTree::decode): the received tree is checked itself, never encoded again.
-    void checkPageTree(const simdjson::dom::element& tree, std::size_t sortedJSONLength) const;
+    // decoded (BrowserPageTree::decode): the received tree is checked itself, never encoded again, and not even
+    // walked when the frame's check already held it against "pageTree" (verdicts).
+    void checkPageTree(const simdjson::dom::element& tree,
+                       std::size_t sortedJSONLength,
+                       const WireSchema::PageTreeVerdicts* verdicts = nullptr) const;
 
 private:
     // The "pageTree" definition for a tree of that encoded length; throws when either refuses.

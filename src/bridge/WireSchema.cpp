@@ -83,6 +83,14 @@ struct ElementAccess
 
     static constexpr std::size_t smallObject = 64;
 
+    // The verdicts on values held against `watched` are recorded there.
+    const WireSchema::Node* watched = nullptr;
+    WireSchema::PageTreeVerdicts* verdicts = nullptr;
+
+    bool watches(const WireSchema::Node& node) const { return &node == watched; }
+
+    void record(const Value& value, bool accepted) const { verdicts->record(value, accepted); }
+
     static bool contains(const Value& value, std::string_view key)
     {
         const wire::Key wanted(key);
@@ -199,6 +207,10 @@ private:
 struct TreeAccess
 {
     using Value = PageTreeJson;
+
+    static bool watches(const WireSchema::Node&) { return false; }
+
+    static void record(const Value&, bool) {}
 
     static Kind kind(const Value& value)
     {
@@ -492,6 +504,17 @@ public:
 
     bool check(const Value& value, const Node& node, int depth)
     {
+        if (m_access.watches(node)) {
+            const bool accepted = checkNode(value, node, depth);
+            m_access.record(value, accepted);
+            return accepted;
+        }
+        return checkNode(value, node, depth);
+    }
+
+private:
+    bool checkNode(const Value& value, const Node& node, int depth)
+    {
         if (!node.isObject || depth > maximumSchemaDepth) {
             return false;
         }
@@ -534,7 +557,6 @@ public:
         return true;
     }
 
-private:
     static bool checkNumber(double number, const Node& node)
     {
         if (!std::isfinite(number) || (node.type == Node::Type::integer && number != std::round(number))) {
@@ -655,9 +677,13 @@ WireSchema::WireSchema(nlohmann::json document)
 
 WireSchema::~WireSchema() = default;
 
-bool WireSchema::accepts(const simdjson::dom::element& value, const Node& node) const
+bool WireSchema::accepts(const simdjson::dom::element& value, const Node& node, PageTreeVerdicts* verdicts) const
 {
     ElementAccess access;
+    if (verdicts) {
+        access.watched = m_pageTree;
+        access.verdicts = verdicts;
+    }
     return Interpreter<ElementAccess>(access).check(value, node, 0);
 }
 
@@ -665,6 +691,28 @@ bool WireSchema::accepts(const BrowserPageTree& tree, const Node& node) const
 {
     TreeAccess access;
     return Interpreter<TreeAccess>(access).check(PageTreeJson(tree), node, 0);
+}
+
+std::optional<bool> WireSchema::PageTreeVerdicts::of(const simdjson::dom::element& value) const
+{
+    if (!value.is_object() || wire::fieldsOf(value).begin() == wire::fieldsOf(value).end()) {
+        return std::nullopt;
+    }
+    const char* identity = wire::fieldsOf(value).begin().key().data();
+    for (const auto& [seen, accepted] : m_seen) {
+        if (seen == identity) {
+            return accepted;
+        }
+    }
+    return std::nullopt;
+}
+
+void WireSchema::PageTreeVerdicts::record(const simdjson::dom::element& value, bool accepted)
+{
+    if (!value.is_object() || wire::fieldsOf(value).begin() == wire::fieldsOf(value).end() || of(value)) {
+        return;
+    }
+    m_seen.emplace_back(wire::fieldsOf(value).begin().key().data(), accepted);
 }
 
 WireSchema::Detached::Detached() = default;

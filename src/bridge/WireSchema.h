@@ -5,6 +5,9 @@
 #include <nlohmann/json.hpp>
 
 #include <memory>
+#include <optional>
+#include <utility>
+#include <vector>
 
 namespace tavlen {
 
@@ -45,8 +48,13 @@ public:
     // other definitions need not be objects for it to be found (its own references then refuse).
     const Node* pageTree() const { return m_pageTree; }
 
+    // What checking a received frame learnt of the page trees in it: whether each value that was held against the
+    // "pageTree" definition satisfied it. A frame's whole check walks its snapshot's tree that way, so the tree's
+    // own check needs no second walk.
+    class PageTreeVerdicts;
+
     // A value of a received frame, or a page tree held in memory, seen as the JSON its encoder would write.
-    bool accepts(const simdjson::dom::element& value, const Node& node) const;
+    bool accepts(const simdjson::dom::element& value, const Node& node, PageTreeVerdicts* verdicts = nullptr) const;
     bool accepts(const BrowserPageTree& tree, const Node& node) const;
 
     // A node that is not part of the document (a caller's ad-hoc node), read with this schema's definitions for
@@ -62,6 +70,20 @@ private:
     std::unique_ptr<Nodes> m_nodes;
     const Node* m_root = nullptr;
     const Node* m_pageTree = nullptr;
+};
+
+class WireSchema::PageTreeVerdicts
+{
+public:
+    // The verdict on this value, when the check met it; nullopt otherwise.
+    std::optional<bool> of(const simdjson::dom::element& value) const;
+
+    void record(const simdjson::dom::element& value, bool accepted);
+
+private:
+    // A tree is known by where its first key lies in the parsed frame, which no other object shares; a tree without
+    // members is not recorded (it is refused at once anyway).
+    std::vector<std::pair<const char*, bool>> m_seen;
 };
 
 class WireSchema::Detached

@@ -23,6 +23,24 @@ std::size_t referenceScalarCount(std::string_view text)
     return count;
 }
 
+std::size_t referenceStructureCount(std::string_view text)
+{
+    std::size_t count = 0;
+    bool inString = false;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (inString) {
+            i += c == '\\' ? 1 : 0;
+            inString = c != '"';
+        } else if (c == '"') {
+            inString = true;
+        } else {
+            count += std::string_view("[{,:").find(c) != std::string_view::npos ? 1 : 0;
+        }
+    }
+    return count;
+}
+
 // Lengths around the vector widths, the 4 KiB chunks and the 255-step counters, with the odd byte at every place
 // that lands in a different part of the scan (head, vector body, chunk border, tail).
 TEST(TextScanTest, agreesWithByteByByteReadingAtEveryLengthAndPosition)
@@ -63,6 +81,59 @@ TEST(TextScanTest, countsScalarsOfMixedUTF8AcrossManyCounterRounds)
     EXPECT_EQ(scalarCount(text), 6000U);
     EXPECT_EQ(scalarCount(std::string(100000, '\x80')), 0U);
     EXPECT_FALSE(isBase64Alphabet(text));
+}
+
+TEST(TextScanTest, countsJsonStructureOutsideStrings)
+{
+    const std::string image(100000, 'Q'); // a screenshot's base64, many vectors long
+
+    const struct
+    {
+        std::string text;
+        std::size_t count;
+    } cases[] = {
+        {"", 0},
+        {"{}", 1},
+        {R"({"a":[1,2,{"b":null}]})", 7},
+        {R"(["[{,:","x"])", 2}, // structure inside a string counts nothing
+        {R"(["a\"[,",1])", 2},  // an escaped quote does not end the string
+        {R"(["a\\",[1]])", 3},  // an escaped backslash does
+        {R"({"image":")" + image + R"(","k":[0]})", 5},
+        {R"({"image":")" + image + R"(\"[,","k":[0]})", 5},
+        {"[" + std::string(40, ' ') + "{\"" + std::string(40, ',') + "\":0}]", 3},
+        {"\"unterminated [,", 0},
+        {"[\"\\", 1}, // an escape as the last byte
+    };
+
+    for (const auto& row : cases) {
+        SCOPED_TRACE(row.text.substr(0, 60));
+        EXPECT_EQ(jsonStructureCount(row.text, 1000), row.count);
+        EXPECT_EQ(referenceStructureCount(row.text), row.count);
+    }
+}
+
+TEST(TextScanTest, jsonStructureCountAgreesWithByteByByteReadingOnRandomText)
+{
+    // Few distinct bytes, so quotes, escapes and structure fall at every offset of every vector.
+    const std::string bytes = "\"\\[{,:a ]}";
+    std::mt19937 random(340);
+    for (int round = 0; round < 400; ++round) {
+        std::string text(random() % 300, ' ');
+        for (char& c : text) {
+            c = bytes[random() % (round % 2 == 0 ? bytes.size() : 4)]; // odd rounds: dense with quotes
+        }
+        SCOPED_TRACE(text);
+        ASSERT_EQ(jsonStructureCount(text, text.size()), referenceStructureCount(text));
+    }
+}
+
+TEST(TextScanTest, jsonStructureCountStopsPastItsLimit)
+{
+    const std::string dense = "[" + std::string(1 << 20, ',') + "]";
+    const std::size_t count = jsonStructureCount(dense, 1000);
+    EXPECT_GT(count, 1000U);
+    EXPECT_LT(count, 2000U) << "the scan went on past the limit";
+    EXPECT_EQ(jsonStructureCount(dense, dense.size()), dense.size() - 1);
 }
 
 } // namespace

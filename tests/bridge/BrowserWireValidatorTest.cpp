@@ -340,5 +340,72 @@ TEST(BrowserWireValidator, schemaRefusedByTheValidatorItWasLoadedFrom)
     EXPECT_EQ(outcomeOf([&] { bare.checkPageTree(test::samplePageTree()); }), Outcome::invalidMessage);
 }
 
+// A frame is refused before it is parsed when it holds more structure than any message can ("[", "{", "," and ":"
+// outside strings); what lies in strings, and the densest structure a page tree within its cap holds, do not count.
+TEST(BrowserWireValidator, structureBeyondAnyMessageIsRefused)
+{
+    const BrowserWireValidator validator = BrowserWireValidator::load();
+    const std::string snapshot = writeJson(sample("response with snapshot"));
+    // The same key given again and again: each repetition is structure, and the last value is what counts.
+    const auto repeatedVersion = [&](std::size_t times) {
+        std::string frame = "{";
+        frame.reserve(snapshot.size() + times * 6);
+        for (std::size_t i = 0; i < times; ++i) {
+            frame += "\"v\":1,";
+        }
+        return frame + snapshot.substr(1);
+    };
+    std::string empties = "[{}";
+    while (empties.size() < 8'000'000) {
+        empties += ",{}";
+    }
+    const std::string treeId = test::samplePageTree().nodes.at(0).id;
+
+    const struct
+    {
+        const char* name;
+        std::string frame;
+        Outcome expected;
+    } rows[] = {
+        {"a key repeated a thousand times", repeatedVersion(1000), Outcome::accepted},
+        {"a key repeated past any message's structure", repeatedVersion(1'600'000), Outcome::invalidMessage},
+        {"eight megabytes of empty objects", empties + "]", Outcome::invalidMessage},
+        {"a page text of four million commas",
+         edited("response with snapshot", [](auto& m) { treeOf(m)["nodes"][0]["text"] = std::string(4'000'000, ','); }),
+         Outcome::accepted},
+        {"table headers naming one node over and over, near the tree's cap",
+         edited(
+             "response with snapshot",
+             [&](auto& m) {
+                 auto& node = treeOf(m)["nodes"][0];
+                 node["structure"] = {{"headers", std::vector<std::string>(4'000'000 / (treeId.size() + 3), treeId)}};
+             }),
+         Outcome::accepted},
+    };
+
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        EXPECT_EQ(outcomeOf([&] { validator.decode(row.frame); }), row.expected);
+    }
+}
+
+// The message's check walks a snapshot's tree against "pageTree"; the tree's own check trusts that walk, and walks the
+// tree itself when the message's schema reached it some other way.
+TEST(BrowserWireValidator, pageTreeIsHeldAgainstItsDefinitionWhicheverWayTheMessageReachesIt)
+{
+    const BrowserWireValidator real = BrowserWireValidator::load();
+    nlohmann::json refusingTrees = real.schema();
+    refusingTrees["$defs"]["pageTree"]["properties"]["status"] = {{"type", "null"}};
+    nlohmann::json bypassing = refusingTrees;
+    bypassing["$defs"]["browserSnapshot"]["properties"]["pageTree"] = nlohmann::json::object();
+    const std::string frame = writeJson(sample("response with snapshot"));
+    const auto outcome = [&](const nlohmann::json& schema) {
+        return outcomeOf([&] { BrowserWireValidator(schema, real.limits(), real.protocolVersion()).decode(frame); });
+    };
+    EXPECT_EQ(outcome(real.schema()), Outcome::accepted);
+    EXPECT_EQ(outcome(refusingTrees), Outcome::invalidMessage);
+    EXPECT_EQ(outcome(bypassing), Outcome::invalidMessage);
+}
+
 } // namespace
 } // namespace tavlen
