@@ -12,6 +12,7 @@
 #include "WorkspaceView.h"
 
 #include <QLabel>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace tavlen::screenshots {
@@ -22,6 +23,7 @@ enum class Setup
     empty,      // no monitors
     unselected, // monitors, none selected
     selected,   // monitors in every stored state, one selected on a tab
+    dragging,   // as selected, with a row's drag preview held over the list
 };
 
 // The workspace window over a workspace file of its own with the real workspace, navigation and steps store.
@@ -39,7 +41,8 @@ public:
         m_workspace.load();
         test::waitUntil([this] { return m_workspace.loadState().isReady() && !m_workspace.isBusy(); });
         m_workspace.select(std::nullopt);
-        if (setup == Setup::selected) {
+        m_dragging = setup == Setup::dragging;
+        if (setup == Setup::selected || m_dragging) {
             m_workspace.focusMonitor(m_world.m_monitor, tab);
         }
         auto* layout = new QVBoxLayout(this);
@@ -50,6 +53,23 @@ public:
 
     // The view refers to the workspace and the store: it goes first.
     ~WorkspaceScene() override { delete m_view; }
+
+protected:
+    void showEvent(QShowEvent* event) override
+    {
+        QWidget::showEvent(event);
+        if (!m_dragging) {
+            return;
+        }
+        // Once the rows have their widths: the preview of the second row, held between the fourth and fifth.
+        QTimer::singleShot(0, this, [this] {
+            ui::MonitorSidebarList* list = m_view->list();
+            auto* preview = new QLabel(list->viewport());
+            preview->setPixmap(list->row(1)->dragPreview());
+            preview->move(16, list->visualItemRect(list->item(4)).top() - 10);
+            preview->show();
+        });
+    }
 
 private:
     struct World final : test::StepsStoreWorld
@@ -123,6 +143,7 @@ private:
     StepsNavigation m_navigation{m_sharedStore};
     MonitorWorkspace m_workspace{m_world.monitors(), m_sharedStore};
     ui::WorkspaceView* m_view = nullptr;
+    bool m_dragging = false;
 };
 
 // The unsaved-changes question as the window asks it.
@@ -161,6 +182,9 @@ const SceneRegistrar details{
     QStringLiteral("workspace-window-details"),
     [] { return std::make_unique<WorkspaceScene>(Setup::selected, MonitorDetailTab::details); },
     windowSize};
+const SceneRegistrar dragging{QStringLiteral("workspace-window-drag"),
+                              [] { return std::make_unique<WorkspaceScene>(Setup::dragging); },
+                              windowSize};
 const SceneRegistrar alert{QStringLiteral("workspace-unsaved-changes-alert"), unsavedChangesAlert};
 
 } // namespace

@@ -128,11 +128,9 @@ QPixmap MonitorSidebarRow::dragPreview()
     shape.addRoundedRect(QRectF(QPointF(0, 0), QSizeF(card)), previewCornerRadius, previewCornerRadius);
     painter.fillPath(shape, palette().color(QPalette::Window));
     painter.setClipPath(shape);
-    // The row's own widgets draw their content; the card gives it the window's background.
-    render(&painter,
-           QPoint(previewSideMargin, previewTopMargin),
-           QRegion(QRect(QPoint(0, 0), content)),
-           QWidget::DrawChildren);
+    // The row's own widgets draw their content (grabbed on their own: a graphics effect, such as the schedule
+    // indicator's fade, is drawn at the wrong place when rendered through an offset painter).
+    painter.drawPixmap(QPoint(previewSideMargin, previewTopMargin), grab(QRect(QPoint(0, 0), content)));
     return pixmap;
 }
 

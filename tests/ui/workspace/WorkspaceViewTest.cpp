@@ -294,5 +294,23 @@ TEST_F(WorkspaceViewTest, aReorderThatCannotBeStoredIsReportedUntilAcknowledged)
     EXPECT_TRUE(waitUntil([this] { return alert() == nullptr; }));
 }
 
+TEST_F(WorkspaceViewTest, theDragPreviewIsTheRowOnARoundedCardOfItsLastMeasuredWidth)
+{
+    loadWorkspace();
+    MonitorSidebarRow unmeasured(m_workspace.monitors().front(), m_workspace, m_store, {});
+    EXPECT_EQ(unmeasured.contentWidth(), 200);
+    EXPECT_EQ(unmeasured.dragPreview().deviceIndependentSize().width(), 220);
+
+    showView();
+    MonitorSidebarRow* shown = row(0);
+    EXPECT_EQ(shown->contentWidth(), shown->width());
+    EXPECT_NE(shown->width(), 200);
+    const QPixmap preview = shown->dragPreview();
+    ASSERT_EQ(preview.deviceIndependentSize().toSize(), QSize(shown->width() + 20, shown->height() + 16));
+    const QImage image = preview.toImage();
+    EXPECT_EQ(image.pixelColor(0, 0).alpha(), 0) << "a rounded corner";
+    EXPECT_EQ(image.pixelColor(3, image.height() / 2), shown->palette().color(QPalette::Window)) << "the card";
+}
+
 } // namespace
 } // namespace tavlen::ui::test
