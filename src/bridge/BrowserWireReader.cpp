@@ -95,7 +95,8 @@ BrowserMessage BrowserWireReader::read(const BrowserWireValidator& validator, co
         throw BridgeFailure::invalidMessage();
     }
     const std::size_t structureLimit = maximumStructure(limits);
-    if (jsonStructureCount(frame.bytes(), structureLimit) > structureLimit) {
+    // A frame of fewer bytes cannot hold more: a page-tree frame, made of short strings, is not scanned.
+    if (frame.size() > structureLimit && jsonStructureCount(frame.bytes(), structureLimit) > structureLimit) {
         throw BridgeFailure::invalidMessage();
     }
     const auto root = m_parser.parse(frame);
