@@ -85,6 +85,7 @@ void CheckReadingsColumn::rebuild()
         // At most two lines; a word longer than the column is clipped rather than widening the row.
         preview->setMinimumWidth(1);
         preview->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+        preview->setAlignment(Qt::AlignLeft | Qt::AlignTop);
         preview->setMaximumHeight(preview->fontMetrics().lineSpacing() * 2);
         m_shown = preview;
         break;

@@ -67,6 +67,8 @@ CheckUsageGrid::CheckUsageGrid(std::vector<MonitorCheckUsage::Entry> entries, QW
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setWidgetResizable(true);
 
+    // The grid sits on whatever its parent paints (an expanded row's tint), not on a field's base colour.
+    viewport()->setAutoFillBackground(false);
     auto* content = new QWidget;
     auto* grid = new QGridLayout(content);
     grid->setContentsMargins(0, 0, 0, 4);
@@ -139,6 +141,7 @@ CheckUsageGrid::CheckUsageGrid(std::vector<MonitorCheckUsage::Entry> entries, QW
         grid->addWidget(total, row, column++, Qt::AlignRight | Qt::AlignTop);
     }
     setWidget(content);
+    content->setAutoFillBackground(false); // setWidget turns it on
     setMinimumHeight(content->sizeHint().height() + 16);
 }
 

@@ -45,4 +45,12 @@ QString deletionMessage(const MonitorCheck& check)
     return text::deleteCheckMessagePrefix + formatMoment(check.startedAtMilliseconds) + text::deleteCheckMessageSuffix;
 }
 
+AlertContent deletionAlert(const MonitorCheck& check, std::function<void()> confirm)
+{
+    return {text::deleteCheckTitle,
+            deletionMessage(check),
+            {{text::cancel, AlertButtonRole::cancel, {}},
+             {text::deleteCheck, AlertButtonRole::destructive, std::move(confirm)}}};
+}
+
 } // namespace tavlen::ui

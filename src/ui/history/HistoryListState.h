@@ -1,8 +1,11 @@
 #pragma once
 
+#include "AlertPresenter.h"
 #include "MonitorCheck.h"
 
 #include <QString>
+
+#include <functional>
 
 namespace tavlen {
 class MonitorHistory;
@@ -46,5 +49,8 @@ HistoryFooter historyFooterOf(const HistoryListFlags& flags);
 
 // "Permanently delete the check from <abbreviated date, standard time> and its saved readings? …"
 QString deletionMessage(const MonitorCheck& check);
+
+// The prompt before a check is deleted: Cancel does nothing more, Delete runs confirm.
+AlertContent deletionAlert(const MonitorCheck& check, std::function<void()> confirm);
 
 } // namespace tavlen::ui

@@ -137,14 +137,10 @@ void MonitorHistoryView::presentDeletion()
         m_alert->present(std::nullopt);
         return;
     }
-    AlertContent content{text::deleteCheckTitle, deletionMessage(*candidate), {}};
-    content.buttons.push_back({text::cancel, AlertButtonRole::cancel, {}});
-    content.buttons.push_back({text::deleteCheck, AlertButtonRole::destructive, [model = &m_model, check = *candidate] {
-                                   model->setDeletionCandidate(std::nullopt);
-                                   TaskHandle<void>(
-                                       [model, check](std::stop_token) { return model->deleteCheck(check); });
-                               }});
-    m_alert->present(content);
+    m_alert->present(ui::deletionAlert(*candidate, [model = &m_model, check = *candidate] {
+        model->setDeletionCandidate(std::nullopt);
+        TaskHandle<void>([model, check](std::stop_token) { return model->deleteCheck(check); });
+    }));
 }
 
 } // namespace tavlen::ui
