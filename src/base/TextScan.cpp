@@ -1,5 +1,6 @@
 #include "TextScan.h"
 
+#include <algorithm>
 #include <bit>
 #include <cstdint>
 #include <cstring>
@@ -153,8 +154,9 @@ template <class Bytes>
 {
     constexpr std::size_t width = sizeof(Bytes);
     StructureScan scan;
+    std::size_t leapFrom = 0; // after a leap fails, the blocks it looked at are taken one by one
     while (n - scan.i >= width && scan.count <= limit) {
-        if (scan.inString) {
+        if (scan.inString && scan.i >= leapFrom) {
             // Sixteen vectors at a time while none holds a quote or a backslash: the body of a long string.
             while (n - scan.i >= 16 * width) {
                 Bytes lanes[16];
@@ -164,6 +166,7 @@ template <class Bytes>
                     stops |= static_cast<Bytes>((lane == '"') | (lane == '\\'));
                 }
                 if (laneBits(stops) != 0) {
+                    leapFrom = scan.i + 16 * width;
                     break;
                 }
                 scan.i += 16 * width;
@@ -176,18 +179,24 @@ template <class Bytes>
         std::memcpy(&v, p + scan.i, width);
         const std::uint32_t quotes = laneBits(static_cast<Bytes>(v == '"'));
         if (scan.inString) {
-            const std::uint32_t stops = quotes | laneBits(static_cast<Bytes>(v == '\\'));
-            if (stops == 0) {
-                scan.i += width;
-                continue;
+            // Every escape of the block is passed over here; the string ends at the first quote no escape takes.
+            const std::uint32_t backslashes = laneBits(static_cast<Bytes>(v == '\\'));
+            std::uint32_t stops = quotes | backslashes;
+            std::size_t next = width;
+            while (stops != 0) {
+                const auto at = static_cast<std::size_t>(std::countr_zero(stops));
+                if ((backslashes >> at & 1) == 0) {
+                    next = at + 1;
+                    scan.inString = false;
+                    break;
+                }
+                if (at + 1 == width) {
+                    next = width + 1; // the escaped byte opens the next block
+                    break;
+                }
+                stops &= static_cast<std::uint32_t>(~((std::uint64_t{4} << at) - 1)); // the escape and its byte
             }
-            const auto first = static_cast<std::size_t>(std::countr_zero(stops));
-            const bool escape = p[scan.i + first] == '\\';
-            scan.i += first + (escape ? 2 : 1); // an escape's second byte is never a stop
-            scan.inString = escape;
-            if (scan.i > n) {
-                scan.i = n;
-            }
+            scan.i = std::min(scan.i + next, n);
             continue;
         }
         // "[" and "{" are the only bytes that OR 0x20 makes "{".
