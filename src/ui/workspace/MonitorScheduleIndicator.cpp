@@ -87,6 +87,9 @@ bool MonitorScheduleIndicator::event(QEvent* event)
         QToolTip::showText(static_cast<QHelpEvent*>(event)->globalPos(), helpText(), this);
         return true;
     }
+    if (event->type() == QEvent::PaletteChange) {
+        showImage(false); // the eye is tinted with the text colour (a selected row, a change of appearance)
+    }
     return QWidget::event(event);
 }
 

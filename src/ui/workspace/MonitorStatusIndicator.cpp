@@ -12,6 +12,7 @@
 #include "TextStyles.h"
 #include "WorkspaceViewText.h"
 
+#include <QEvent>
 #include <QFontDatabase>
 #include <QLabel>
 #include <QStackedLayout>
@@ -135,6 +136,14 @@ std::optional<MonitorSidebarSummary> MonitorStatusIndicator::summary() const
         return found->second;
     }
     return std::nullopt;
+}
+
+void MonitorStatusIndicator::changeEvent(QEvent* event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange) {
+        refresh(); // the symbol is tinted with the text colour (a selected row, a change of appearance)
+    }
 }
 
 void MonitorStatusIndicator::refresh()

@@ -46,6 +46,9 @@ public:
     void setMonitor(const Monitor& monitor);
     void setQueued(bool isQueued);
 
+protected:
+    void changeEvent(QEvent* event) override;
+
 private:
     void refresh();
     std::optional<MonitorSidebarSummary> summary() const;

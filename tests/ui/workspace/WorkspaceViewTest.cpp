@@ -4,6 +4,7 @@
 #include "MonitorDetailHeader.h"
 #include "MonitorDetailView.h"
 #include "MonitorEditorView.h"
+#include "MonitorScheduleIndicator.h"
 #include "StepsExecutionMode.h"
 #include "TaskHandle.h"
 #include "TavlenButton.h"
@@ -42,6 +43,20 @@ protected:
         const std::size_t destination = list->insertionOffset(point);
         ASSERT_EQ(destination, static_cast<std::size_t>(offset));
         list->dropMonitor(data, destination);
+    }
+
+    // The colour of the first fully opaque pixel of the first picture in the widget.
+    static QColor inkOf(const QWidget& widget)
+    {
+        const QImage image = widget.findChild<QLabel*>()->pixmap().toImage();
+        for (int y = 0; y < image.height(); ++y) {
+            for (int x = 0; x < image.width(); ++x) {
+                if (image.pixelColor(x, y).alpha() == 255) {
+                    return image.pixelColor(x, y);
+                }
+            }
+        }
+        return {};
     }
 
     std::string storedOrder() { return queryText("SELECT monitor_order_json FROM app_settings WHERE id = 1"); }
@@ -132,6 +147,9 @@ TEST_F(WorkspaceViewTest, choosingAnotherMonitorWithUnsavedChangesAsksAndCancelK
     const QPalette shown = row(0)->palette();
     EXPECT_EQ(shown.color(QPalette::WindowText), shown.color(QPalette::HighlightedText)) << "drawn as selected";
     EXPECT_NE(row(1)->palette().color(QPalette::WindowText), shown.color(QPalette::HighlightedText));
+    EXPECT_EQ(inkOf(*row(0)->findChild<MonitorScheduleIndicator*>()), shown.color(QPalette::HighlightedText))
+        << "the symbols follow";
+    EXPECT_EQ(inkOf(*row(1)->findChild<MonitorScheduleIndicator*>()), row(1)->palette().color(QPalette::WindowText));
 
     QTest::keyClick(m_view->list(), Qt::Key_Down); // the keyboard asks the same question
     ASSERT_TRUE(waitUntil([this] { return alert() != nullptr; }));
