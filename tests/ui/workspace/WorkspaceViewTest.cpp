@@ -5,6 +5,8 @@
 #include "MonitorDetailView.h"
 #include "MonitorEditorView.h"
 #include "MonitorScheduleIndicator.h"
+#include "MonitorScheduler.h"
+#include "SQLiteScheduleRepository.h"
 #include "StepsExecutionMode.h"
 #include "TaskHandle.h"
 #include "TavlenButton.h"
@@ -328,6 +330,35 @@ TEST_F(WorkspaceViewTest, theDragPreviewIsTheRowOnARoundedCardOfItsLastMeasuredW
     const QImage image = preview.toImage();
     EXPECT_EQ(image.pixelColor(0, 0).alpha(), 0) << "a rounded corner";
     EXPECT_EQ(image.pixelColor(3, image.height() / 2), shown->palette().color(QPalette::Window)) << "the card";
+}
+
+TEST_F(WorkspaceViewTest, retrySchedulingClearsTheErrorRunsAPassAndTheRowsShowItsSchedule)
+{
+    execute("UPDATE monitors SET schedule_enabled = 1");
+    SQLiteScheduleRepository schedules(m_database);
+    MonitorSchedulerEnvironment environment;
+    environment.now = [this] { return m_clock.now(); };
+    environment.timeZone = [] { return std::string("America/New_York"); };
+    environment.zoneFile = m_directory / "localtime";
+    environment.watchClockAndWake = false;
+    MonitorScheduler scheduler(
+        schedules, m_store, [this] { return m_workspace.loadState().isReady(); }, std::move(environment));
+    loadWorkspace();
+    showView(&scheduler);
+    auto* banner = find<WorkspaceBanner>("workspace-scheduling-banner");
+    EXPECT_FALSE(banner->isVisible());
+    EXPECT_EQ(row(0)->findChild<MonitorScheduleIndicator*>()->helpText(), QStringLiteral("Schedule enabled"));
+
+    scheduler.setError(MonitorStoreError::storage());
+    EXPECT_TRUE(banner->isVisible());
+    EXPECT_EQ(banner->text().toStdString(), "Scheduling paused. " + MonitorStoreError::storage().errorDescription());
+    QTest::mouseClick(banner->button(), Qt::LeftButton);
+    EXPECT_FALSE(scheduler.error());
+    ASSERT_TRUE(waitUntil([&] { return scheduler.snapshot().states.count(m_monitor) == 1; }));
+    EXPECT_FALSE(banner->isVisible());
+    EXPECT_TRUE(
+        row(0)->findChild<MonitorScheduleIndicator*>()->helpText().startsWith(QStringLiteral("Next check at ")));
+    delete m_view.data(); // before the scheduler it watches
 }
 
 } // namespace
