@@ -157,19 +157,26 @@ template <class Bytes>
     std::size_t leapFrom = 0; // after a leap fails, the blocks it looked at are taken one by one
     while (n - scan.i >= width && scan.count <= limit) {
         if (scan.inString && scan.i >= leapFrom) {
-            // Sixteen vectors at a time while none holds a quote or a backslash: the body of a long string.
+            // Sixteen vectors at a time while none holds a quote: the body of a long string. Escapes there (a base64
+            // text may escape its slashes) matter only at the end, where an odd run of backslashes escapes the byte
+            // after it.
             while (n - scan.i >= 16 * width) {
                 Bytes lanes[16];
                 std::memcpy(lanes, p + scan.i, sizeof lanes);
                 Bytes stops{};
                 for (const Bytes& lane : lanes) {
-                    stops |= static_cast<Bytes>((lane == '"') | (lane == '\\'));
+                    stops |= static_cast<Bytes>(lane == '"');
                 }
                 if (laneBits(stops) != 0) {
                     leapFrom = scan.i + 16 * width;
                     break;
                 }
                 scan.i += 16 * width;
+                std::size_t run = 0;
+                while (run < 16 * width && p[scan.i - 1 - run] == '\\') {
+                    ++run;
+                }
+                scan.i = std::min(scan.i + run % 2, n);
             }
             if (n - scan.i < width) {
                 break;
@@ -181,6 +188,12 @@ template <class Bytes>
         if (scan.inString) {
             // Every escape of the block is passed over here; the string ends at the first quote no escape takes.
             const std::uint32_t backslashes = laneBits(static_cast<Bytes>(v == '\\'));
+            if (quotes == 0) {
+                // The string goes on; the block's last run of backslashes, when odd, escapes the next block's first.
+                const auto run = static_cast<std::size_t>(std::countl_one(backslashes << (32 - width)));
+                scan.i = std::min(scan.i + width + run % 2, n);
+                continue;
+            }
             std::uint32_t stops = quotes | backslashes;
             std::size_t next = width;
             while (stops != 0) {

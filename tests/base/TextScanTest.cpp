@@ -130,6 +130,21 @@ TEST(TextScanTest, jsonStructureCountAgreesWithByteByByteReadingOnRandomText)
     }
 }
 
+// A backslash as the last byte of a vector, or of a leap over a long string, escapes the byte after it only when its
+// run of backslashes is odd.
+TEST(TextScanTest, jsonStructureCountCarriesEscapesAcrossVectorsAndLeaps)
+{
+    for (const std::size_t before : {13, 14, 15, 29, 30, 31, 61, 62, 63, 509, 510, 511, 1021, 1022, 1023}) {
+        const std::string body(before, 'Q');
+        for (const std::string& escapes : {std::string("\\"), std::string("\\\\"), std::string("\\\\\\")}) {
+            const std::string text = "[\"" + body + escapes + "\",[1]\"]";
+            SCOPED_TRACE(std::to_string(before) + " then " + std::to_string(escapes.size()) + " backslashes");
+            EXPECT_EQ(jsonStructureCount(text, text.size()), referenceStructureCount(text));
+            EXPECT_EQ(referenceStructureCount(text), escapes.size() % 2 == 1 ? 1U : 3U);
+        }
+    }
+}
+
 TEST(TextScanTest, jsonStructureCountStopsPastItsLimit)
 {
     const std::string dense = "[" + std::string(1 << 20, ',') + "]";
