@@ -4,6 +4,7 @@
 #include "Icons.h"
 #include "KitColors.h"
 #include "ModelSettings.h"
+#include "QtText.h"
 #include "Step.h"
 #include "StepsCropPreview.h"
 #include "StepsDiagramState.h"
@@ -11,8 +12,10 @@
 #include "StepsEditorText.h"
 #include "StepsModelReconciliation.h"
 #include "StepsOpenPageCard.h"
+#include "StepsReadingResults.h"
 #include "StepsStore.h"
 #include "StepsStoreObservation.h"
+#include "StepsTestControl.h"
 #include "TavlenButton.h"
 #include "TextStyles.h"
 
@@ -92,7 +95,12 @@ StepsCardView::StepsCardView(Uuid monitorID,
             connect(m_models, &ModelSettings::isLoadingChanged, this, &StepsCardView::reconcileModel);
             connect(m_models, &ModelSettings::errorChanged, this, &StepsCardView::reconcileModel);
         }
+        m_results = new StepsReadingResults(true, this);
+        m_layout->addWidget(m_results);
+        connect(m_step.get(), &Step::executionChanged, this, &StepsCardView::refreshResults);
+        connect(m_step.get(), &Step::executionDurationChanged, this, &StepsCardView::refreshResults);
         refreshCrop();
+        refreshResults();
         reconcileModel();
     } else {
         m_openPageCard = new StepsOpenPageCard(
@@ -109,6 +117,9 @@ StepsCardView::StepsCardView(Uuid monitorID,
 
     connect(m_draft.get(), &StepsDraft::selectedIDChanged, this, &StepsCardView::refresh);
     connect(m_draft.get(), &StepsDraft::stepsChanged, this, &StepsCardView::refresh);
+    // Any edit may change why the step cannot be tested.
+    connect(m_draft.get(), &StepsDraft::revisionChanged, this, &StepsCardView::refresh);
+    connect(&m_store.state(), &StepsStoreState::sessionsChanged, this, &StepsCardView::refresh);
     connect(&m_diagram, &StepsDiagramState::dragChanged, this, &StepsCardView::refresh);
     connect(&m_diagram, &StepsDiagramState::configurationStepIDChanged, this, &StepsCardView::refresh);
     observeStepsRunState(m_store, this, [this] { refresh(); });
@@ -121,6 +132,9 @@ void StepsCardView::buildHeader()
 {
     m_headerLayout->setContentsMargins(0, 0, 0, 0);
     m_headerLayout->setSpacing(8);
+    m_testControl = new StepsTestControl(m_step, m_header);
+    connect(m_testControl, &StepsTestControl::testRequested, this, &StepsCardView::testStep);
+    m_headerLayout->addWidget(m_testControl);
     const QString kindTitle = isRead() ? text::readStepKind() : text::openPageStepKind();
     if (isRead()) {
         m_number = new QLabel(m_header);
@@ -223,6 +237,9 @@ void StepsCardView::refresh()
             setGraphicsEffect(nullptr);
         }
     }
+    m_testControl->setExecuting(m_store.isBusy());
+    const std::optional<std::string> blocker = m_store.executionBlocker(m_monitorID, m_step->id(), false);
+    m_testControl->setUnavailableReason(blocker ? std::optional<QString>(toQString(*blocker)) : std::nullopt);
     m_configure->setCheckable(true);
     m_configure->setChecked(m_diagram.isConfigurationPresented(m_step->id()));
     m_configure->setAccessibleDescription(m_configure->isChecked() ? text::expandedValue() : text::collapsedValue());
@@ -252,6 +269,11 @@ void StepsCardView::refreshCrop()
     if (shows) {
         m_crop->setSource(page->screenshot(), *m_step->region());
     }
+}
+
+void StepsCardView::refreshResults()
+{
+    m_results->setExecution(m_step->execution(), m_step->executionDuration());
 }
 
 void StepsCardView::reconcileModel()

@@ -26,6 +26,8 @@ namespace tavlen::ui {
 class StepsCropPreview;
 class StepsDiagramState;
 class StepsOpenPageCard;
+class StepsReadingResults;
+class StepsTestControl;
 class TavlenButton;
 
 // One step of the diagram: a header row (number, kind, configure, and for Read steps move up, move down and
@@ -59,6 +61,12 @@ public:
 
     StepsOpenPageCard* openPageCard() const { return m_openPageCard; }
 
+    StepsTestControl* testControl() const { return m_testControl; }
+
+    StepsCropPreview* cropPreview() const { return m_crop; }
+
+    StepsReadingResults* readingResults() const { return m_results; }
+
     bool hasHeightForWidth() const override { return true; }
 
     int heightForWidth(int width) const override;
@@ -75,6 +83,7 @@ private:
     void buildHeader();
     void refresh();
     void refreshCrop();
+    void refreshResults();
     void reconcileModel();
     void testStep();
     void appendedStep(const Uuid& stepID);
@@ -97,6 +106,8 @@ private:
     TavlenButton* m_moveDown = nullptr;
     TavlenButton* m_delete = nullptr;
     StepsCropPreview* m_crop = nullptr;
+    StepsTestControl* m_testControl = nullptr;
+    StepsReadingResults* m_results = nullptr;
     StepsOpenPageCard* m_openPageCard = nullptr;
 };
 

@@ -188,7 +188,8 @@ void StepsDiagramView::layoutColumn()
         }
         const int height = view->heightForWidth(int(width));
         view->setGeometry(int(stepsDiagram::leadingPadding), int(y), int(width), height);
-        view->layout()->activate();
+        // Lay the card out now, also while it is hidden, so its header frame is known at once.
+        view->layout()->setGeometry(view->rect());
         m_anchors[StepsAnchor::card(step->id())] = QRectF(view->geometry());
         m_anchors[StepsAnchor::header(step->id())] = QRectF(view->headerGeometry().translated(view->pos()));
         y += height;
