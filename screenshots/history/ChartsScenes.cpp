@@ -23,7 +23,7 @@ public:
         : m_snapshot(std::move(snapshot))
     {}
 
-    QCoro::Task<ChartSnapshot> loadSnapshot(Uuid, ChartRange) override
+    QCoro::Task<ChartSnapshot> loadSnapshot(Uuid, ChartRange, std::stop_token) override
     {
         if (!m_snapshot) {
             throw MonitorStoreError::storage();

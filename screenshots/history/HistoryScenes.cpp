@@ -92,7 +92,8 @@ public:
         : m_checks(std::move(checks))
     {}
 
-    QCoro::Task<std::vector<MonitorCheck>> loadChecks(Uuid, std::optional<MonitorCheckCursor> cursor, int) override
+    QCoro::Task<std::vector<MonitorCheck>>
+    loadChecks(Uuid, std::optional<MonitorCheckCursor> cursor, int, std::stop_token) override
     {
         if (!m_checks) {
             co_await m_never.wait();

@@ -116,15 +116,17 @@ QCoro::Task<void> MonitorCheckStore::waitForResultWrite(Uuid monitorID)
     }
 }
 
-QCoro::Task<std::vector<MonitorCheck>>
-MonitorCheckStore::loadHistoryPage(Uuid monitorID, std::optional<MonitorCheckCursor> cursor, int limit)
+QCoro::Task<std::vector<MonitorCheck>> MonitorCheckStore::loadHistoryPage(Uuid monitorID,
+                                                                          std::optional<MonitorCheckCursor> cursor,
+                                                                          int limit,
+                                                                          std::stop_token token)
 {
     Q_ASSERT(isMainThread());
     if (!m_checkRepository) {
         throw MonitorStoreError::storage();
     }
     const std::shared_ptr<MonitorCheckRepository> repository = m_checkRepository;
-    auto loading = repository->history(monitorID, cursor, limit);
+    auto loading = repository->history(monitorID, cursor, limit, std::move(token));
     co_return co_await std::move(loading);
 }
 
@@ -190,7 +192,8 @@ void MonitorCheckStore::eraseDeleting(const Uuid& checkID)
 QCoro::Task<ChartSnapshot> MonitorCheckStore::loadChartData(Uuid monitorID,
                                                             std::int64_t startMilliseconds,
                                                             bool wholeHistory,
-                                                            std::int64_t endMilliseconds)
+                                                            std::int64_t endMilliseconds,
+                                                            std::stop_token token)
 {
     Q_ASSERT(isMainThread());
     if (!m_checkRepository || !m_chartReader) {
@@ -205,7 +208,7 @@ QCoro::Task<ChartSnapshot> MonitorCheckStore::loadChartData(Uuid monitorID,
     }
     range.endMilliseconds = endMilliseconds;
     const std::shared_ptr<ChartSnapshotReader> reader = m_chartReader;
-    auto loading = reader->chartSnapshot(monitorID, range);
+    auto loading = reader->chartSnapshot(monitorID, range, std::move(token));
     co_return co_await std::move(loading);
 }
 

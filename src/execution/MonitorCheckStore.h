@@ -20,6 +20,7 @@
 #include <memory>
 #include <optional>
 #include <set>
+#include <stop_token>
 #include <vector>
 
 namespace tavlen {
@@ -70,18 +71,23 @@ public:
     // Waits for the monitor's running result write, if any.
     QCoro::Task<void> waitForResultWrite(Uuid monitorID);
 
-    // A page of the monitor's stored checks, newest first, older than the cursor. Throws MonitorStoreError.
+    // A page of the monitor's stored checks, newest first, older than the cursor. Throws MonitorStoreError
+    // (interrupted once the token stops).
     QCoro::Task<std::vector<MonitorCheck>>
-    loadHistoryPage(Uuid monitorID, std::optional<MonitorCheckCursor> cursor, int limit);
+    loadHistoryPage(Uuid monitorID, std::optional<MonitorCheckCursor> cursor, int limit, std::stop_token token = {});
     // The readings of one stored check. Throws MonitorStoreError, MonitorCheckError::missingCheck.
     QCoro::Task<std::vector<Reading>> loadCheckRecord(Uuid checkID);
     // Deletes one check; an unstored pending result is discarded with it. Gives true when the check was the
     // monitor's pending result. Throws MonitorStoreError (busy while the same check is being deleted).
     QCoro::Task<bool> deleteCheck(Uuid monitorID, Uuid checkID);
     // The chart data of the monitor from start to end (milliseconds since 1970), or of its whole history.
-    // Throws MonitorStoreError (validation when start is not before end without wholeHistory).
-    QCoro::Task<ChartSnapshot>
-    loadChartData(Uuid monitorID, std::int64_t startMilliseconds, bool wholeHistory, std::int64_t endMilliseconds);
+    // Throws MonitorStoreError (validation when start is not before end without wholeHistory, interrupted once the
+    // token stops).
+    QCoro::Task<ChartSnapshot> loadChartData(Uuid monitorID,
+                                             std::int64_t startMilliseconds,
+                                             bool wholeHistory,
+                                             std::int64_t endMilliseconds,
+                                             std::stop_token token = {});
 
     // Forgets the pending results and write errors of monitors that are gone. Running writes go on.
     void retainMonitors(std::set<Uuid> monitorIDs);

@@ -140,7 +140,7 @@ QCoro::Task<std::shared_ptr<const StepsScreenshot>> StepsCaptureService::capture
     showPhase(StepsCapturePhase::decoding);
     // Decoding a full-page PNG takes long enough to stall the UI.
     auto decode = [snapshot = std::move(*snapshot)] { return StepsScreenshot::make(snapshot); };
-    auto decoding = runInBackground(std::move(decode));
+    auto decoding = runInBackground(std::move(decode), stop);
     std::shared_ptr<const StepsScreenshot> screenshot = co_await std::move(decoding);
     throwIfStopped(stop);
     co_return screenshot;

@@ -191,9 +191,9 @@ void StepsStore::setOnExecutionSettled(std::function<void()> handler)
 }
 
 QCoro::Task<std::vector<MonitorCheck>>
-StepsStore::loadChecks(Uuid monitorID, std::optional<MonitorCheckCursor> cursor, int limit)
+StepsStore::loadChecks(Uuid monitorID, std::optional<MonitorCheckCursor> cursor, int limit, std::stop_token token)
 {
-    return m_results->loadHistoryPage(monitorID, cursor, limit);
+    return m_results->loadHistoryPage(monitorID, cursor, limit, std::move(token));
 }
 
 QCoro::Task<std::vector<Reading>> StepsStore::loadReadings(Uuid checkID)
@@ -206,10 +206,13 @@ QCoro::Task<void> StepsStore::deleteCheck(Uuid monitorID, Uuid checkID)
     return m_retention.deleteCheck(monitorID, checkID);
 }
 
-QCoro::Task<ChartSnapshot> StepsStore::loadSnapshot(Uuid monitorID, ChartRange range)
+QCoro::Task<ChartSnapshot> StepsStore::loadSnapshot(Uuid monitorID, ChartRange range, std::stop_token token)
 {
-    return m_results->loadChartData(
-        monitorID, range.startMilliseconds.value_or(0), !range.startMilliseconds, range.endMilliseconds);
+    return m_results->loadChartData(monitorID,
+                                    range.startMilliseconds.value_or(0),
+                                    !range.startMilliseconds,
+                                    range.endMilliseconds,
+                                    std::move(token));
 }
 
 } // namespace tavlen

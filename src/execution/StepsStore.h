@@ -126,11 +126,13 @@ public:
     void setOnExecutionSettled(std::function<void()> handler) override;
 
     // HistoryDataSource and ChartsDataSource, through the check-result store.
-    QCoro::Task<std::vector<MonitorCheck>>
-    loadChecks(Uuid monitorID, std::optional<MonitorCheckCursor> cursor, int limit) override;
+    QCoro::Task<std::vector<MonitorCheck>> loadChecks(Uuid monitorID,
+                                                      std::optional<MonitorCheckCursor> cursor,
+                                                      int limit,
+                                                      std::stop_token token = {}) override;
     QCoro::Task<std::vector<Reading>> loadReadings(Uuid checkID) override;
     QCoro::Task<void> deleteCheck(Uuid monitorID, Uuid checkID) override;
-    QCoro::Task<ChartSnapshot> loadSnapshot(Uuid monitorID, ChartRange range) override;
+    QCoro::Task<ChartSnapshot> loadSnapshot(Uuid monitorID, ChartRange range, std::stop_token token = {}) override;
 
 private:
     // The state first: the parts below hold it, and the tasks it owns are cancelled when it goes.

@@ -8,6 +8,7 @@
 #include <QCoroTask>
 
 #include <optional>
+#include <stop_token>
 #include <vector>
 
 namespace tavlen {
@@ -20,9 +21,9 @@ public:
     virtual ~HistoryDataSource() = default;
 
     // Checks of the monitor, newest first, each older than the cursor when one is given; at most limit of them.
-    // Throws MonitorStoreError (missingMonitor when the monitor is gone).
+    // Throws MonitorStoreError (missingMonitor when the monitor is gone, interrupted once the token stops).
     virtual QCoro::Task<std::vector<MonitorCheck>>
-    loadChecks(Uuid monitorID, std::optional<MonitorCheckCursor> cursor, int limit) = 0;
+    loadChecks(Uuid monitorID, std::optional<MonitorCheckCursor> cursor, int limit, std::stop_token token = {}) = 0;
     // The readings of one check in stored order. Throws MonitorStoreError or MonitorCheckError.
     virtual QCoro::Task<std::vector<Reading>> loadReadings(Uuid checkID) = 0;
     // Throws MonitorStoreError (missingMonitor when the monitor is gone).

@@ -112,13 +112,14 @@ QCoro::Task<void> MonitorCharts::load(Date now, std::stop_token token)
 
     std::exception_ptr failure;
     try {
-        auto reading = m_source.loadSnapshot(m_monitorID, range);
+        // The same stop ends the read: a superseded load neither finishes its query nor builds.
+        auto reading = m_source.loadSnapshot(m_monitorID, range, stop);
         ChartSnapshot snapshot = co_await std::move(reading);
         if (alive && isCurrent(request, token)) {
             const ChartWindow window = snapshot.window;
             // Stopping the load (the view, a newer load, cancel) stops the build, which tests for it as it goes.
             auto job = [snapshot = std::move(snapshot), stop, build = m_builder] { return build(snapshot, stop); };
-            auto task = runInBackground(std::move(job));
+            auto task = runInBackground(std::move(job), stop);
             std::vector<ChartSeries> series = co_await std::move(task);
             if (alive && isCurrent(request, token)) {
                 apply(range, std::move(series), window);

@@ -29,8 +29,9 @@ class LinkedStopSource;
 // The Charts tab of one monitor: the chosen range, the field filter, the series of the last load and its window,
 // the loading flags and the last failure's sentence. A load reads a snapshot through the data source and builds
 // its series off the main thread; only the latest load, and only while its own token is not stopped, changes
-// anything. A newer load or cancel stops the build of the one before, which would only be thrown away. Observable; main
-// thread only. Each setter notifies only on a change, except series, which notifies on every assignment.
+// anything. A newer load or cancel stops the read and build of the one before, which would only be thrown away.
+// Observable; main thread only. Each setter notifies only on a change, except series, which notifies on every
+// assignment.
 class MonitorCharts : public QObject
 {
     Q_OBJECT

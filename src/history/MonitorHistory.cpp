@@ -82,7 +82,7 @@ QCoro::Task<void> MonitorHistory::refresh(std::stop_token token)
     std::exception_ptr failure;
     try {
         while (true) {
-            auto loading = m_source.loadChecks(m_monitorID, cursor, pageRequestLimit);
+            auto loading = m_source.loadChecks(m_monitorID, cursor, pageRequestLimit, token);
             std::vector<MonitorCheck> page = co_await std::move(loading);
             if (!alive || isStale(generation, token) || !isCurrentRequest(m_refreshRequest, request)) {
                 break;
@@ -136,7 +136,7 @@ QCoro::Task<void> MonitorHistory::loadOlder(std::stop_token token)
 
     std::exception_ptr failure;
     try {
-        auto loading = m_source.loadChecks(m_monitorID, cursor, pageRequestLimit);
+        auto loading = m_source.loadChecks(m_monitorID, cursor, pageRequestLimit, token);
         std::vector<MonitorCheck> page = co_await std::move(loading);
         if (alive && !isStale(generation, token) && isCurrentRequest(m_olderRequest, request)) {
             const bool moreExist = trimToPage(page);

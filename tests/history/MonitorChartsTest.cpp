@@ -223,6 +223,40 @@ TEST_F(MonitorChartsTest, aSupersededBuildIsStopped)
     }
 }
 
+TEST_F(MonitorChartsTest, aSupersededOrStoppedLoadStopsItsSnapshotRead)
+{
+    struct Row
+    {
+        const char* name;
+        std::function<void(MonitorCharts&, std::stop_source&)> supersede;
+    };
+
+    const Row rows[] = {
+        {"a newer load", [](MonitorCharts& charts, std::stop_source&) { (void)charts.load(at(nowMilliseconds)); }},
+        {"cancel", [](MonitorCharts& charts, std::stop_source&) { charts.cancel(); }},
+        {"the view's stop", [](MonitorCharts&, std::stop_source& view) { view.request_stop(); }},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        test::ScriptedChartsSource source;
+        MonitorCharts charts(monitor, source, ChartPreset::day);
+        std::stop_source view;
+        auto first = charts.load(at(nowMilliseconds), view.get_token());
+        ASSERT_EQ(source.requests.size(), 1u);
+        EXPECT_FALSE(source.requests[0].token.stop_requested());
+
+        row.supersede(charts, view);
+        EXPECT_TRUE(source.requests[0].token.stop_requested());
+        source.requests[0].answer.fail(std::make_exception_ptr(MonitorStoreError::interrupted()));
+        waitBounded(std::move(first));
+        EXPECT_EQ(charts.error(), std::nullopt);
+        if (source.requests.size() > 1) {
+            EXPECT_FALSE(source.requests[1].token.stop_requested());
+            source.requests[1].answer.resume(snapshotOf(nowMilliseconds, {3}));
+        }
+    }
+}
+
 TEST_F(MonitorChartsTest, failuresShowTheirSentence)
 {
     struct Row

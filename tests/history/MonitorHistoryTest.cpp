@@ -70,7 +70,7 @@ class ListedHistorySource final : public HistoryDataSource
 {
 public:
     QCoro::Task<std::vector<MonitorCheck>>
-    loadChecks(Uuid, std::optional<MonitorCheckCursor> cursor, int limit) override
+    loadChecks(Uuid, std::optional<MonitorCheckCursor> cursor, int limit, std::stop_token) override
     {
         asked.push_back(cursor);
         if (failing && failing(static_cast<int>(asked.size()))) {
@@ -290,6 +290,36 @@ TEST_F(MonitorHistoryTest, cancelAndAStoppedTaskMakeResultsStale)
     waitBounded(std::move(again));
     EXPECT_EQ(m_history.checks().size(), 51u);
     EXPECT_FALSE(m_history.hasOlder());
+}
+
+TEST_F(MonitorHistoryTest, aStoppedViewStopsItsPageReads)
+{
+    listScripted(50, true);
+
+    struct Row
+    {
+        const char* name;
+        std::function<QCoro::Task<void>(MonitorHistory&, std::stop_token)> read;
+    };
+
+    const Row rows[] = {
+        {"refresh", [](MonitorHistory& history, std::stop_token stop) { return history.refresh(stop); }},
+        {"older page", [](MonitorHistory& history, std::stop_token stop) { return history.loadOlder(stop); }},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        std::stop_source view;
+        auto reading = row.read(m_history, view.get_token());
+        ASSERT_EQ(m_scripted.pages.size(), 1u);
+        EXPECT_FALSE(m_scripted.pages.front().token.stop_requested());
+        view.request_stop();
+        EXPECT_TRUE(m_scripted.pages.front().token.stop_requested());
+        failPage(std::make_exception_ptr(MonitorStoreError::interrupted()));
+        waitBounded(std::move(reading));
+        EXPECT_EQ(m_history.error(), std::nullopt);
+        EXPECT_EQ(m_history.olderError(), std::nullopt);
+        EXPECT_EQ(m_history.checks().size(), 50u);
+    }
 }
 
 TEST_F(MonitorHistoryTest, aListedCheckKeepsItsVersionAndAForgottenOneNeverReturns)

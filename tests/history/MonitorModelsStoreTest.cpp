@@ -175,5 +175,41 @@ TEST_F(MonitorModelsStoreTest, theChartsShowTheStoredReadingsOfTheRange)
               std::optional<std::string>("This monitor no longer exists. Select another monitor to view its charts."));
 }
 
+TEST_F(MonitorModelsStoreTest, aStoppedReadOfTheStoreIsInterrupted)
+{
+    addCheck(now - hour, {});
+    std::stop_source stopped;
+    stopped.request_stop();
+
+    struct Row
+    {
+        const char* name;
+        std::function<QCoro::Task<void>()> read;
+    };
+
+    const Row rows[] = {
+        {"checks",
+         [&]() -> QCoro::Task<void> {
+             auto loading = m_store.loadChecks(m_monitor, std::nullopt, 50, stopped.get_token());
+             co_await std::move(loading);
+         }},
+        {"snapshot",
+         [&]() -> QCoro::Task<void> {
+             auto loading = m_store.loadSnapshot(m_monitor, ChartRange{std::nullopt, now}, stopped.get_token());
+             co_await std::move(loading);
+         }},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        try {
+            finish(row.read());
+            ADD_FAILURE() << "the read finished";
+        } catch (const MonitorStoreError& error) {
+            EXPECT_EQ(error.kind(), MonitorStoreError::Kind::interrupted);
+        }
+    }
+    EXPECT_EQ(finish(m_store.loadChecks(m_monitor, std::nullopt, 50)).size(), 1u);
+}
+
 } // namespace
 } // namespace tavlen

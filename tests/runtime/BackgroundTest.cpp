@@ -1,15 +1,21 @@
 #include "Background.h"
 
 #include "BoundedWait.h"
+#include "CancelledError.h"
 #include "MainThread.h"
+#include "WaitUntil.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
+#include <condition_variable>
 #include <memory>
+#include <mutex>
 #include <stdexcept>
 #include <string>
 #include <thread>
+#include <vector>
 
 namespace tavlen {
 namespace {
@@ -62,9 +68,53 @@ TEST(BackgroundTest, aCallerWithoutEventLoopIsRefusedAndNothingRuns)
         };
         QCoro::Task<void> task = start();
     }).join();
-    QThreadPool::globalInstance()->waitForDone();
+    backgroundPool().waitForDone();
     EXPECT_EQ(refusal, "runInBackground needs a caller with a running Qt event loop");
     EXPECT_FALSE(ran);
+}
+
+TEST(BackgroundTest, jobsBeyondThePoolsBoundWaitTheirTurnAndAJobStoppedWhileWaitingNeverRuns)
+{
+    const int bound = backgroundPool().maxThreadCount();
+    EXPECT_NE(&backgroundPool(), QThreadPool::globalInstance());
+    EXPECT_GE(bound, 1);
+    EXPECT_LE(bound, 4);
+
+    std::mutex mutex;
+    std::condition_variable wake;
+    int running = 0;
+    int most = 0;
+    bool open = false;
+    auto blocker = [&] {
+        std::unique_lock lock(mutex);
+        most = std::max(most, ++running);
+        wake.wait(lock, [&] { return open; });
+        --running;
+    };
+    std::vector<QCoro::Task<void>> blocked;
+    for (int i = 0; i < bound + 2; ++i) {
+        blocked.push_back(runInBackground(blocker));
+    }
+    test::waitUntil([&] {
+        std::lock_guard lock(mutex);
+        return running == bound;
+    });
+
+    std::atomic<bool> ran = false;
+    std::stop_source stop;
+    auto skipped = runInBackground([&ran] { ran = true; }, stop.get_token());
+    stop.request_stop();
+    {
+        std::lock_guard lock(mutex);
+        open = true;
+    }
+    wake.notify_all();
+    for (auto& task : blocked) {
+        test::waitBounded(std::move(task));
+    }
+    EXPECT_THROW(test::waitBounded(std::move(skipped)), CancelledError);
+    EXPECT_FALSE(ran);
+    EXPECT_EQ(most, bound);
 }
 
 } // namespace

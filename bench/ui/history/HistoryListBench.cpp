@@ -79,9 +79,9 @@ public:
     {}
 
     QCoro::Task<std::vector<MonitorCheck>>
-    loadChecks(Uuid monitorID, std::optional<MonitorCheckCursor> cursor, int limit) override
+    loadChecks(Uuid monitorID, std::optional<MonitorCheckCursor> cursor, int limit, std::stop_token token) override
     {
-        return m_repository.history(monitorID, cursor, limit);
+        return m_repository.history(monitorID, cursor, limit, std::move(token));
     }
 
     QCoro::Task<std::vector<Reading>> loadReadings(Uuid checkID) override { return m_repository.checkRecord(checkID); }
@@ -163,7 +163,7 @@ public:
     void reveal() { m_revealed = true; }
 
     QCoro::Task<std::vector<MonitorCheck>>
-    loadChecks(Uuid, std::optional<MonitorCheckCursor> cursor, int limit) override
+    loadChecks(Uuid, std::optional<MonitorCheckCursor> cursor, int limit, std::stop_token) override
     {
         if (!m_revealed) {
             co_return std::vector<MonitorCheck>{m_checks.back()};

@@ -17,12 +17,13 @@ public:
         Uuid monitorID;
         ChartRange range;
         Completion<ChartSnapshot> answer;
+        std::stop_token token;
     };
 
-    QCoro::Task<ChartSnapshot> loadSnapshot(Uuid monitorID, ChartRange range) override
+    QCoro::Task<ChartSnapshot> loadSnapshot(Uuid monitorID, ChartRange range, std::stop_token token) override
     {
         Completion<ChartSnapshot> answer;
-        requests.push_back({monitorID, range, answer});
+        requests.push_back({monitorID, range, answer, token});
         co_return co_await answer.wait();
     }
 
@@ -38,6 +39,7 @@ public:
         std::optional<MonitorCheckCursor> cursor;
         int limit = 0;
         Completion<std::vector<MonitorCheck>> answer;
+        std::stop_token token;
     };
 
     struct ReadingsRequest
@@ -53,10 +55,10 @@ public:
     };
 
     QCoro::Task<std::vector<MonitorCheck>>
-    loadChecks(Uuid, std::optional<MonitorCheckCursor> cursor, int limit) override
+    loadChecks(Uuid, std::optional<MonitorCheckCursor> cursor, int limit, std::stop_token token) override
     {
         Completion<std::vector<MonitorCheck>> answer;
-        pages.push_back({cursor, limit, answer});
+        pages.push_back({cursor, limit, answer, token});
         co_return co_await answer.wait();
     }
 
