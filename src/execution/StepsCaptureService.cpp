@@ -8,6 +8,7 @@
 #include "PageURL.h"
 #include "Sleep.h"
 #include "StepsBrowser.h"
+#include "StepsDocument.h"
 #include "StepsOpenPageSettings.h"
 #include "StepsScreenshot.h"
 #include "Uuid.h"
@@ -18,7 +19,6 @@
 namespace tavlen {
 namespace {
 
-constexpr std::int64_t maximumDelaySeconds = 60;
 // A stale capture is repeated at most this often by the browser.
 constexpr int snapshotRetries = 2;
 
@@ -82,7 +82,7 @@ QCoro::Task<std::shared_ptr<const StepsScreenshot>> StepsCaptureService::capture
     if (!pageAddress) {
         throw BridgeFailure(execution_text::enterCaptureURL);
     }
-    if (delaySeconds < 0 || delaySeconds > maximumDelaySeconds) {
+    if (delaySeconds < 0 || delaySeconds > StepsDocument::OpenPage::maximumDelay) {
         throw BridgeFailure(execution_text::captureDelayOutOfRange);
     }
     viewport.validate();

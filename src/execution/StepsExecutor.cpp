@@ -12,6 +12,7 @@
 #include "ReadingValidation.h"
 #include "Sleep.h"
 #include "Step.h"
+#include "StepsDocument.h"
 #include "StepsDraft.h"
 #include "StepsExecutionFailure.h"
 #include "StepsReader.h"
@@ -24,7 +25,6 @@
 namespace tavlen {
 namespace {
 
-constexpr std::int64_t maximumDelaySeconds = 60;
 constexpr std::chrono::milliseconds chromePollInterval{100};
 
 ModelRequestEvent requestEventOf(const ModelRequestReport& report)
@@ -220,7 +220,7 @@ QCoro::Task<StepsExecutor::StepOutcome> StepsExecutor::runOpenPage(Run& run, Ste
         throw StepsExecutionFailure(execution_text::enterStepURL);
     }
     const std::optional<std::int64_t> delay = parseWholeNumber(settings.screenshotDelayText());
-    if (!delay || *delay > maximumDelaySeconds) {
+    if (!delay || *delay > StepsDocument::OpenPage::maximumDelay) {
         throw StepsExecutionFailure(execution_text::stepDelayOutOfRange);
     }
     const BrowserCaptureSettings viewport = settings.viewport();

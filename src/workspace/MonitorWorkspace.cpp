@@ -4,6 +4,7 @@
 #include "ModelSettings.h"
 #include "MonitorChangesDraft.h"
 #include "MonitorEditorSession.h"
+#include "MonitorListRead.h"
 #include "MonitorRepository.h"
 #include "StepsSession.h"
 #include "WorkspaceLog.h"
@@ -99,27 +100,20 @@ QCoro::Task<void> MonitorWorkspace::runLoad(std::shared_ptr<MonitorEditorSession
         }
     }
 
-    std::vector<Monitor> monitors;
-    std::exception_ptr failure;
-    try {
-        auto reading = repository->monitors();
-        monitors = co_await std::move(reading);
-    } catch (...) {
-        failure = std::current_exception();
-    }
+    auto reading = MonitorListRead::from(repository, "Reading the monitors");
+    MonitorListRead read = co_await std::move(reading);
     if (!self) {
         co_return;
     }
-    if (failure) {
-        const MonitorStoreError error = MonitorStoreError::from(failure);
-        qCWarning(workspaceLog) << "Reading the monitors failed:" << error.what();
-        setLoadState(LoadState::failed(error));
+    if (read.error) {
+        setLoadState(LoadState::failed(*read.error));
         if (editor) {
-            editor->setSaveError(error);
+            editor->setSaveError(*read.error);
         }
         setIsBusy(false);
         co_return;
     }
+    const std::vector<Monitor>& monitors = read.monitors;
 
     applyLoadedList(monitors);
     if (stepsStore) {

@@ -2,16 +2,15 @@
 
 #include "MainThread.h"
 #include "MonitorChangesDraft.h"
+#include "MonitorListRead.h"
 #include "MonitorRepository.h"
 #include "MonitorWorkspace.h"
 #include "StepsSession.h"
-#include "WorkspaceLog.h"
 #include "WorkspaceStepsStore.h"
 
 #include <QPointer>
 
 #include <algorithm>
-#include <exception>
 #include <memory>
 #include <set>
 
@@ -42,26 +41,19 @@ QCoro::Task<void> reload(QPointer<MonitorWorkspace> self, Uuid monitorID, bool d
         }
     }
 
-    std::vector<Monitor> monitors;
-    std::exception_ptr failure;
-    try {
-        auto reading = repository->monitors();
-        monitors = co_await std::move(reading);
-    } catch (...) {
-        failure = std::current_exception();
-    }
+    auto reading = MonitorListRead::from(repository, "Reading the monitors again");
+    MonitorListRead read = co_await std::move(reading);
     if (!self) {
         co_return;
     }
-    if (failure) {
-        const MonitorStoreError error = MonitorStoreError::from(failure);
-        qCWarning(workspaceLog) << "Reading the monitors again failed:" << error.what();
+    if (read.error) {
         if (const std::shared_ptr<MonitorChangesDraft> draft = self->changeDraft(monitorID)) {
-            draft->setSaveError(error);
+            draft->setSaveError(*read.error);
         }
         self->setIsBusy(false);
         co_return;
     }
+    const std::vector<Monitor>& monitors = read.monitors;
 
     // The drafts first, as in a load: whoever observes the list finds every listed monitor's draft.
     self->syncChangeDrafts(monitors, true);
