@@ -278,8 +278,11 @@ QCoro::Task<StepsExecutor::StepOutcome> StepsExecutor::runRead(Run& run, Step& s
                 usage->recordRequest(requestEventOf(report), usageIndex);
             }
         };
-    const std::vector<Reading> readings = co_await m_readingService->read(
-        selection, *timeout, fields, std::move(screenshot), *step.region(), std::move(onUsage), run.stop);
+    auto reading =
+        m_readingService->read(ReadingRequest{selection, *timeout, fields, std::move(screenshot), *step.region()},
+                               std::move(onUsage),
+                               run.stop);
+    const std::vector<Reading> readings = co_await std::move(reading);
     if (run.stop.stop_requested()) {
         throw CancelledError();
     }

@@ -25,30 +25,25 @@ CloudReadingService::CloudReadingService(ModelSelection::Provider provider,
     , m_time(&time)
 {}
 
-QCoro::Task<std::vector<Reading>> CloudReadingService::read(ModelSelection selection,
-                                                            std::int64_t timeoutSeconds,
-                                                            std::vector<ReadingField> fields,
-                                                            std::shared_ptr<const StepsScreenshot> screenshot,
-                                                            BrowserRect region,
-                                                            UsageCallback onUsage,
-                                                            std::stop_token stop)
+QCoro::Task<std::vector<Reading>>
+CloudReadingService::read(ReadingRequest request, UsageCallback onUsage, std::stop_token stop)
 {
-    if (selection.provider != m_provider) {
+    if (request.selection.provider != m_provider) {
         throw invalidResponseFailure(m_provider);
     }
-    selection.validate();
-    validateReadingFields(fields);
-    auto preparing =
-        prepareKeyedRead(m_keyStore, ReadingFailure::missingAPIKey(m_provider), std::move(screenshot), region, stop);
+    request.selection.validate();
+    validateReadingFields(request.fields);
+    auto preparing = prepareKeyedRead(
+        m_keyStore, ReadingFailure::missingAPIKey(m_provider), std::move(request.screenshot), request.region, stop);
     const KeyedReadInputs inputs = co_await std::move(preparing);
     const PreparedPageEvidence& evidence = inputs.evidence;
     const std::string& apiKey = inputs.apiKey;
 
-    const std::string fieldList = readingFieldListJSON(fields);
+    const std::string fieldList = readingFieldListJSON(request.fields);
     const auto build = [&](std::string_view evidenceJSON) {
         return cloudReadingRequestBody(m_provider,
-                                       selection.modelIdentifier,
-                                       fields,
+                                       request.selection.modelIdentifier,
+                                       request.fields,
                                        fieldList,
                                        evidence.png,
                                        evidenceJSON,
@@ -63,10 +58,10 @@ QCoro::Task<std::vector<Reading>> CloudReadingService::read(ModelSelection selec
     std::string answer;
     try {
         auto sending = m_transport->send(m_provider,
-                                         CloudRequest::generate(selection.modelIdentifier, std::move(*body)),
+                                         CloudRequest::generate(request.selection.modelIdentifier, std::move(*body)),
                                          apiKey,
                                          m_limits.responseBytes,
-                                         static_cast<double>(timeoutSeconds),
+                                         static_cast<double>(request.timeoutSeconds),
                                          stop);
         CloudHTTPResponse response = co_await std::move(sending);
         answer = cloudStatusFailure(m_provider, m_limits.responseBytes, response.status, std::move(response.body));
@@ -87,7 +82,7 @@ QCoro::Task<std::vector<Reading>> CloudReadingService::read(ModelSelection selec
     }
     throwIfStopped(stop);
     try {
-        co_return cloudReadings(m_provider, ProviderJSON::parse(answer), fields);
+        co_return cloudReadings(m_provider, ProviderJSON::parse(answer), request.fields);
     } catch (const ReadingFailure& failure) {
         // The model's own report that it cannot read a field reaches the user; any other answer is the
         // provider's invalid response.

@@ -37,13 +37,8 @@ public:
     // readings, budget_exceeded for a body over the request limit even without the evidence, and the transport's
     // and status failures. A failure the provider does not bill is reported as requestNotBilled first. The
     // model's report_failure reaches the caller as its ReadingFailure.
-    QCoro::Task<std::vector<Reading>> read(ModelSelection selection,
-                                           std::int64_t timeoutSeconds,
-                                           std::vector<ReadingField> fields,
-                                           std::shared_ptr<const StepsScreenshot> screenshot,
-                                           BrowserRect region,
-                                           UsageCallback onUsage,
-                                           std::stop_token stop) override;
+    QCoro::Task<std::vector<Reading>>
+    read(ReadingRequest request, UsageCallback onUsage, std::stop_token stop) override;
 
 private:
     ModelSelection::Provider m_provider;

@@ -16,29 +16,24 @@ OllamaReadingService::OllamaReadingService(OllamaClient client, const TimeSource
     , m_time(&time)
 {}
 
-QCoro::Task<std::vector<Reading>> OllamaReadingService::read(ModelSelection selection,
-                                                             std::int64_t timeoutSeconds,
-                                                             std::vector<ReadingField> fields,
-                                                             std::shared_ptr<const StepsScreenshot> screenshot,
-                                                             BrowserRect region,
-                                                             UsageCallback onUsage,
-                                                             std::stop_token stop)
+QCoro::Task<std::vector<Reading>>
+OllamaReadingService::read(ReadingRequest request, UsageCallback onUsage, std::stop_token stop)
 {
-    if (selection.provider != ModelSelection::Provider::ollama || !selection.ollamaHost) {
+    if (request.selection.provider != ModelSelection::Provider::ollama || !request.selection.ollamaHost) {
         throw ollamaUnsupportedModelFailure();
     }
-    validateReadingFields(fields);
-    auto resolving = m_client.resolveModel(selection, stop);
+    validateReadingFields(request.fields);
+    auto resolving = m_client.resolveModel(request.selection, stop);
     DiscoveredModel model = co_await std::move(resolving);
     onUsage(ModelRequestReport::model(std::move(model)));
     throwIfStopped(stop);
-    auto preparing = PreparedPageEvidence::prepare(screenshot, region);
+    auto preparing = PreparedPageEvidence::prepare(request.screenshot, request.region);
     const PreparedPageEvidence evidence = co_await std::move(preparing);
 
-    const ProviderJSON schema = ollamaFormatSchema(fields);
-    const std::string fieldList = readingFieldListJSON(fields);
+    const ProviderJSON schema = ollamaFormatSchema(request.fields);
+    const std::string fieldList = readingFieldListJSON(request.fields);
     const auto build = [&](std::string_view evidenceJSON) {
-        return ollamaChatBody(selection.modelIdentifier, schema, fieldList, evidence.png, evidenceJSON);
+        return ollamaChatBody(request.selection.modelIdentifier, schema, fieldList, evidence.png, evidenceJSON);
     };
     std::optional<std::string> body = encodeReadingBody(build, evidence.treeJSON, requestByteLimit);
     if (!body) {
@@ -47,8 +42,12 @@ QCoro::Task<std::vector<Reading>> OllamaReadingService::read(ModelSelection sele
     throwIfStopped(stop);
     onUsage(ModelRequestReport::requestSent());
     const std::chrono::nanoseconds start = m_time->now(TimeSource::Clock::bootTime);
-    auto sending = m_client.transport()->send(
-        *selection.ollamaHost, "chat", std::move(body), responseByteLimit, static_cast<double>(timeoutSeconds), stop);
+    auto sending = m_client.transport()->send(*request.selection.ollamaHost,
+                                              "chat",
+                                              std::move(body),
+                                              responseByteLimit,
+                                              static_cast<double>(request.timeoutSeconds),
+                                              stop);
     const std::string answer = co_await std::move(sending);
     try {
         ModelUsage usage = ollamaUsage(ProviderJSON::parse(answer));
@@ -58,7 +57,7 @@ QCoro::Task<std::vector<Reading>> OllamaReadingService::read(ModelSelection sele
         // Not JSON: nothing to report, and the answer below fails on the same body.
     }
     throwIfStopped(stop);
-    co_return parseOllamaChatResponse(answer, fields, selection.modelIdentifier);
+    co_return parseOllamaChatResponse(answer, request.fields, request.selection.modelIdentifier);
 }
 
 } // namespace tavlen

@@ -21,13 +21,8 @@ public:
     // the page evidence, the client and the transport, throws ProviderFailure: ollama_unsupported_model for a
     // selection that is not Ollama's or has no host, request_limit for a body over 32 MiB even without the
     // evidence, and the failures of the answer (parseOllamaChatResponse).
-    QCoro::Task<std::vector<Reading>> read(ModelSelection selection,
-                                           std::int64_t timeoutSeconds,
-                                           std::vector<ReadingField> fields,
-                                           std::shared_ptr<const StepsScreenshot> screenshot,
-                                           BrowserRect region,
-                                           UsageCallback onUsage,
-                                           std::stop_token stop) override;
+    QCoro::Task<std::vector<Reading>>
+    read(ReadingRequest request, UsageCallback onUsage, std::stop_token stop) override;
 
 private:
     OllamaClient m_client;

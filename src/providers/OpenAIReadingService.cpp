@@ -24,29 +24,31 @@ OpenAIReadingService::OpenAIReadingService(std::shared_ptr<ProviderKeyStore> key
     , m_time(&time)
 {}
 
-QCoro::Task<std::vector<Reading>> OpenAIReadingService::read(ModelSelection selection,
-                                                             std::int64_t timeoutSeconds,
-                                                             std::vector<ReadingField> fields,
-                                                             std::shared_ptr<const StepsScreenshot> screenshot,
-                                                             BrowserRect region,
-                                                             UsageCallback onUsage,
-                                                             std::stop_token stop)
+QCoro::Task<std::vector<Reading>>
+OpenAIReadingService::read(ReadingRequest request, UsageCallback onUsage, std::stop_token stop)
 {
-    if (selection.provider != ModelSelection::Provider::openAI) {
+    if (request.selection.provider != ModelSelection::Provider::openAI) {
         throw OpenAIFailure(provider_code::unsupportedProvider, provider_text::openAIUnsupportedProvider, false);
     }
-    selection.validate();
-    validateReadingFields(fields);
-    auto preparing = prepareKeyedRead(
-        m_keyStore, ReadingFailure(provider_text::openAIMissingKey), std::move(screenshot), region, stop);
+    request.selection.validate();
+    validateReadingFields(request.fields);
+    auto preparing = prepareKeyedRead(m_keyStore,
+                                      ReadingFailure(provider_text::openAIMissingKey),
+                                      std::move(request.screenshot),
+                                      request.region,
+                                      stop);
     const KeyedReadInputs inputs = co_await std::move(preparing);
     const PreparedPageEvidence& evidence = inputs.evidence;
     const std::string& apiKey = inputs.apiKey;
 
-    const std::string fieldList = readingFieldListJSON(fields);
+    const std::string fieldList = readingFieldListJSON(request.fields);
     const auto build = [&](std::string_view evidenceJSON) {
-        return openAIReadingRequestBody(
-            selection.modelIdentifier, fields, fieldList, evidence.png, evidenceJSON, m_limits.outputTokens);
+        return openAIReadingRequestBody(request.selection.modelIdentifier,
+                                        request.fields,
+                                        fieldList,
+                                        evidence.png,
+                                        evidenceJSON,
+                                        m_limits.outputTokens);
     };
     std::optional<std::string> body = encodeReadingBody(build, evidence.treeJSON, m_limits.requestBytes);
     if (!body) {
@@ -56,8 +58,12 @@ QCoro::Task<std::vector<Reading>> OpenAIReadingService::read(ModelSelection sele
     const std::chrono::nanoseconds start = m_time->now(TimeSource::Clock::bootTime);
     std::string answer;
     try {
-        auto sending = m_transport->send(
-            "responses", std::move(body), apiKey, m_limits.responseBytes, static_cast<double>(timeoutSeconds), stop);
+        auto sending = m_transport->send("responses",
+                                         std::move(body),
+                                         apiKey,
+                                         m_limits.responseBytes,
+                                         static_cast<double>(request.timeoutSeconds),
+                                         stop);
         OpenAIHTTPResponse response = co_await std::move(sending);
         answer = checkOpenAIResponse(m_limits.responseBytes, response.status, std::move(response.body));
     } catch (const OpenAIFailure& failure) {
@@ -81,7 +87,7 @@ QCoro::Task<std::vector<Reading>> OpenAIReadingService::read(ModelSelection sele
     }
     throwIfStopped(stop);
     try {
-        co_return openAIReadings(answer, fields);
+        co_return openAIReadings(answer, request.fields);
     } catch (const ReadingFailure&) {
         throw;
     } catch (...) {

@@ -32,13 +32,8 @@ public:
     // limit even without the evidence, and the transport's and the status failures. A failure OpenAI does not
     // bill is reported as requestNotBilled first. An answer that does not hold the readings throws
     // ReadingFailure::invalidReadings(), or the model's report_failure sentence.
-    QCoro::Task<std::vector<Reading>> read(ModelSelection selection,
-                                           std::int64_t timeoutSeconds,
-                                           std::vector<ReadingField> fields,
-                                           std::shared_ptr<const StepsScreenshot> screenshot,
-                                           BrowserRect region,
-                                           UsageCallback onUsage,
-                                           std::stop_token stop) override;
+    QCoro::Task<std::vector<Reading>>
+    read(ReadingRequest request, UsageCallback onUsage, std::stop_token stop) override;
 
 private:
     std::shared_ptr<ProviderKeyStore> m_keyStore;

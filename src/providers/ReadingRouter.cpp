@@ -97,29 +97,18 @@ StepsReader* ReadingRouter::readerFor(ModelSelection::Provider provider) const
     return nullptr;
 }
 
-QCoro::Task<std::vector<Reading>> ReadingRouter::read(ModelSelection selection,
-                                                      std::int64_t timeoutSeconds,
-                                                      std::vector<ReadingField> fields,
-                                                      std::shared_ptr<const StepsScreenshot> screenshot,
-                                                      BrowserRect region,
-                                                      UsageCallback onUsage,
-                                                      std::stop_token stop)
+QCoro::Task<std::vector<Reading>>
+ReadingRouter::read(ReadingRequest request, UsageCallback onUsage, std::stop_token stop)
 {
     TAVLEN_ASSERT_MAIN_THREAD();
     Turn turn(*this);
     auto taking = turn.take(stop);
     co_await std::move(taking);
-    StepsReader* const reader = readerFor(selection.provider);
+    StepsReader* const reader = readerFor(request.selection.provider);
     if (reader == nullptr) {
         throw ProviderFailure(provider_code::unsupportedProvider, provider_text::providerUnavailable, false);
     }
-    auto reading = reader->read(std::move(selection),
-                                timeoutSeconds,
-                                std::move(fields),
-                                std::move(screenshot),
-                                region,
-                                std::move(onUsage),
-                                std::move(stop));
+    auto reading = reader->read(std::move(request), std::move(onUsage), std::move(stop));
     co_return co_await std::move(reading);
 }
 

@@ -27,13 +27,8 @@ public:
     // The chosen reader's readings or failure, unchanged. Throws CancelledError when stop is requested while
     // waiting for the turn (the running read keeps it), ProviderFailure unsupported_provider when the provider
     // has no reader. Reports nothing of its own.
-    QCoro::Task<std::vector<Reading>> read(ModelSelection selection,
-                                           std::int64_t timeoutSeconds,
-                                           std::vector<ReadingField> fields,
-                                           std::shared_ptr<const StepsScreenshot> screenshot,
-                                           BrowserRect region,
-                                           UsageCallback onUsage,
-                                           std::stop_token stop) override;
+    QCoro::Task<std::vector<Reading>>
+    read(ReadingRequest request, UsageCallback onUsage, std::stop_token stop) override;
 
 private:
     class Turn;

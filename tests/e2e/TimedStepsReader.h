@@ -17,25 +17,13 @@ public:
 
     std::chrono::steady_clock::duration total() const { return m_total; }
 
-    QCoro::Task<std::vector<Reading>> read(ModelSelection selection,
-                                           std::int64_t timeoutSeconds,
-                                           std::vector<ReadingField> fields,
-                                           std::shared_ptr<const StepsScreenshot> screenshot,
-                                           BrowserRect region,
-                                           UsageCallback onUsage,
-                                           std::stop_token stop) override
+    QCoro::Task<std::vector<Reading>> read(ReadingRequest request, UsageCallback onUsage, std::stop_token stop) override
     {
         const auto started = std::chrono::steady_clock::now();
         std::exception_ptr failure;
         std::vector<Reading> readings;
         try {
-            auto reading = m_reader.read(std::move(selection),
-                                         timeoutSeconds,
-                                         std::move(fields),
-                                         std::move(screenshot),
-                                         region,
-                                         std::move(onUsage),
-                                         std::move(stop));
+            auto reading = m_reader.read(std::move(request), std::move(onUsage), std::move(stop));
             readings = co_await std::move(reading);
         } catch (...) {
             failure = std::current_exception();

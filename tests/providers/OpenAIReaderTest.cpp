@@ -278,7 +278,7 @@ TEST_F(OpenAIReaderTest, cancellingDuringTheRequestEndsTheReadWithTheCancellatio
         std::make_shared<OpenAIHTTPTransport>(QUrl(QString::fromStdString(stalled.baseURL() + "/v1/"))));
     std::stop_source stop;
     auto onUsage = [this](const ModelRequestReport& report) { m_reports.push_back(report); };
-    auto task = service.read(gpt, 30, m_fields, m_screenshot, m_region, onUsage, stop.get_token());
+    auto task = service.read(ReadingRequest{gpt, 30, m_fields, m_screenshot, m_region}, onUsage, stop.get_token());
     waitUntil([&] { return stalled.requestCount() == 1; });
     stop.request_stop();
     EXPECT_THROW(waitBounded(std::move(task), 5s), CancelledError);

@@ -88,7 +88,8 @@ std::vector<Reading> ReaderFixture::read(StepsReader& reader,
                                          std::stop_token stop)
 {
     auto onUsage = [this](const ModelRequestReport& report) { m_reports.push_back(report); };
-    return waitBounded(reader.read(selection, timeoutSeconds, m_fields, m_screenshot, m_region, onUsage, stop));
+    return waitBounded(
+        reader.read(ReadingRequest{selection, timeoutSeconds, m_fields, m_screenshot, m_region}, onUsage, stop));
 }
 
 std::string ReaderFixture::failureOf(StepsReader& reader, const ModelSelection& selection, std::int64_t timeoutSeconds)

@@ -36,17 +36,11 @@ public:
 
     void fail(std::exception_ptr error) { m_pending.fail(std::move(error)); }
 
-    QCoro::Task<std::vector<Reading>> read(ModelSelection selection,
-                                           std::int64_t timeoutSeconds,
-                                           std::vector<ReadingField>,
-                                           std::shared_ptr<const StepsScreenshot>,
-                                           BrowserRect,
-                                           UsageCallback onUsage,
-                                           std::stop_token) override
+    QCoro::Task<std::vector<Reading>> read(ReadingRequest request, UsageCallback onUsage, std::stop_token) override
     {
-        calls.push_back(m_name + ":" + selection.modelIdentifier);
+        calls.push_back(m_name + ":" + request.selection.modelIdentifier);
         m_handed.push_back(m_name);
-        timeouts.push_back(timeoutSeconds);
+        timeouts.push_back(request.timeoutSeconds);
         onUsage(ModelRequestReport::requestSent());
         m_pending = Completion<std::vector<Reading>>();
         auto waiting = m_pending.wait();
@@ -70,11 +64,7 @@ protected:
     QCoro::Task<std::vector<Reading>> read(ReadingRouter& router, Provider provider, std::stop_token stop = {})
     {
         return router.read(
-            {provider, "model", std::nullopt},
-            17,
-            {},
-            nullptr,
-            {},
+            ReadingRequest{{provider, "model", std::nullopt}, 17, {}, nullptr, {}},
             [this](const ModelRequestReport&) { ++m_reports; },
             stop);
     }

@@ -23,28 +23,15 @@ namespace tavlen::test {
 class ScriptedStepsReader final : public StepsReader
 {
 public:
-    struct Call
-    {
-        ModelSelection selection;
-        std::int64_t timeoutSeconds = 0;
-        std::vector<ReadingField> fields;
-        std::shared_ptr<const StepsScreenshot> screenshot;
-        BrowserRect region;
-    };
+    using Call = ReadingRequest;
 
     explicit ScriptedStepsReader(const TimeSource& time)
         : m_time(time)
     {}
 
-    QCoro::Task<std::vector<Reading>> read(ModelSelection selection,
-                                           std::int64_t timeoutSeconds,
-                                           std::vector<ReadingField> fields,
-                                           std::shared_ptr<const StepsScreenshot> screenshot,
-                                           BrowserRect region,
-                                           UsageCallback onUsage,
-                                           std::stop_token stop) override
+    QCoro::Task<std::vector<Reading>> read(ReadingRequest request, UsageCallback onUsage, std::stop_token stop) override
     {
-        calls.push_back({selection, timeoutSeconds, fields, screenshot, region});
+        calls.push_back(request);
         for (const ModelRequestReport& report : reports) {
             onUsage(report);
         }
@@ -55,7 +42,7 @@ public:
             const std::chrono::milliseconds waited = answersAfter.value_or(std::chrono::hours(24));
             auto body = [this, waited](std::stop_token limited) { return sleepFor(waited, limited, m_time); };
             try {
-                auto waiting = withTimeout(std::chrono::seconds(timeoutSeconds), stop, std::move(body), m_time);
+                auto waiting = withTimeout(std::chrono::seconds(request.timeoutSeconds), stop, std::move(body), m_time);
                 co_await std::move(waiting);
             } catch (const TimedOutError&) {
                 throw ProviderFailure("execution_timeout", "The model did not answer in time.");
@@ -68,7 +55,7 @@ public:
             co_return *readings;
         }
         std::vector<Reading> answer;
-        for (const ReadingField& field : fields) {
+        for (const ReadingField& field : request.fields) {
             answer.push_back(
                 {field.id,
                  field.name,
