@@ -4,9 +4,9 @@
 #include "MonitorCharts.h"
 #include "MonitorCheckStore.h"
 #include "MonitorHistory.h"
+#include "NoCaptures.h"
 #include "SQLiteMonitorCheckRepository.h"
 #include "SQLiteStepsRepository.h"
-#include "StepsScreenshotCapturing.h"
 #include "StepsStore.h"
 #include "WorkspaceFixture.h"
 
@@ -24,26 +24,7 @@ using test::textField;
 constexpr std::int64_t hour = 3'600'000;
 constexpr std::int64_t now = 1'700'000'000'000;
 
-// The models run no checks, so nothing captures.
-class NoCaptures final : public StepsScreenshotCapturing
-{
-public:
-    bool capturing() const override { return false; }
-
-    std::optional<std::string> unavailableReason() const override { return std::nullopt; }
-
-    const StepsBrowser& browser() const override { throw std::logic_error("these tests run no checks"); }
-
-    QCoro::Task<std::shared_ptr<const StepsScreenshot>> capture(std::string,
-                                                                std::int64_t,
-                                                                BrowserCaptureSettings,
-                                                                StepsOpenPageSettings&,
-                                                                std::function<bool()>,
-                                                                std::stop_token) override
-    {
-        throw std::logic_error("these tests run no checks");
-    }
-};
+using tavlen::test::NoCaptures;
 
 class MonitorModelsStoreTest : public test::WorkspaceFixture
 {

@@ -12,9 +12,9 @@
 #include "Formatting.h"
 #include "KitPopup.h"
 #include "MonitorCharts.h"
+#include "NoCaptures.h"
 #include "SQLiteMonitorCheckRepository.h"
 #include "SQLiteStepsRepository.h"
-#include "StepsScreenshotCapturing.h"
 #include "StepsStore.h"
 #include "WorkspaceFixture.h"
 
@@ -53,26 +53,7 @@ StepsDocument workflowReading(const Uuid& modelID, std::vector<StepsDocument::Fi
 
 constexpr std::int64_t hour = 3'600'000;
 
-// The tab runs no checks, so nothing captures.
-class NoCaptures final : public StepsScreenshotCapturing
-{
-public:
-    bool capturing() const override { return false; }
-
-    std::optional<std::string> unavailableReason() const override { return std::nullopt; }
-
-    const StepsBrowser& browser() const override { throw std::logic_error("these tests run no checks"); }
-
-    QCoro::Task<std::shared_ptr<const StepsScreenshot>> capture(std::string,
-                                                                std::int64_t,
-                                                                BrowserCaptureSettings,
-                                                                StepsOpenPageSettings&,
-                                                                std::function<bool()>,
-                                                                std::stop_token) override
-    {
-        throw std::logic_error("these tests run no checks");
-    }
-};
+using tavlen::test::NoCaptures;
 
 class MonitorChartsViewTest : public tavlen::test::WorkspaceFixture
 {

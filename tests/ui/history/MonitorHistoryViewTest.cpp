@@ -11,9 +11,9 @@
 #include "HistoryCheckList.h"
 #include "MonitorCheckStore.h"
 #include "MonitorHistory.h"
+#include "NoCaptures.h"
 #include "SQLiteMonitorCheckRepository.h"
 #include "SQLiteStepsRepository.h"
-#include "StepsScreenshotCapturing.h"
 #include "StepsStore.h"
 #include "WaitUntil.h"
 #include "WorkspaceFixture.h"
@@ -37,26 +37,7 @@ constexpr int storedChecks = 1000;
 constexpr std::int64_t minute = 60'000;
 constexpr std::int64_t newest = 1'700'000'000'000;
 
-// The tab runs no checks, so nothing captures.
-class NoCaptures final : public StepsScreenshotCapturing
-{
-public:
-    bool capturing() const override { return false; }
-
-    std::optional<std::string> unavailableReason() const override { return std::nullopt; }
-
-    const StepsBrowser& browser() const override { throw std::logic_error("these tests run no checks"); }
-
-    QCoro::Task<std::shared_ptr<const StepsScreenshot>> capture(std::string,
-                                                                std::int64_t,
-                                                                BrowserCaptureSettings,
-                                                                StepsOpenPageSettings&,
-                                                                std::function<bool()>,
-                                                                std::stop_token) override
-    {
-        throw std::logic_error("these tests run no checks");
-    }
-};
+using tavlen::test::NoCaptures;
 
 class MonitorHistoryViewTest : public tavlen::test::WorkspaceFixture
 {
