@@ -12,6 +12,7 @@
 #include "StepsEditorText.h"
 #include "StepsModelReconciliation.h"
 #include "StepsOpenPageCard.h"
+#include "StepsReadFields.h"
 #include "StepsReadingResults.h"
 #include "StepsStore.h"
 #include "StepsStoreObservation.h"
@@ -52,6 +53,7 @@ StepsCardView::StepsCardView(Uuid monitorID,
                              StepsStore& store,
                              StepsDiagramState& diagram,
                              ModelSettings* models,
+                             std::optional<StepsValidationContext> validation,
                              QWidget* parent)
     : QWidget(parent)
     , m_monitorID(monitorID)
@@ -60,6 +62,7 @@ StepsCardView::StepsCardView(Uuid monitorID,
     , m_store(store)
     , m_diagram(diagram)
     , m_models(models)
+    , m_validation(std::move(validation))
     , m_layout(new QVBoxLayout(this))
     , m_header(new QWidget(this))
     , m_headerLayout(new QHBoxLayout(m_header))
@@ -95,6 +98,9 @@ StepsCardView::StepsCardView(Uuid monitorID,
             connect(m_models, &ModelSettings::isLoadingChanged, this, &StepsCardView::reconcileModel);
             connect(m_models, &ModelSettings::errorChanged, this, &StepsCardView::reconcileModel);
         }
+        m_fields =
+            new StepsReadFields(*m_step->content().readSettings(), StepsFieldEnvironment{m_step, m_validation}, this);
+        m_layout->addWidget(m_fields);
         m_results = new StepsReadingResults(true, this);
         m_layout->addWidget(m_results);
         connect(m_step.get(), &Step::executionChanged, this, &StepsCardView::refreshResults);
@@ -250,6 +256,7 @@ void StepsCardView::refresh()
         m_moveUp->setEnabled(!running && m_draft->reorderedSteps(m_step->id(), m_index - 1).has_value());
         m_moveDown->setEnabled(!running && m_draft->reorderedSteps(m_step->id(), m_index + 2).has_value());
         m_delete->setEnabled(!running);
+        m_fields->setEnabled(!running);
         m_moveUp->setAccessibleName(text::moveStepPrefix() + number + text::upSuffix());
         m_moveDown->setAccessibleName(text::moveStepPrefix() + number + text::downSuffix());
         m_delete->setAccessibleName(text::deleteStep() + QStringLiteral(" ") + number);

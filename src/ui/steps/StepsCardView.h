@@ -1,6 +1,7 @@
 #pragma once
 
 #ifndef Q_MOC_RUN
+#include "StepsValidationContext.h"
 #include "Uuid.h"
 #endif
 
@@ -26,6 +27,7 @@ namespace tavlen::ui {
 class StepsCropPreview;
 class StepsDiagramState;
 class StepsOpenPageCard;
+class StepsReadFields;
 class StepsReadingResults;
 class StepsTestControl;
 class TavlenButton;
@@ -46,6 +48,7 @@ public:
                   StepsStore& store,
                   StepsDiagramState& diagram,
                   ModelSettings* models,
+                  std::optional<StepsValidationContext> validation,
                   QWidget* parent = nullptr);
     ~StepsCardView() override;
 
@@ -94,6 +97,7 @@ private:
     StepsStore& m_store;
     StepsDiagramState& m_diagram;
     ModelSettings* m_models;
+    std::optional<StepsValidationContext> m_validation;
     int m_index = 0;
     std::optional<QPointF> m_pressAt;
     bool m_dragging = false;
@@ -108,6 +112,7 @@ private:
     StepsCropPreview* m_crop = nullptr;
     StepsTestControl* m_testControl = nullptr;
     StepsReadingResults* m_results = nullptr;
+    StepsReadFields* m_fields = nullptr;
     StepsOpenPageCard* m_openPageCard = nullptr;
 };
 

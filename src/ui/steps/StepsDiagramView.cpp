@@ -6,6 +6,7 @@
 #include "StepsDiagramLayout.h"
 #include "StepsDiagramState.h"
 #include "StepsDraft.h"
+#include "StepsFocusRegistry.h"
 #include "StepsOpenPageCard.h"
 #include "StepsSession.h"
 #include "StepsValidationFocus.h"
@@ -93,6 +94,7 @@ StepsDiagramView::StepsDiagramView(Uuid monitorID,
     , m_session(std::move(session))
     , m_models(models)
     , m_state(new StepsDiagramState(this))
+    , m_focus(new StepsFocusRegistry(this))
     , m_column(new StepsDiagramColumn(*this))
     , m_scrollAnimation(new QPropertyAnimation(verticalScrollBar(), "value", this))
     , m_focusTask(this, [this](Uuid, std::stop_token stop) { return focusFirstIssue(std::move(stop)); })
@@ -109,6 +111,22 @@ StepsDiagramView::StepsDiagramView(Uuid monitorID,
     connect(m_draft.get(), &StepsDraft::selectedIDChanged, m_column, qOverload<>(&QWidget::update));
     connect(m_state, &StepsDiagramState::dragChanged, m_column, qOverload<>(&QWidget::update));
     connect(m_state, &StepsDiagramState::scrollTargetChanged, this, &StepsDiagramView::scrollToRequestedCard);
+    // The inputs' own focus follows the diagram's, and the other way round.
+    connect(m_state, &StepsDiagramState::focusedFieldChanged, m_focus, [this] {
+        m_focus->setFocusedField(m_state->focusedField());
+    });
+    connect(m_focus, &StepsFocusRegistry::focusedFieldChanged, m_state, [this] {
+        m_state->setFocusedField(m_focus->focusedField());
+    });
+    connect(m_focus, &StepsFocusRegistry::focusedFieldChanged, this, [this] {
+        const auto& field = m_focus->focusedField();
+        if (!field) {
+            return;
+        }
+        if (QWidget* control = m_focus->control(*field)) {
+            ensureWidgetVisible(control, 0, viewport()->height() / 2);
+        }
+    });
     connect(m_state, &StepsDiagramState::focusedFieldChanged, this, [this] {
         const auto& field = m_state->focusedField();
         if (!field || field->kind.kindCase() != StepsField::Kind::Case::url) {
@@ -154,7 +172,20 @@ void StepsDiagramView::syncCards()
         const auto& step = steps[index];
         StepsCardView* view = card(step->id());
         if (!view) {
-            view = new StepsCardView(m_monitorID, step, m_draft, m_store, *m_state, m_models, m_column);
+            view = new StepsCardView(m_monitorID,
+                                     step,
+                                     m_draft,
+                                     m_store,
+                                     *m_state,
+                                     m_models,
+                                     StepsValidationContext{m_session,
+                                                            m_focus,
+                                                            [state = QPointer<StepsDiagramState>(m_state)] {
+                                                                if (state) {
+                                                                    state->configurationDidClose();
+                                                                }
+                                                            }},
+                                     m_column);
             view->show();
         }
         m_cards.erase(step->id());

@@ -25,6 +25,7 @@ namespace tavlen::ui {
 class StepsCardView;
 class StepsDiagramColumn;
 class StepsDiagramState;
+class StepsFocusRegistry;
 
 // The body of the Steps tab: a scrolling column with one card per step in workflow order, a drop slot before
 // every card and after the last, and connectors from each Read step's source card to its header. It scrolls to a
@@ -72,6 +73,7 @@ private:
     std::shared_ptr<StepsSession> m_session;
     ModelSettings* m_models;
     StepsDiagramState* m_state;
+    StepsFocusRegistry* m_focus;
     StepsDiagramColumn* m_column;
     std::map<Uuid, StepsCardView*> m_cards;
     StepsAnchors m_anchors;

@@ -273,5 +273,26 @@ TEST_F(StepsDiagramViewTest, testingSteps_showsTheCaptureDrawsARegionAddsAStepAn
     EXPECT_TRUE(diagram().card(added)->cropPreview()->isVisible());
 }
 
+TEST_F(StepsDiagramViewTest, refusedSave_movesTheFocusToTheFirstInvalidInput)
+{
+    open(2);
+    std::vector<ReadingField> fields = readSettings(session, 2).fields();
+    fields.front().name.clear();
+    readSettings(session, 2).setFields(fields);
+
+    EXPECT_FALSE(save());
+    ASSERT_TRUE(session->showsValidation());
+    const StepsField name{order()[2], StepsField::Kind::fieldName(fields.front().id)};
+    advanceUntil([&] { return diagram().state().focusedField() == name; });
+    EXPECT_EQ(diagram().state().configurationStepID(), std::nullopt);
+
+    // A missing model is an input of the configuration popover: that step's popover opens instead.
+    fields.front().name = "Price";
+    readSettings(session, 2).setFields(fields);
+    readSettings(session, 1).setModelID(std::nullopt);
+    EXPECT_FALSE(save());
+    advanceUntil([&] { return diagram().state().configurationStepID() == order()[1]; });
+}
+
 } // namespace
 } // namespace tavlen::ui::test
