@@ -4,8 +4,11 @@
 #include "BrowserConnection.h"
 #include "BrowserConnectionButton.h"
 #include "ChromeLauncher.h"
+#include "KeepAwakeSettings.h"
 #include "MainWindow.h"
 #include "MonitorWorkspace.h"
+#include "ProviderKeySettings.h"
+#include "SettingsView.h"
 #include "ShellCommands.h"
 #include "TavlenApp.h"
 #include "TrayIcon.h"
@@ -26,6 +29,23 @@ TavlenScenes::TavlenScenes(TavlenApp& app)
         delegate.requestMainWindow();
         m_app.workspace().beginNewMonitor();
     });
+    std::vector<ProviderKeySettings*> credentials;
+    for (const auto& provider : app.credentials()) {
+        credentials.push_back(provider.get());
+    }
+    m_settings = std::make_unique<ui::SettingsView>(ui::SettingsView::Parts{
+        .credentials = std::move(credentials),
+        .models = app.modelSettings(),
+        .updater = app.updater(),
+        .loginItem = app.loginItem(),
+        .keepAwake = app.keepAwake(),
+        .defaults = app.keepAwake().defaults(),
+    });
+    showSettings = [settings = m_settings.get()] {
+        settings->show();
+        settings->raise();
+        settings->activateWindow();
+    };
     connect(&m_commands->openSettings(), &QAction::triggered, this, [this] {
         if (showSettings) {
             showSettings();

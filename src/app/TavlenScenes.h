@@ -11,6 +11,7 @@ namespace tavlen {
 namespace ui {
 class BrowserConnection;
 class MainWindow;
+class SettingsView;
 class ShellCommands;
 class TrayIcon;
 } // namespace ui
@@ -36,8 +37,11 @@ public:
     // None until the first open request.
     ui::MainWindow* mainWindow() const { return m_mainWindow.get(); }
 
-    // What "Settings…" and the toolbar's settings button do; nothing until the settings window is built.
+    // What "Settings…", the toolbar's settings button and the steps editor's "Manage AI models…" do: bring up
+    // the settings window (the steps editor stores the pane first).
     std::function<void()> showSettings;
+
+    ui::SettingsView& settings() const { return *m_settings; }
 
 private:
     void handleOpenRequest();
@@ -48,6 +52,7 @@ private:
     TavlenApp& m_app;
     std::unique_ptr<ui::ShellCommands> m_commands;
     std::unique_ptr<ui::TrayIcon> m_tray;
+    std::unique_ptr<ui::SettingsView> m_settings;
     std::unique_ptr<ui::BrowserConnection> m_browserConnection;
     std::unique_ptr<ui::MainWindow> m_mainWindow;
     std::unique_ptr<WindowCloseGuard> m_closeGuard;
