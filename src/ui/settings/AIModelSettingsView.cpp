@@ -215,6 +215,11 @@ void AIModelSettingsView::rebuildModels()
     }
 }
 
+AddModelView* AIModelSettingsView::addModelSheet() const
+{
+    return m_sheet.data();
+}
+
 void AIModelSettingsView::openAddModel()
 {
     m_settings.clearError();

@@ -28,7 +28,7 @@ public:
     explicit AIModelSettingsView(ModelSettings& settings, QWidget* parent = nullptr);
 
     // The open sheet, or null.
-    AddModelView* addModelSheet() const { return m_sheet.data(); }
+    AddModelView* addModelSheet() const;
 
 private:
     void refresh();
