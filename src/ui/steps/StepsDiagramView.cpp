@@ -145,7 +145,13 @@ StepsDiagramView::StepsDiagramView(Uuid monitorID,
     m_focusTask.setKey(m_session->submission());
 }
 
-StepsDiagramView::~StepsDiagramView() = default;
+StepsDiagramView::~StepsDiagramView()
+{
+    // The cards and inputs go after this body: a focused input losing its focus then must not reach the
+    // half-destroyed diagram or its cards through the shared state.
+    disconnect(m_focus, nullptr, nullptr, nullptr);
+    disconnect(m_state, nullptr, nullptr, nullptr);
+}
 
 StepsCardView* StepsDiagramView::card(const Uuid& stepID) const
 {
