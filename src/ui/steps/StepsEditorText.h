@@ -322,4 +322,143 @@ inline QString addField()
     return QStringLiteral("Add field");
 }
 
+// Configuration forms.
+
+inline QString screenshotDelayLabel()
+{
+    return QStringLiteral("Screenshot delay");
+}
+
+inline QString secondsPlaceholder()
+{
+    return QStringLiteral("Seconds");
+}
+
+inline QString screenshotDelayAccessibleName()
+{
+    return QStringLiteral("Screenshot delay in seconds");
+}
+
+inline QString secondsUnit()
+{
+    return QStringLiteral("seconds");
+}
+
+inline QString screenshotDelayExplanation()
+{
+    return QStringLiteral(
+        "Wait after the page opens before taking the screenshot. Increase this if content is still loading.");
+}
+
+inline QString screenshotDelayHint()
+{
+    return QStringLiteral("Enter a delay from 0 to 60 seconds.");
+}
+
+inline QString deviceViewportHeading()
+{
+    return QStringLiteral("Device viewport");
+}
+
+inline QString viewportWidthLabel()
+{
+    return QStringLiteral("Width");
+}
+
+inline QString viewportWidthAccessibleName()
+{
+    return QStringLiteral("Viewport width");
+}
+
+inline QString viewportHeightLabel()
+{
+    return QStringLiteral("Height");
+}
+
+inline QString viewportHeightAccessibleName()
+{
+    return QStringLiteral("Viewport height");
+}
+
+inline QString deviceScaleFactorLabel()
+{
+    return QStringLiteral("Device scale factor");
+}
+
+inline QString scalePlaceholder()
+{
+    return QStringLiteral("Scale");
+}
+
+inline QString cssPixelsUnit()
+{
+    return QStringLiteral("CSS pixels");
+}
+
+inline QString scaleUnit()
+{
+    return QStringLiteral("\u00d7");
+}
+
+inline QString mobileToggle()
+{
+    return QStringLiteral("Mobile");
+}
+
+inline QString mobileHelp()
+{
+    return QStringLiteral("Use mobile viewport behavior, including page scaling.");
+}
+
+inline QString viewportDimensionsHint()
+{
+    return QStringLiteral("Enter whole-number dimensions from 1 to 8,000,000 CSS pixels.");
+}
+
+inline QString scaleFactorHint()
+{
+    return QStringLiteral("Enter a positive device scale factor, such as 1 or 1.5.");
+}
+
+inline QString aiModelLabel()
+{
+    return QStringLiteral("AI model");
+}
+
+inline QString readModelAccessibleName()
+{
+    return QStringLiteral("Read AI model");
+}
+
+inline QString selectModelEntry()
+{
+    return QStringLiteral("Select a model");
+}
+
+inline QString selectConfiguredModel()
+{
+    return QStringLiteral("Select a configured AI model");
+}
+
+inline QString timeoutLabel()
+{
+    return QStringLiteral("Timeout");
+}
+
+inline QString readTimeoutAccessibleName()
+{
+    return QStringLiteral("Read timeout in seconds");
+}
+
+inline QString manageModels()
+{
+    return QStringLiteral("Manage AI models\u2026");
+}
+
+// Configuration popover: the kind title, then this.
+inline QString settingsTitleSuffix()
+{
+    return QStringLiteral(" settings");
+}
+
 } // namespace tavlen::ui::text
