@@ -19,7 +19,9 @@ BrowserMessage
 decodeFrameFromChrome(const BrowserWireValidator& validator, BrowserWireReader& reader, const BrowserFrame& frame);
 
 // The bytes of a message to Chrome, after they passed the same check as a received frame. Throws what encoding
-// or checking throws; nothing may be sent then.
+// or checking throws; nothing may be sent then. Done on the sending thread, so messages leave in the order of their
+// sequence numbers: the largest, a request with the longest page address the check lets through, is about 8 KiB
+// and takes about a millisecond (BrowserMessageEncodeBench), the rest tens of microseconds.
 std::string encodeFrameForChrome(const BrowserWireValidator& validator, const BrowserMessage& message);
 
 } // namespace tavlen
