@@ -4,6 +4,7 @@
 #include "SQLiteScheduleRepository.h"
 #include "ScheduleRule.h"
 #include "SqliteConnection.h"
+#include "TimeSource.h"
 
 #include <QEventLoop>
 #include <QTimer>
@@ -13,6 +14,8 @@
 #include <sys/resource.h>
 
 #include <chrono>
+#include <functional>
+#include <memory>
 #include <string>
 
 namespace tavlen {
@@ -22,6 +25,26 @@ using bench::BenchDirectory;
 using bench::finish;
 
 // A steps store that never takes a run: the passes measured here only refresh and publish.
+// The system's clocks and timers with a date the benchmark moves a second a pass.
+class SteppedDate final : public TimeSource
+{
+public:
+    Date date() const override { return m_date; }
+
+    std::chrono::nanoseconds now(Clock clock) const override { return systemTime().now(clock); }
+
+    std::unique_ptr<Timer>
+    startTimer(Clock clock, std::chrono::nanoseconds deadline, std::function<void()> fire) const override
+    {
+        return systemTime().startTimer(clock, deadline, std::move(fire));
+    }
+
+    void step() { m_date = m_date.addingSeconds(1); }
+
+private:
+    Date m_date = Date::now();
+};
+
 class IdleRunner final : public ScheduledCheckRunner
 {
 public:
@@ -64,15 +87,15 @@ void BM_SchedulerPass1000Monitors(benchmark::State& state)
     seedMonitors(database, 1000);
     SQLiteScheduleRepository repository(database);
     IdleRunner runner;
-    Date now = Date::now();
+    SteppedDate time;
     MonitorSchedulerEnvironment environment;
-    environment.now = [&now] { return now; };
+    environment.time = &time;
     environment.timeZone = [] { return std::string("Europe/Berlin"); };
     MonitorScheduler scheduler(
         repository, runner, [] { return true; }, std::move(environment));
     finish(scheduler.runCheckPass()); // creates the runtime rows
     for (auto _ : state) {
-        now = now.addingSeconds(1);
+        time.step();
         finish(scheduler.runCheckPass());
     }
     if (scheduler.error() || scheduler.snapshot().states.size() != 1000) {

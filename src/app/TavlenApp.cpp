@@ -105,11 +105,10 @@ TavlenApp::TavlenApp(TavlenAppEnvironment environment)
                                                 m_parts->router.get(),
                                                 m_parts->checkRepository,
                                                 m_parts->chartReader,
-                                                defaultCaptureSettings(resources),
-                                                [clock = &m_parts->wallClock] { return clock->now(); });
+                                                defaultCaptureSettings(resources));
     m_stepsNavigation = std::make_unique<StepsNavigation>(m_stepsStore);
     m_workspace = std::make_unique<MonitorWorkspace>(
-        std::make_shared<SQLiteMonitorRepository>(*m_database, m_parts->wallClock), m_stepsStore, m_modelSettings);
+        std::make_shared<SQLiteMonitorRepository>(*m_database, systemTime()), m_stepsStore, m_modelSettings);
     // The steps store reads the configured models from the same settings the workspace and the settings see.
     m_stepsStore->setModels(*m_modelSettings);
     m_stepsNavigation->setWorkspace(m_workspace.get());

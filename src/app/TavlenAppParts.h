@@ -1,7 +1,6 @@
 #pragma once
 
 #include "ChartSnapshotReader.h"
-#include "Clock.h"
 #include "ModelSelection.h"
 #include "ReadingRouter.h"
 #include "SQLiteBrowserProfileRepository.h"
@@ -18,13 +17,12 @@ namespace tavlen {
 
 class MonitorDatabase;
 
-// The values of the object graph that only its objects reach: the clock, the repositories and key stores over
+// The values of the object graph that only its objects reach: the repositories and key stores over
 // the one database, and the readers behind the router. Building them does no input or output.
 struct TavlenAppParts
 {
     TavlenAppParts(MonitorDatabase& database, const ProviderEndpoints& providers);
 
-    SystemWallClock wallClock;
     SQLiteBrowserProfileRepository profileRepository;
     // The key stores of Anthropic and Gemini, shared by their settings, readers and the model discovery.
     std::map<ModelSelection::Provider, std::shared_ptr<SQLiteProviderKeyStore>> keyStores;

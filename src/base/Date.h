@@ -24,7 +24,7 @@ public:
 
     static constexpr Date fromSecondsSinceReferenceDate(double seconds) { return Date(seconds + referenceDateOffset); }
 
-    // The system's wall clock (code that needs a testable clock takes a WallClock instead).
+    // The system's wall clock (code that needs a testable clock takes a TimeSource instead).
     static Date now();
 
     constexpr double secondsSince1970() const { return m_seconds; }

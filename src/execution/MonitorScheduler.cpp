@@ -50,8 +50,8 @@ MonitorScheduler::MonitorScheduler(ScheduleRepository& repository,
     , m_isWorkspaceReady(std::move(isWorkspaceReady))
     , m_environment(std::move(environment))
 {
-    if (!m_environment.now) {
-        m_environment.now = [] { return Date::now(); };
+    if (!m_environment.time) {
+        m_environment.time = &systemTime();
     }
     if (!m_environment.timeZone) {
         m_environment.timeZone = [] { return hostTimeZoneID(); };
@@ -171,7 +171,7 @@ QCoro::Task<void> MonitorScheduler::runCheckPass()
         co_return;
     }
     m_checking = true;
-    const Date now = m_environment.now();
+    const Date now = m_environment.time->date();
     std::string zone = m_environment.timeZone();
     const QPointer<MonitorScheduler> self(this);
     std::optional<ScheduleSnapshot> refreshed;

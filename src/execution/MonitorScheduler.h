@@ -32,7 +32,7 @@ struct MonitorSchedulerEnvironment
     // Waits one tick; throws CancelledError on a stop.
     using WaitForTick = std::function<QCoro::Task<void>(std::stop_token)>;
 
-    std::function<Date()> now;                         // default: the system clock
+    const TimeSource* time = nullptr;                  // the date of a pass; default: systemTime()
     std::function<std::string()> timeZone;             // default: the host's zone, asked anew each pass
     WaitForTick waitForTick;                           // default: one second on the boot-time clock
     std::filesystem::path zoneFile = "/etc/localtime"; // watched for time-zone changes

@@ -7,6 +7,7 @@
 #include "StepsExecutor.h"
 #include "StepsSession.h"
 #include "StepsStoreState.h"
+#include "TimeSource.h"
 
 #include <algorithm>
 
@@ -24,16 +25,16 @@ bool isCheck(const StepsExecutionMode& mode)
 StepsSettlement::StepsSettlement(StepsStoreState& state,
                                  StepsExecutor& executor,
                                  MonitorCheckStore& results,
-                                 std::function<Date()> now)
+                                 const TimeSource& time)
     : m_state(state)
     , m_executor(executor)
     , m_results(results)
-    , m_now(std::move(now))
+    , m_time(time)
 {}
 
 std::int64_t StepsSettlement::nowMilliseconds() const
 {
-    return m_now().milliseconds();
+    return m_time.date().milliseconds();
 }
 
 void StepsSettlement::recordLatest(const Execution& execution,

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "Date.h"
 #include "StepsExecutionMode.h"
 #include "StepsExecutionResult.h"
 #include "Uuid.h"
@@ -9,7 +8,6 @@
 
 #include <cstdint>
 #include <exception>
-#include <functional>
 #include <memory>
 
 namespace tavlen {
@@ -18,6 +16,7 @@ class MonitorCheckStore;
 class StepsExecutor;
 class StepsSession;
 class StepsStoreState;
+class TimeSource;
 
 // The end of an execution: its outcome becomes the monitor's latest execution and, for a check, a stored check;
 // then the store returns to idle. Main thread only.
@@ -38,9 +37,9 @@ public:
     StepsSettlement(StepsStoreState& state,
                     StepsExecutor& executor,
                     MonitorCheckStore& results,
-                    std::function<Date()> now);
+                    const TimeSource& time);
 
-    // The clock's milliseconds since 1970.
+    // The time's date in milliseconds since 1970.
     std::int64_t nowMilliseconds() const;
 
     // Records the executor's result, unless the monitor is gone or the execution's session was removed or
@@ -60,7 +59,7 @@ private:
     StepsStoreState& m_state;
     StepsExecutor& m_executor;
     MonitorCheckStore& m_results;
-    std::function<Date()> m_now;
+    const TimeSource& m_time;
 };
 
 } // namespace tavlen

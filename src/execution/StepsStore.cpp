@@ -1,6 +1,5 @@
 #include "StepsStore.h"
 
-#include "Clock.h"
 #include "MainThread.h"
 #include "ModelSettings.h"
 
@@ -8,32 +7,19 @@
 
 namespace tavlen {
 
-namespace {
-
-std::function<Date()> orSystemClock(std::function<Date()> now)
-{
-    if (now) {
-        return now;
-    }
-    return [] { return SystemWallClock().now(); };
-}
-
-} // namespace
-
 StepsStore::StepsStore(StepsRepository& repository,
                        StepsScreenshotCapturing& captureService,
                        StepsReader* readingService,
                        std::shared_ptr<MonitorCheckRepository> checkRepository,
                        std::shared_ptr<ChartSnapshotReader> chartReader,
                        BrowserCaptureSettings defaultCapture,
-                       std::function<Date()> now,
                        const TimeSource& time)
     : m_state(std::make_unique<StepsStoreState>())
     , m_executor(std::make_shared<StepsExecutor>(captureService, readingService, time))
     , m_results(std::make_shared<MonitorCheckStore>(std::move(checkRepository), std::move(chartReader)))
     , m_gate(*m_state, *m_results, *m_executor, captureService)
     , m_control(*m_state, *m_results)
-    , m_settlement(*m_state, *m_executor, *m_results, orSystemClock(std::move(now)))
+    , m_settlement(*m_state, *m_executor, *m_results, time)
     , m_editing(*m_state, repository, m_gate, m_control, defaultCapture)
     , m_executions(*m_state, repository, m_executor, m_gate, m_control, m_settlement, defaultCapture)
     , m_retention(*m_state, *m_results, *m_executor, m_gate, m_control)

@@ -49,15 +49,13 @@ class StepsStore final : public ScheduledCheckRunner,
 public:
     // The repository, the capture service and the reader (absent: Read steps fail) must outlive the store.
     // Without a check repository checks cannot be stored, nor without the chart reader charts be read. New
-    // drafts get the default capture settings; now is the wall clock of stored times (default: the system's),
-    // time the executor's clock.
+    // drafts get the default capture settings; time dates stored checks and keeps the executor's waits.
     StepsStore(StepsRepository& repository,
                StepsScreenshotCapturing& captureService,
                StepsReader* readingService,
                std::shared_ptr<MonitorCheckRepository> checkRepository,
                std::shared_ptr<ChartSnapshotReader> chartReader,
                BrowserCaptureSettings defaultCapture,
-               std::function<Date()> now = {},
                const TimeSource& time = systemTime());
     ~StepsStore() override;
 

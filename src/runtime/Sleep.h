@@ -25,8 +25,8 @@ QCoro::Task<void>
 sleepFor(std::chrono::milliseconds duration, std::stop_token token, const TimeSource& time = systemTime());
 
 // Suspends the calling coroutine until the boot-time clock of time (CLOCK_BOOTTIME, which counts through system
-// suspend; BootTimeClock reads it) reaches deadline; a deadline that passed while the system slept ends the sleep
-// as it wakes. Otherwise as sleepFor.
+// suspend; TimeSource::Clock::bootTime reads it) reaches deadline; a deadline that passed while the system slept ends
+// the sleep as it wakes. Otherwise as sleepFor.
 //
 //     const auto deadline = m_time.now(TimeSource::Clock::bootTime) + 30min;
 //     co_await sleepUntil(deadline, stop, m_time);

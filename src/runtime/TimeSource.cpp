@@ -1,6 +1,5 @@
 #include "TimeSource.h"
 
-#include "Clock.h"
 #include "FileDescriptor.h"
 #include "ThreadLoop.h"
 
@@ -86,13 +85,13 @@ private:
 class SystemTimeSource final : public TimeSource
 {
 public:
+    Date date() const override { return Date::now(); }
+
     std::chrono::nanoseconds now(Clock clock) const override
     {
-        if (clock == Clock::bootTime) {
-            return BootTimeClock().now();
-        }
         timespec time{};
-        ::clock_gettime(CLOCK_MONOTONIC, &time);
+        // Cannot fail for a valid clock id and pointer on Linux, which has had CLOCK_BOOTTIME since 2.6.39.
+        ::clock_gettime(clockId(clock), &time);
         return std::chrono::seconds(time.tv_sec) + std::chrono::nanoseconds(time.tv_nsec);
     }
 

@@ -1,15 +1,18 @@
 #pragma once
 
+#include "Date.h"
+
 #include <chrono>
 #include <functional>
 #include <memory>
 
 namespace tavlen {
 
-// Where waits take their time from: the clocks they measure against and the one-shot timers that wake them.
-// Production code uses systemTime(); tests pass a virtual one (tests/support/VirtualTime.h), so that one-second
-// ticks and 35-second deadlines run instantly and deterministically. Code that sleeps or keeps deadlines takes a
-// `const TimeSource&` at construction and hands it to sleepFor, sleepUntil, withTimeout and LinkedStopSource.
+// The one way time reaches code: the date for records and labels, the clocks waits measure against and the one-shot
+// timers that wake them. Production code uses systemTime(); tests pass a virtual one (tests/support/VirtualTime.h),
+// so that dates are what the test sets and one-second ticks and 35-second deadlines run instantly and
+// deterministically. Code that reads the date, sleeps or keeps deadlines takes a `const TimeSource&` at
+// construction and hands it to sleepFor, sleepUntil, withTimeout and LinkedStopSource.
 //
 //     const auto deadline = time.now(TimeSource::Clock::bootTime) + 10min;
 //     auto timer = time.startTimer(TimeSource::Clock::bootTime, deadline, [waiter] { waiter->wake(); });
@@ -30,6 +33,10 @@ public:
     };
 
     virtual ~TimeSource() = default;
+
+    // The wall clock's date: what records store and labels show. It jumps when the user or NTP sets the time, so
+    // durations and deadlines never use it.
+    virtual Date date() const = 0;
 
     // The clock's reading, from an arbitrary origin.
     virtual std::chrono::nanoseconds now(Clock clock) const = 0;

@@ -1,6 +1,5 @@
 #include "SQLiteMonitorRepository.h"
 
-#include "Clock.h"
 #include "MonitorDatabase.h"
 #include "MonitorLookup.h"
 #include "MonitorOrder.h"
@@ -8,6 +7,7 @@
 #include "SQLiteStepsRepository.h"
 #include "ScheduleRuntimeRows.h"
 #include "SqliteStatement.h"
+#include "TimeSource.h"
 #include "Utf8.h"
 
 #include <algorithm>
@@ -82,7 +82,7 @@ void renameIfChanged(SqliteConnection& connection,
 void rescheduleIfChanged(SqliteConnection& connection,
                          const Monitor& stored,
                          const MonitorScheduleChange& change,
-                         const WallClock& clock)
+                         const TimeSource& time)
 {
     MonitorSchedulePreferences preferences = change.preferences;
     if (auto* clockTimes = std::get_if<ClockSchedule>(&preferences.rule.schedule)) {
@@ -103,11 +103,11 @@ void rescheduleIfChanged(SqliteConnection& connection,
     if (connection.changes() != 1) {
         throw MonitorStoreError::staleEdit();
     }
-    resetSchedule(connection, requireMonitor(connection, stored.id), clock.now());
+    resetSchedule(connection, requireMonitor(connection, stored.id), time.date());
 }
 
 SavedMonitorChanges
-saveChangesBody(SqliteConnection& connection, const Uuid& id, const MonitorChanges& changes, const WallClock& clock)
+saveChangesBody(SqliteConnection& connection, const Uuid& id, const MonitorChanges& changes, const TimeSource& time)
 {
     const Monitor stored = requireMonitor(connection, id);
     if (changes.schedule && changes.schedule->expectedVersion != stored.schedule.version) {
@@ -122,7 +122,7 @@ saveChangesBody(SqliteConnection& connection, const Uuid& id, const MonitorChang
             connection, id, changes.steps->expectedVersion, changes.steps->workflow);
     }
     if (changes.schedule) {
-        rescheduleIfChanged(connection, stored, *changes.schedule, clock);
+        rescheduleIfChanged(connection, stored, *changes.schedule, time);
     }
     saved.monitor = requireMonitor(connection, id);
     return saved;
@@ -146,7 +146,7 @@ SQLiteMonitorRepository::sidebarSummaries(std::stop_token token)
 QCoro::Task<Monitor> SQLiteMonitorRepository::create(Uuid proposedID, std::string name, std::stop_token token)
 {
     std::string normalized = normalizedMonitorName(name);
-    const std::int64_t createdAt = m_clock.now().milliseconds();
+    const std::int64_t createdAt = m_time.date().milliseconds();
     auto body = [proposedID, normalized = std::move(normalized), createdAt](SqliteConnection& connection) {
         return createMonitor(connection, proposedID, normalized, createdAt);
     };
@@ -163,8 +163,8 @@ SQLiteMonitorRepository::saveChanges(Uuid monitorID, MonitorChanges changes, std
     if (changes.schedule) {
         changes.schedule->preferences.rule.validate();
     }
-    auto body = [monitorID, changes = std::move(changes), clock = &m_clock](SqliteConnection& connection) {
-        return saveChangesBody(connection, monitorID, changes, *clock);
+    auto body = [monitorID, changes = std::move(changes), time = &m_time](SqliteConnection& connection) {
+        return saveChangesBody(connection, monitorID, changes, *time);
     };
     auto task = m_database.write(std::move(body), token);
     co_return co_await std::move(task);

@@ -6,16 +6,16 @@ namespace tavlen {
 
 class MonitorDatabase;
 class SqliteConnection;
-class WallClock;
+class TimeSource;
 
 // The monitor repository over the monitors table and app_settings.monitor_order_json of the workspace file. The
-// clock dates new monitors and restarted schedules.
+// time's date dates new monitors and restarted schedules.
 class SQLiteMonitorRepository final : public MonitorRepository
 {
 public:
-    SQLiteMonitorRepository(MonitorDatabase& database, const WallClock& now)
+    SQLiteMonitorRepository(MonitorDatabase& database, const TimeSource& time)
         : m_database(database)
-        , m_clock(now)
+        , m_time(time)
     {}
 
     QCoro::Task<std::vector<Monitor>> monitors(std::stop_token token = {}) override;
@@ -28,7 +28,7 @@ public:
 
 private:
     MonitorDatabase& m_database;
-    const WallClock& m_clock;
+    const TimeSource& m_time;
 };
 
 } // namespace tavlen

@@ -85,12 +85,16 @@ public:
 class MonitorSchedulerTest : public WorkspaceFixture
 {
 protected:
-    MonitorSchedulerTest() { std::ofstream(m_directory / "localtime") << "UTC"; }
+    MonitorSchedulerTest()
+    {
+        std::ofstream(m_directory / "localtime") << "UTC";
+        m_time.setDate(at("2026-03-02T10:00:00Z"));
+    }
 
     std::unique_ptr<MonitorScheduler> makeScheduler()
     {
         MonitorSchedulerEnvironment environment;
-        environment.now = [this] { return m_now; };
+        environment.time = &m_time;
         environment.timeZone = [this] { return m_zone; };
         environment.waitForTick = [this](std::stop_token stop) { return sleepFor(1s, std::move(stop), m_time); };
         environment.zoneFile = m_directory / "localtime";
@@ -119,7 +123,6 @@ protected:
     CountingRepository m_counting{m_repository};
     ScriptedRunner m_runner;
     VirtualTime m_time;
-    Date m_now = at("2026-03-02T10:00:00Z");
     std::string m_zone = "Etc/UTC";
     bool m_ready = true;
 };
@@ -162,7 +165,7 @@ TEST_F(MonitorSchedulerTest, AtMostOneStartPerPassSkippingWhatCannotRun)
     finish(scheduler->runCheckPass());
 
     // Everything falls due at once; the queue is ordered by monitor id.
-    m_now = m_now.addingSeconds(3600);
+    m_time.setDate(m_time.date().addingSeconds(3600));
     m_runner.canStart = false;
     finish(scheduler->runCheckPass());
     EXPECT_EQ(scheduler->snapshot().queue.size(), 4u);
@@ -191,7 +194,7 @@ TEST_F(MonitorSchedulerTest, PausedOrNotReadyPassesTouchNothingAndResumeRunsOne)
     scheduledMonitor(ScheduleRule::every({60, allDays, std::nullopt}));
     auto scheduler = makeScheduler();
     finish(scheduler->runCheckPass());
-    m_now = m_now.addingSeconds(3600);
+    m_time.setDate(m_time.date().addingSeconds(3600));
     finish(scheduler->runCheckPass());
     ASSERT_EQ(m_runner.starts.size(), 1u);
 
@@ -250,7 +253,7 @@ TEST_F(MonitorSchedulerTest, AClaimFailureHaltsScheduling)
     scheduledMonitor(ScheduleRule::every({60, allDays, std::nullopt}));
     auto scheduler = makeScheduler();
     finish(scheduler->runCheckPass());
-    m_now = m_now.addingSeconds(3600);
+    m_time.setDate(m_time.date().addingSeconds(3600));
     finish(scheduler->runCheckPass());
     ASSERT_EQ(m_runner.starts.size(), 1u);
     m_runner.starts[0].onClaimFailure(std::make_exception_ptr(MonitorStoreError::busy()));
@@ -281,11 +284,11 @@ TEST_F(MonitorSchedulerTest, ATimeZoneChangeRePlansAtOnce)
 {
     // Daily at 12:00 local time; at 11:30 UTC nothing is due in UTC, but 12:00 in Berlin was 11:00 UTC.
     const Uuid id = scheduledMonitor(ScheduleRule::at({{12 * 60}, allDays}));
-    m_now = at("2026-03-02T08:00:00Z");
+    m_time.setDate(at("2026-03-02T08:00:00Z"));
     auto scheduler = makeScheduler();
     scheduler->start();
     ASSERT_TRUE(waitUntil([&] { return m_counting.refreshes == 1; }));
-    m_now = at("2026-03-02T11:30:00Z");
+    m_time.setDate(at("2026-03-02T11:30:00Z"));
     tick(*scheduler);
     EXPECT_TRUE(scheduler->snapshot().queue.empty());
 
@@ -310,14 +313,14 @@ TEST_F(MonitorSchedulerTest, AClockJumpRePlansOnRequest)
     EXPECT_TRUE(scheduler->snapshot().queue.empty());
 
     // The wall clock is set two days ahead; the clock watcher's notice requests a pass.
-    m_now = m_now.addingSeconds(2 * 86400);
+    m_time.setDate(m_time.date().addingSeconds(2 * 86400));
     scheduler->requestCheck();
     ASSERT_TRUE(waitUntil([&] { return !scheduler->snapshot().queue.empty(); }));
     EXPECT_EQ(scheduler->snapshot().queue.size(), 1u);
-    EXPECT_EQ(scheduler->snapshot().states.at(id).nextDue, m_now.addingSeconds(30 * 60));
+    EXPECT_EQ(scheduler->snapshot().states.at(id).nextDue, m_time.date().addingSeconds(30 * 60));
 
     // Set back by a day: nothing is due before the planned time.
-    m_now = m_now.addingSeconds(-86400);
+    m_time.setDate(m_time.date().addingSeconds(-86400));
     finish(scheduler->runCheckPass());
     EXPECT_EQ(scheduler->snapshot().states.at(id).token, 2);
 }

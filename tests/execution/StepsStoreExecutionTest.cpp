@@ -50,7 +50,7 @@ TEST_F(StepsStoreExecutionTest, manualCheck_storesExactlyOneRecordAndSettles)
 {
     m_store.setOnExecutionSettled([this] { ++settlements; });
     const auto session = loadSaved();
-    m_clock.set(Date::fromMilliseconds(5000));
+    m_time.setDate(Date::fromMilliseconds(5000));
     m_store.startExecution(m_monitor, StepsExecutionMode::manualCheck());
     ASSERT_TRUE(state().operationID().has_value());
     const Uuid operationID = *state().operationID();
@@ -325,8 +325,8 @@ TEST_F(StepsStoreExecutionTest, forcedLoadDuringAStepTest_cancelsTheTestFirst)
 TEST_F(StepsStoreExecutionTest, completionTime_neverPrecedesTheStartWhenTheClockGoesBack)
 {
     loadSaved();
-    m_clock.set(Date::fromMilliseconds(10'000));
-    m_reader.duringRead = [this] { m_clock.set(Date::fromMilliseconds(4'000)); };
+    m_time.setDate(Date::fromMilliseconds(10'000));
+    m_reader.duringRead = [this] { m_time.setDate(Date::fromMilliseconds(4'000)); };
     m_store.startExecution(m_monitor, StepsExecutionMode::manualCheck());
     settle();
     const std::vector<MonitorCheck> checks = storedChecks();

@@ -196,7 +196,7 @@ TEST_F(StepsStoreRetentionTest, cancelReadingForProvider_cancelsOnlyAReadOfThatP
 TEST_F(StepsStoreRetentionTest, chartsAndHistory_readThroughTheCheckStore)
 {
     loadSaved();
-    m_clock.set(Date::fromMilliseconds(50'000));
+    m_time.setDate(Date::fromMilliseconds(50'000));
     const Uuid check = runCheck();
     const ChartSnapshot whole = finish(m_store.loadSnapshot(m_monitor, ChartRange{std::nullopt, 60'000}));
     const ChartSnapshot window = finish(m_store.loadSnapshot(m_monitor, ChartRange{55'000, 60'000}));

@@ -33,7 +33,7 @@ protected:
 
     Monitor create(const std::string& name, std::int64_t atMilliseconds, Uuid id = Uuid::random())
     {
-        m_clock.set(Date::fromMilliseconds(atMilliseconds));
+        m_clock.setDate(Date::fromMilliseconds(atMilliseconds));
         return finish(m_repository.create(id, name));
     }
 
@@ -106,7 +106,7 @@ TEST_F(SQLiteMonitorRepositoryTest, reorderStoresCompactLowerCaseIdsAndRefusesAn
 TEST_F(SQLiteMonitorRepositoryTest, createStoresATrimmedNameWithTheDefaultScheduleAndIsIdempotent)
 {
     const Uuid id = Uuid::random();
-    m_clock.set(Date::fromSecondsSince1970(1'700'000'000.9876));
+    m_clock.setDate(Date::fromSecondsSince1970(1'700'000'000.9876));
     const Monitor created = finish(m_repository.create(id, "  Prices\n"));
     EXPECT_EQ(created.id, id);
     EXPECT_EQ(created.name, "Prices");
@@ -114,7 +114,7 @@ TEST_F(SQLiteMonitorRepositoryTest, createStoresATrimmedNameWithTheDefaultSchedu
     EXPECT_EQ(created.schedule, MonitorSchedule{});
     EXPECT_EQ(created.createdAtMilliseconds, 1'700'000'000'987);
 
-    m_clock.set(Date::fromMilliseconds(1'800'000'000'000));
+    m_clock.setDate(Date::fromMilliseconds(1'800'000'000'000));
     EXPECT_EQ(finish(m_repository.create(id, "Prices")), created);
     EXPECT_EQ(count("monitors"), 1);
 
@@ -228,7 +228,7 @@ TEST_F(SQLiteMonitorRepositoryTest, everyVersionConflictOrFailedPartOfASaveLeave
 TEST_F(SQLiteMonitorRepositoryTest, unchangedPartsKeepTheirVersionsAndAChangedScheduleRestartsItsRuntime)
 {
     const Monitor monitor = create("Prices", 1000);
-    m_clock.set(Date::fromMilliseconds(1'700'000'000'000));
+    m_clock.setDate(Date::fromMilliseconds(1'700'000'000'000));
     const auto save = [&](MonitorChanges changes) { return finish(m_repository.saveChanges(monitor.id, changes)); };
 
     EXPECT_EQ(save(MonitorChanges{1, "Prices", {}, {}}).monitor, monitor);

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "Clock.h"
 #include "ThreadLoop.h"
 #include "TimeSource.h"
 
@@ -17,9 +16,11 @@
 
 namespace tavlen::test {
 
-// Virtual clocks and timers for tests: time stands still until the test moves it. Timers fire in deadline order
-// as time passes them, and whatever a timer wakes on this thread runs before time moves on, so a loop that sleeps
-// one second between ticks ticks exactly five times in advance(5s). Use it on the test's main thread only.
+// Virtual clocks and timers for tests: time stands still until the test moves it. The date is the test's own, set
+// with setDate and left alone by advance and suspend, so what is stored and shown does not depend on the waits run.
+// Timers fire in deadline order as time passes them, and whatever a timer wakes on this thread runs before time moves
+// on, so a loop that sleeps one second between ticks ticks exactly five times in advance(5s). Use it on the test's main
+// thread only.
 //
 //     VirtualTime time;
 //     QCoro::Task<void> sleeping = sleepFor(100ms, {}, time);
@@ -30,8 +31,11 @@ class VirtualTime final : public TimeSource
 public:
     VirtualTime()
         : m_state(std::make_shared<State>())
-        , m_bootTimeClock(m_state)
     {}
+
+    Date date() const override { return m_state->date; }
+
+    void setDate(Date date) { m_state->date = date; }
 
     std::chrono::nanoseconds now(Clock clock) const override
     {
@@ -83,9 +87,6 @@ public:
     // How many timers are armed: a test can tell that a loop is waiting.
     std::size_t armedTimers() const { return m_state->timers.size(); }
 
-    // The boot-time clock, for code that takes a ContinuousClock.
-    const ContinuousClock& bootTimeClock() const { return m_bootTimeClock; }
-
 private:
     struct Entry
     {
@@ -99,6 +100,7 @@ private:
         // An arbitrary origin that is not zero, as on a real machine.
         std::chrono::nanoseconds monotonic = std::chrono::hours(100);
         std::chrono::nanoseconds bootTime = std::chrono::hours(120);
+        Date date = Date::fromMilliseconds(1'700'000'000'000);
         std::uint64_t nextId = 0;
         std::map<std::uint64_t, Entry> timers; // by arming order
     };
@@ -121,19 +123,6 @@ private:
     private:
         std::weak_ptr<State> m_state;
         std::uint64_t m_id;
-    };
-
-    class BootTimeView final : public ContinuousClock
-    {
-    public:
-        explicit BootTimeView(std::shared_ptr<State> state)
-            : m_state(std::move(state))
-        {}
-
-        std::chrono::nanoseconds now() const override { return m_state->bootTime; }
-
-    private:
-        std::shared_ptr<State> m_state;
     };
 
     static std::chrono::nanoseconds untilDue(const State& state, const Entry& entry)
@@ -185,7 +174,6 @@ private:
     }
 
     std::shared_ptr<State> m_state;
-    BootTimeView m_bootTimeClock;
 };
 
 } // namespace tavlen::test

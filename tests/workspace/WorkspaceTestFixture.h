@@ -27,7 +27,7 @@ protected:
     // A stored monitor, created a second after the one before so the list keeps the order of creation.
     Monitor addMonitor(const std::string& name)
     {
-        m_clock.set(Date::fromMilliseconds(m_clock.now().milliseconds() + 1000));
+        m_clock.setDate(Date::fromMilliseconds(m_clock.date().milliseconds() + 1000));
         return finish(m_storedMonitors.create(Uuid::random(), name));
     }
 

@@ -74,15 +74,13 @@ public:
     static constexpr BrowserCaptureSettings defaultCapture{320, 200, 1, false};
 
     explicit StepsStoreWorld(bool withCheckRepository = true)
-        : m_store(
-              m_repository,
-              m_capture,
-              &m_reader,
-              withCheckRepository ? std::make_shared<SQLiteMonitorCheckRepository>(m_database) : nullptr,
-              std::make_shared<ChartSnapshotReader>(m_database),
-              defaultCapture,
-              [this] { return m_clock.now(); },
-              m_time)
+        : m_store(m_repository,
+                  m_capture,
+                  &m_reader,
+                  withCheckRepository ? std::make_shared<SQLiteMonitorCheckRepository>(m_database) : nullptr,
+                  std::make_shared<ChartSnapshotReader>(m_database),
+                  defaultCapture,
+                  m_time)
     {
         m_store.setModels([this] { return m_configured; });
     }

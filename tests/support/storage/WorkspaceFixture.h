@@ -1,13 +1,13 @@
 #pragma once
 
 #include "BoundedWait.h"
-#include "Clock.h"
 #include "MonitorDatabase.h"
 #include "MonitorStoreError.h"
 #include "SqliteStatement.h"
 #include "StepsDocument.h"
 #include "TemporaryDirectory.h"
 #include "Uuid.h"
+#include "VirtualTime.h"
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>
@@ -18,18 +18,6 @@
 #include <string>
 
 namespace tavlen::test {
-
-// A wall clock that shows what the test sets.
-class FixedWallClock final : public WallClock
-{
-public:
-    Date now() const override { return m_now; }
-
-    void set(Date now) { m_now = now; }
-
-private:
-    Date m_now = Date::fromMilliseconds(1'700'000'000'000);
-};
 
 // A valid workflow: an Open page step, then one Read step per field list, all read by the given model.
 inline StepsDocument sampleDocument(const std::optional<Uuid>& modelID,
@@ -121,7 +109,7 @@ protected:
 
     TemporaryDirectory m_directory;
     MonitorDatabase m_database{m_directory / "Tavlen.sqlite"};
-    FixedWallClock m_clock;
+    VirtualTime m_clock; // the date that stored records get, as the test sets it
 };
 
 } // namespace tavlen::test

@@ -337,7 +337,7 @@ TEST_F(WorkspaceViewTest, retrySchedulingClearsTheErrorRunsAPassAndTheRowsShowIt
     execute("UPDATE monitors SET schedule_enabled = 1");
     SQLiteScheduleRepository schedules(m_database);
     MonitorSchedulerEnvironment environment;
-    environment.now = [this] { return m_clock.now(); };
+    environment.time = &m_clock;
     environment.timeZone = [] { return std::string("America/New_York"); };
     environment.zoneFile = m_directory / "localtime";
     environment.watchClockAndWake = false;
