@@ -1,11 +1,16 @@
-// The Charts tab over fixture snapshots: a loaded tab with numbers, texts and missing readings, a failed first
-// load and a monitor without fields.
+// The Charts tab over fixture snapshots: a loaded tab with numbers, texts and missing readings, the same with the
+// pointer over a price, a first load still running, a failed first load and a monitor without fields.
+#include "ChartNumberChart.h"
 #include "ChartsDataSource.h"
+#include "Completion.h"
 #include "MonitorCharts.h"
 #include "MonitorChartsView.h"
 #include "MonitorStoreError.h"
 #include "Scene.h"
 
+#include <QCoreApplication>
+#include <QMouseEvent>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include <optional>
@@ -15,16 +20,27 @@ namespace {
 
 constexpr std::int64_t minute = 60'000;
 
-// Answers every load with its snapshot, or fails with a storage error when it has none.
+enum class Answer
+{
+    snapshot, // the snapshot, or a storage error when there is none
+    never,    // a load that runs for as long as the picture
+};
+
+// Answers every load with its snapshot, fails with a storage error when it has none, or never answers.
 class FixtureSource final : public ChartsDataSource
 {
 public:
-    explicit FixtureSource(std::optional<ChartSnapshot> snapshot)
+    FixtureSource(std::optional<ChartSnapshot> snapshot, Answer answer)
         : m_snapshot(std::move(snapshot))
+        , m_answer(answer)
     {}
 
     QCoro::Task<ChartSnapshot> loadSnapshot(Uuid, ChartRange, std::stop_token) override
     {
+        if (m_answer == Answer::never) {
+            // Cancelled when the source goes.
+            co_await m_never.wait();
+        }
         if (!m_snapshot) {
             throw MonitorStoreError::storage();
         }
@@ -33,14 +49,16 @@ public:
 
 private:
     std::optional<ChartSnapshot> m_snapshot;
+    Answer m_answer;
+    Completion<void> m_never;
 };
 
 // The tab with the model and source it needs, for the life of the picture.
 class ChartsTabScene : public QWidget
 {
 public:
-    explicit ChartsTabScene(std::optional<ChartSnapshot> snapshot)
-        : m_source(std::move(snapshot))
+    explicit ChartsTabScene(std::optional<ChartSnapshot> snapshot, Answer answer = Answer::snapshot)
+        : m_source(std::move(snapshot), answer)
     {
         auto* layout = new QVBoxLayout(this);
         layout->setContentsMargins(0, 0, 0, 0);
@@ -49,6 +67,24 @@ public:
 
     // The view goes before the model it shows.
     ~ChartsTabScene() override { delete m_view; }
+
+    // Once the first number lane has its drawing, the pointer moves over it at that fraction of its plot's width.
+    void hoverFirstNumberLane(double fraction)
+    {
+        auto* poll = new QTimer(this);
+        QObject::connect(poll, &QTimer::timeout, this, [this, poll, fraction] {
+            auto* lane = findChild<ui::ChartNumberChart*>();
+            if (!lane || lane->drawing().points.empty()) {
+                return;
+            }
+            poll->stop();
+            const QRectF plot = lane->plotRect();
+            const QPointF at(plot.left() + plot.width() * fraction, plot.center().y());
+            QMouseEvent move(QEvent::MouseMove, at, lane->mapToGlobal(at), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+            QCoreApplication::sendEvent(lane, &move);
+        });
+        poll->start(10);
+    }
 
 private:
     FixtureSource m_source;
@@ -115,6 +151,16 @@ ChartSnapshot dayOfChecks()
 
 const SceneRegistrar loaded{
     QStringLiteral("charts-tab"), [] { return std::make_unique<ChartsTabScene>(dayOfChecks()); }, QSize(900, 1100)};
+const SceneRegistrar hovered{QStringLiteral("charts-tab-number-hover"),
+                             [] {
+                                 auto scene = std::make_unique<ChartsTabScene>(dayOfChecks());
+                                 scene->hoverFirstNumberLane(0.62);
+                                 return scene;
+                             },
+                             QSize(900, 700)};
+const SceneRegistrar loading{QStringLiteral("charts-tab-loading"),
+                             [] { return std::make_unique<ChartsTabScene>(std::nullopt, Answer::never); },
+                             QSize(900, 400)};
 const SceneRegistrar failed{
     QStringLiteral("charts-tab-error"), [] { return std::make_unique<ChartsTabScene>(std::nullopt); }, QSize(900, 400)};
 const SceneRegistrar empty{QStringLiteral("charts-tab-no-fields"),

@@ -81,6 +81,28 @@ void BM_NumberLanePaint(benchmark::State& state)
 
 BENCHMARK(BM_NumberLanePaint)->Unit(benchmark::kMillisecond)->UseRealTime();
 
+// The marks alone drawn afresh (areas, lines and dots), as the first paint after a new drawing, a new size or a
+// hovered reading put back on a thinned line draws them; at device scale range(0).
+void BM_NumberLaneMarksDrawnAfresh(benchmark::State& state)
+{
+    const std::unique_ptr<ChartNumberChart> lane = drawnLane();
+    const double pixelRatio = static_cast<double>(state.range(0));
+    const QRectF plot = lane->plotRect();
+    const ChartNumberLaneGeometry geometry{
+        {lane->series().window, plot.left(), plot.width()}, plot, lane->series().numericDomain};
+    QImage target(lane->size() * pixelRatio, QImage::Format_ARGB32_Premultiplied);
+    target.setDevicePixelRatio(pixelRatio);
+    for (auto _ : state) {
+        target.fill(Qt::transparent);
+        QPainter painter(&target);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setClipRect(plot);
+        paintNumberLaneMarks(painter, geometry, lane->drawnSegments(), lane->drawing().points, Qt::blue);
+    }
+}
+
+BENCHMARK(BM_NumberLaneMarksDrawnAfresh)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->UseRealTime();
+
 void BM_NumberLaneHoverUpdate(benchmark::State& state)
 {
     const std::unique_ptr<ChartNumberChart> lane = drawnLane();

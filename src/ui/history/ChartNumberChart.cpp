@@ -2,18 +2,18 @@
 
 #include "Accessibility.h"
 #include "ChartAxisPainter.h"
+#include "ChartNumberChartAccessible.h"
 #include "ChartsText.h"
 #include "Formatting.h"
 #include "KitColors.h"
 #include "QtText.h"
 #include "TextStyles.h"
 
+#include <QAccessible>
 #include <QCoroFuture>
 #include <QLabel>
-#include <QLinearGradient>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QPainterPath>
 #include <QtConcurrent>
 
 #include <cmath>
@@ -24,7 +24,6 @@ namespace {
 
 constexpr double laneHeight =
     chartNumberHeaderHeight + chartNumberHeaderSpacing + chartNumberTopInset + chartNumberPlotHeight;
-constexpr double dotDiameter = 4.2; // a disc of 14 square points
 constexpr double hoverDiscDiameter = 14;
 
 } // namespace
@@ -38,6 +37,7 @@ ChartNumberChart::ChartNumberChart(std::shared_ptr<const ChartSeries> series, QW
     , m_valueLabel(new QLabel(this))
     , m_task(this, [this](std::string key, std::stop_token stop) { return draw(std::move(key), std::move(stop)); })
 {
+    ChartNumberChartAccessible::install();
     setMouseTracking(true);
     setFixedHeight(static_cast<int>(laneHeight));
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
@@ -55,8 +55,13 @@ ChartNumberChart::ChartNumberChart(std::shared_ptr<const ChartSeries> series, QW
     m_valueLabel->setAttribute(Qt::WA_TransparentForMouseEvents);
     m_valueLabel->hide();
     changeEvent(nullptr);
+}
 
-    m_task.setKey(numberLaneDrawingKey(m_series->snapshotID, m_buckets));
+void ChartNumberChart::requestDrawing()
+{
+    if (m_wantsDrawing) {
+        m_task.setKey(numberLaneDrawingKey(m_series->snapshotID, m_buckets));
+    }
 }
 
 QRectF ChartNumberChart::chartFrame() const
@@ -75,20 +80,42 @@ QSize ChartNumberChart::sizeHint() const
     return {600, static_cast<int>(laneHeight)};
 }
 
+namespace {
+
+// A drawing and its marks, both made off the main thread.
+struct DrawnLane
+{
+    ChartNumberLaneDrawing drawing;
+    ChartNumberMarksImage marks;
+};
+
+} // namespace
+
 QCoro::Task<void> ChartNumberChart::draw(std::string, std::stop_token stop)
 {
     // The series is shared unchanged, so the worker needs no copy of it.
     std::shared_ptr<const ChartSeries> series = m_series;
     const int buckets = m_buckets;
+    const ChartNumberLaneGeometry lane = geometry();
+    const ChartNumberMarksKey key = marksKey(devicePixelRatioF());
     // Built outside the co_await expression: g++ 12 destroys temporaries of that expression twice.
-    QFuture<ChartNumberLaneDrawing> work =
-        QtConcurrent::run([series, buckets] { return makeNumberLaneDrawing(*series, buckets); });
-    ChartNumberLaneDrawing drawing = co_await work;
+    QFuture<DrawnLane> work = QtConcurrent::run([series, buckets, lane, key] {
+        DrawnLane drawn{makeNumberLaneDrawing(*series, buckets), {}};
+        drawn.marks = drawNumberLaneMarks(key, lane, drawn.drawing.segments, drawn.drawing.points);
+        return drawn;
+    });
+    DrawnLane drawn = co_await work;
     if (stop.stop_requested()) {
         co_return;
     }
-    m_drawing = std::move(drawing);
+    m_drawing = std::move(drawn.drawing);
+    ++m_drawingGeneration;
+    m_marks = std::move(drawn.marks);
+    m_marks.key.drawing = m_drawingGeneration; // drawn without a hover on a thinned line
+    placeDrawnSegments(true);
     update();
+    QAccessibleEvent marksChanged(this, QAccessible::ObjectReorder);
+    QAccessible::updateAccessibility(&marksChanged);
     Q_EMIT drawingChanged();
 }
 
@@ -98,7 +125,7 @@ void ChartNumberChart::resizeEvent(QResizeEvent* event)
     m_buckets = numberLaneBucketCount(width());
     m_timeLabel->setGeometry(0, 0, width(), static_cast<int>(chartNumberHeaderHeight));
     placeHoverLabels();
-    m_task.setKey(numberLaneDrawingKey(m_series->snapshotID, m_buckets));
+    requestDrawing();
 }
 
 void ChartNumberChart::changeEvent(QEvent* event)
@@ -143,6 +170,7 @@ void ChartNumberChart::setHover(std::optional<ChartReading> hover)
         return;
     }
     m_hover = std::move(hover);
+    placeDrawnSegments(false);
     placeHoverLabels();
     update();
     Q_EMIT hoverChanged();
@@ -173,30 +201,57 @@ ChartTimeScale ChartNumberChart::scale() const
     return {m_series->window, plot.left(), plot.width()};
 }
 
-double ChartNumberChart::yPosition(double value, const QRectF& plot) const
+QPointF ChartNumberChart::markPosition(const ChartNumberMark& mark) const
 {
-    const ChartNumericDomain& domain = m_series->numericDomain;
-    const double span = domain.upper - domain.lower;
-    if (!(span > 0)) {
-        return plot.center().y();
+    return geometry().at(mark.timeMilliseconds, mark.value);
+}
+
+ChartNumberLaneGeometry ChartNumberChart::geometry() const
+{
+    return {scale(), plotRect(), m_series->numericDomain};
+}
+
+ChartNumberMarksKey ChartNumberChart::marksKey(double pixelRatio) const
+{
+    return {m_drawingGeneration,
+            m_hoverOnThinnedLine ? std::optional<Uuid>(m_hover->checkID) : std::nullopt,
+            plotRect(),
+            pixelRatio,
+            accentColor(palette()).rgba()};
+}
+
+void ChartNumberChart::placeDrawnSegments(bool drawingChanged)
+{
+    // Most hovers lie on their line already; the segments are copied only when one of them changes.
+    std::optional<ChartHoverInsertion> insertion = numberLaneHoverInsertion(m_drawing.segments, m_hover);
+    if (!drawingChanged && !insertion && !m_hoverOnThinnedLine) {
+        return;
     }
-    return plot.bottom() - (value - domain.lower) / span * plot.height();
+    m_drawnSegments = m_drawing.segments;
+    m_hoverOnThinnedLine = insertion.has_value();
+    if (insertion) {
+        m_drawnSegments[insertion->index] = std::move(insertion->segment);
+    }
 }
 
 void ChartNumberChart::paintEvent(QPaintEvent*)
 {
+    if (!m_wantsDrawing) {
+        m_wantsDrawing = true;
+        requestDrawing();
+    }
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
     const QRectF plot = plotRect();
     setChartGridPen(painter, palette());
     for (const double tick : m_series->numericTicks) {
-        const double y = yPosition(tick, plot);
+        const double y = geometry().y(tick);
         painter.drawLine(QPointF(plot.left(), y), QPointF(plot.right(), y));
     }
     paintChartTimeAxis(painter, palette(), scale(), plot, m_timeTicks);
     painter.save();
     painter.setClipRect(plot);
-    paintMarks(painter, plot);
+    paintMarks(painter);
     paintHover(painter, plot);
     painter.restore();
     paintValueTicks(painter, plot);
@@ -211,44 +266,15 @@ void ChartNumberChart::paintEvent(QPaintEvent*)
     }
 }
 
-void ChartNumberChart::paintMarks(QPainter& painter, const QRectF& plot) const
+void ChartNumberChart::paintMarks(QPainter& painter)
 {
-    const ChartTimeScale timeScale = scale();
-    const QColor accent = accentColor(palette());
-    const double baseline = yPosition(m_series->numericDomain.lower, plot);
-    QLinearGradient shade(plot.topLeft(), plot.bottomLeft());
-    shade.setColorAt(0, withOpacity(accent, 0.22));
-    shade.setColorAt(1, withOpacity(accent, 0));
-    QPen solid(accent, 1.6, Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin);
-    QPen dashed = solid;
-    dashed.setDashPattern({5 / 1.6, 4 / 1.6});
-
-    for (const ChartNumericSegment& segment : numberLaneSegments(m_drawing.segments, m_hover)) {
-        if (segment.points.size() < 2) {
-            continue;
-        }
-        QPainterPath line;
-        for (const ChartReading& reading : segment.points) {
-            const QPointF at(*timeScale.position(reading.timeMilliseconds), yPosition(reading.value.number(), plot));
-            if (line.elementCount() == 0) {
-                line.moveTo(at);
-            } else {
-                line.lineTo(at);
-            }
-        }
-        QPainterPath area = line;
-        area.lineTo(line.currentPosition().x(), baseline);
-        area.lineTo(line.elementAt(0).x, baseline);
-        area.closeSubpath();
-        painter.fillPath(area, shade);
-        painter.strokePath(line, segment.interrupted ? dashed : solid);
+    // Usually drawn with the drawing; again here after a change of size, pixel ratio or colour, or for a hovered
+    // reading put back on a thinned line.
+    const ChartNumberMarksKey key = marksKey(painter.device()->devicePixelRatioF());
+    if (!(m_marks.key == key)) {
+        m_marks = drawNumberLaneMarks(key, geometry(), m_drawnSegments, m_drawing.points);
     }
-    painter.setPen(Qt::NoPen);
-    painter.setBrush(accent);
-    for (const ChartReading& reading : m_drawing.points) {
-        const QPointF at(*timeScale.position(reading.timeMilliseconds), yPosition(reading.value.number(), plot));
-        painter.drawEllipse(at, dotDiameter / 2, dotDiameter / 2);
-    }
+    painter.drawImage(m_marks.origin(), m_marks.image);
 }
 
 void ChartNumberChart::paintHover(QPainter& painter, const QRectF& plot) const
@@ -263,7 +289,7 @@ void ChartNumberChart::paintHover(QPainter& painter, const QRectF& plot) const
     const QColor accent = accentColor(palette());
     painter.setPen(QPen(withOpacity(accent, 0.8), 1));
     painter.drawLine(QPointF(*x, plot.top()), QPointF(*x, plot.bottom()));
-    const QPointF at(*x, yPosition(m_hover->value.number(), plot));
+    const QPointF at(*x, geometry().y(m_hover->value.number()));
     painter.setPen(Qt::NoPen);
     painter.setBrush(palette().color(QPalette::Window));
     painter.drawEllipse(at, hoverDiscDiameter / 2, hoverDiscDiameter / 2);
@@ -278,7 +304,7 @@ void ChartNumberChart::paintValueTicks(QPainter& painter, const QRectF& plot) co
     constexpr double boxWidth = 54;
     const double lineHeight = painter.fontMetrics().height();
     for (const double tick : m_series->numericTicks) {
-        const double y = yPosition(tick, plot);
+        const double y = geometry().y(tick);
         const QRectF box(plot.left() - 34 - boxWidth / 2, y - lineHeight / 2, boxWidth, lineHeight);
         painter.drawText(box, Qt::AlignRight | Qt::AlignVCenter, formatCompactNumber(tick));
     }

@@ -99,6 +99,35 @@ bool isNewNumberHover(const std::optional<ChartReading>& hovered, const std::opt
     return hovered->checkID != candidate->checkID;
 }
 
+std::size_t numberLaneMarkCount(const std::vector<ChartNumericSegment>& segments,
+                                const std::vector<ChartReading>& points)
+{
+    std::size_t count = points.size();
+    for (const ChartNumericSegment& segment : segments) {
+        count += segment.points.size() >= 2 ? segment.points.size() : 0;
+    }
+    return count;
+}
+
+std::optional<ChartNumberMark> numberLaneMark(const std::vector<ChartNumericSegment>& segments,
+                                              const std::vector<ChartReading>& points,
+                                              std::size_t index)
+{
+    for (const ChartNumericSegment& segment : segments) {
+        if (segment.points.size() < 2) {
+            continue; // drawn as a dot only
+        }
+        if (index < segment.points.size()) {
+            return ChartNumberMark{segment.points.timeAt(index), segment.points.valueAt(index), false};
+        }
+        index -= segment.points.size();
+    }
+    if (index < points.size()) {
+        return ChartNumberMark{points[index].timeMilliseconds, points[index].value.number(), true};
+    }
+    return std::nullopt;
+}
+
 double numberValueLabelLeft(double hoveredX, double labelWidth, double chartWidth)
 {
     const double left = hoveredX - labelWidth / 2;
@@ -107,6 +136,28 @@ double numberValueLabelLeft(double hoveredX, double labelWidth, double chartWidt
     }
     const double rightmost = std::max(chartWidth - labelWidth, 0.0);
     return left > rightmost ? rightmost : left;
+}
+
+std::optional<ChartHoverInsertion> numberLaneHoverInsertion(const std::vector<ChartNumericSegment>& thinned,
+                                                            const std::optional<ChartReading>& hovered)
+{
+    if (!hovered) {
+        return std::nullopt;
+    }
+    // Segments follow each other in ordinal order, sharing at most an end, so only the last one that starts
+    // before the reading can hold it inside.
+    const auto after = std::partition_point(thinned.begin(), thinned.end(), [&](const ChartNumericSegment& segment) {
+        return segment.points.empty() || segment.points.ordinalAt(0) < hovered->ordinal;
+    });
+    if (after == thinned.begin()) {
+        return std::nullopt;
+    }
+    const auto candidate = std::prev(after);
+    ChartNumericSegment drawn = candidate->including(hovered);
+    if (drawn.points.size() == candidate->points.size()) {
+        return std::nullopt;
+    }
+    return ChartHoverInsertion{static_cast<std::size_t>(candidate - thinned.begin()), std::move(drawn)};
 }
 
 std::vector<ChartNumericSegment> numberLaneSegments(const std::vector<ChartNumericSegment>& thinned,

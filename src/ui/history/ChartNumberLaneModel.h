@@ -22,6 +22,17 @@ struct ChartNumberLaneDrawing
     friend bool operator==(const ChartNumberLaneDrawing&, const ChartNumberLaneDrawing&) = default;
 };
 
+// A mark of the lane as accessibility tools read it: a reading on a drawn line (a segment of two or more
+// readings) or a dot.
+struct ChartNumberMark
+{
+    std::int64_t timeMilliseconds = 0;
+    double value = 0;
+    bool isDot = false;
+
+    friend bool operator==(const ChartNumberMark&, const ChartNumberMark&) = default;
+};
+
 // Heights and insets of the lane, in points.
 inline constexpr double chartNumberHeaderHeight = 20;
 inline constexpr double chartNumberHeaderSpacing = 6;
@@ -50,8 +61,28 @@ numberLaneHoverCandidate(const ChartSeries& series, const ChartTimeScale& scale,
 // A new candidate is written only when its check differs from the hovered one.
 bool isNewNumberHover(const std::optional<ChartReading>& hovered, const std::optional<ChartReading>& candidate);
 
+// The marks of a drawing: the readings of the lines, segment by segment, then the dots; their count and the one at
+// an index (none past the end).
+std::size_t numberLaneMarkCount(const std::vector<ChartNumericSegment>& segments,
+                                const std::vector<ChartReading>& points);
+std::optional<ChartNumberMark> numberLaneMark(const std::vector<ChartNumericSegment>& segments,
+                                              const std::vector<ChartReading>& points,
+                                              std::size_t index);
+
 // The value label's left edge: centred on the hovered x, kept inside 0 ... chart width.
 double numberValueLabelLeft(double hoveredX, double labelWidth, double chartWidth);
+
+// The segment the hovered reading is put back on, by its index among the thinned segments and as drawn with the
+// reading; none when the reading lies inside no segment's ordinals or is on its segment already. The same
+// change as numberLaneSegments makes, found by bisection.
+struct ChartHoverInsertion
+{
+    std::size_t index = 0;
+    ChartNumericSegment segment;
+};
+
+std::optional<ChartHoverInsertion> numberLaneHoverInsertion(const std::vector<ChartNumericSegment>& thinned,
+                                                            const std::optional<ChartReading>& hovered);
 
 // The thinned segments with the hovered reading put back on its segment.
 std::vector<ChartNumericSegment> numberLaneSegments(const std::vector<ChartNumericSegment>& thinned,

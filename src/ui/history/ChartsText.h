@@ -34,6 +34,9 @@ inline constexpr std::string_view noNumericReadings = "No numeric readings in th
 inline constexpr std::string_view numericChartSuffix =
     ", numeric readings over time. Hover for recorded values and timestamps.";
 inline constexpr std::string_view selectedValue = "Selected value: ";
+// A line's reading or a dot, as accessibility tools read it: "Time: …, Value: …".
+inline constexpr std::string_view markTime = "Time: ";
+inline constexpr std::string_view markValue = ", Value: ";
 
 // The text lane and its tooltip.
 inline constexpr std::string_view noTextReadings = "No text readings in this range";

@@ -153,5 +153,32 @@ TEST(ChartNumberLaneModelTest, aHoveredReadingDroppedByThinningIsDrawnOnItsSegme
     EXPECT_EQ(checksOf(numberLaneSegments(thinned, numberAt(9, 9, 7))[0].points), (std::vector<int>{1, 5}));
 }
 
+TEST(ChartNumberLaneModelTest, theInsertionFoundByBisectionIsTheChangeOfAllSegments)
+{
+    // Three neighbouring segments thinned to their ends (1-5, 5-9, 9-14), then a gap and 20-24.
+    const std::vector<ChartNumericSegment> thinned{{0, {numberAt(1, 1, 1), numberAt(5, 5, 1)}, false},
+                                                   {1, {numberAt(5, 5, 1), numberAt(9, 9, 1)}, true},
+                                                   {2, {numberAt(9, 9, 1), numberAt(14, 14, 1)}, false},
+                                                   {3, {numberAt(20, 20, 1), numberAt(24, 24, 1)}, false}};
+    for (const int check : {0, 1, 3, 5, 7, 9, 12, 14, 17, 20, 22, 24, 30}) {
+        SCOPED_TRACE(check);
+        const std::optional<ChartReading> hovered =
+            check == 0 ? std::nullopt : std::optional<ChartReading>(numberAt(check, check, 3));
+        const std::vector<ChartNumericSegment> all = numberLaneSegments(thinned, hovered);
+        const std::optional<ChartHoverInsertion> found = numberLaneHoverInsertion(thinned, hovered);
+        std::optional<std::size_t> changed;
+        for (std::size_t index = 0; index < all.size(); ++index) {
+            if (all[index].points.size() != thinned[index].points.size()) {
+                changed = index;
+            }
+        }
+        ASSERT_EQ(found.has_value(), changed.has_value());
+        if (found) {
+            EXPECT_EQ(found->index, *changed);
+            EXPECT_EQ(found->segment, all[*changed]);
+        }
+    }
+}
+
 } // namespace
 } // namespace tavlen::ui
