@@ -1,7 +1,7 @@
 # make run: set up, build the release bundle and start Tavlen.
 # make test: set up, build with AddressSanitizer and UndefinedBehaviorSanitizer, run every test.
 # make test-optimised: set up, build RelWithDebInfo with the tests (warnings the optimiser finds are errors too),
-#   run them all but the end-to-end ones.
+#   run them all but the end-to-end ones, then the whole-application scenario.
 # make bench: set up, build the benchmarks in release mode and run them.
 # make screenshots: build the screenshots program in the test build and render every registered view into
 #   build-screenshots/, light and dark, at scale 1 and 2. SCENES="kit- steps-" renders only those.
@@ -36,11 +36,13 @@ test: setup
 	ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 		ctest --test-dir $(TEST_DIR) --output-on-failure -j $(JOBS)
 
-# An optimised build (RelWithDebInfo, -O2) with every test built, warnings as errors; runs all but the e2e label.
+# An optimised build (RelWithDebInfo, -O2) with every test built, warnings as errors; runs all but the e2e label,
+# then the whole-application scenario on its own, where its main-thread stall limit holds at full speed.
 test-optimised: setup
 	cmake -S . -B $(OPTIMISED_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 	cmake --build $(OPTIMISED_DIR) -j $(JOBS)
 	QT_QPA_PLATFORM=offscreen ctest --test-dir $(OPTIMISED_DIR) --output-on-failure -j $(JOBS) -LE e2e
+	QT_QPA_PLATFORM=offscreen ctest --test-dir $(OPTIMISED_DIR) --output-on-failure -L scenario
 
 bench: setup
 	cmake -S . -B $(BENCH_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Release -DTAVLEN_TESTS=OFF -DTAVLEN_BENCH=ON

@@ -5,6 +5,7 @@
 #include "BrowserClient.h"
 #include "BrowserConfiguration.h"
 #include "BrowserConnectionDirectory.h"
+#include "BrowserRegistration.h"
 #include "CloudHTTPTransport.h"
 #include "CloudModelClient.h"
 #include "InfoDictionary.h"
@@ -75,6 +76,9 @@ TavlenApp::TavlenApp(TavlenAppEnvironment environment)
     const BrowserBridgeResources resources = BrowserBridgeResources::load();
     BrowserClient::Options browserOptions;
     browserOptions.directory = browserConnectionDirectory(m_bundleIdentifier);
+    // The host registered for the browsers is the one of this bundle, whose identifier names the directory above.
+    browserOptions.registrations =
+        BrowserRegistration::standard(m_environment.bundleDirectory, resources.configuration());
     m_browser =
         std::make_unique<BrowserClient>(m_parts->profileRepository, systemTime(), resources, std::move(browserOptions));
 
